@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Platform {
+
+/// File access with Windows path semantics on a case-sensitive file system: every call maps '\' to '/' and
+/// finds existing names without regard to case. Paths are narrow byte strings as the callers hold them;
+/// relative paths resolve against the working directory. Thread-safe.
+
+/// '\' becomes '/'; nothing else changes.
+std::string ToNativeSeparators(std::string_view path);
+
+/// The path of the existing entry that matches `path` without regard to case, component by component. Components
+/// that match nothing are kept as given, so the result also names where a new file would be created.
+std::filesystem::path ResolvePath(std::string_view path);
+
+/// fopen on the resolved path; null (errno set) on failure.
+FILE* OpenFile(std::string_view path, const char* mode);
+
+bool FileExists(std::string_view path);   // a regular file
+bool FolderExists(std::string_view path); // a directory
+bool CreateFolders(std::string_view path); // like mkdir -p; true when the folder exists afterwards
+bool RemoveFile(std::string_view path);
+std::optional<uint64_t> FileSize(std::string_view path);
+
+/// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out);
+
+/// Writes to a temporary file beside the target, flushes it and renames it over the target, so that a crash or a
+/// full disk never leaves a half-written file. Creates missing parent folders. False (target untouched) on failure.
+bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data);
+
+struct FoundFile {
+    std::string name; // the name as stored on disk, without the folder
+    bool isFolder = false;
+    uint64_t size = 0;
+};
+
+/// Entries of a folder whose names match the last component of `pattern` ('*' and '?' wildcards, case ignored),
+/// sorted by name. "." and ".." are not listed. Empty when the folder does not exist.
+std::vector<FoundFile> FindFiles(std::string_view pattern);
+
+/// Case-insensitive wildcard match of one name ('*' any run, '?' one character).
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+/// The user's application-data folder: $XDG_DATA_HOME, else ~/.local/share.
+std::filesystem::path AppDataFolder();
+/// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path ConfigFolder();
+/// The folder of the running executable.
+std::filesystem::path ExecutableFolder();
+
+} // namespace Platform
