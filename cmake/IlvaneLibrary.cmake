@@ -25,12 +25,18 @@ function(ilvane_library name)
     endif()
 endfunction()
 
-# ilvane_tests(name FOLDER dir DEPENDS target...): one GoogleTest executable from dir/*.test.cpp.
+# ilvane_tests(name FOLDERS dir... [EXCLUDE dir...] DEPENDS target...): one GoogleTest executable from the
+# *.test.cpp files below the folders (relative to tests/).
 function(ilvane_tests name)
-    cmake_parse_arguments(ARG "" "FOLDER" "DEPENDS" ${ARGN})
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-        "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER}/*.test.cpp"
-        "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER}/*.fixture.cpp")
+    cmake_parse_arguments(ARG "" "" "FOLDERS;EXCLUDE;DEPENDS" ${ARGN})
+    set(sources)
+    foreach(folder IN LISTS ARG_FOLDERS)
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.test.cpp")
+        list(APPEND sources ${found})
+    endforeach()
+    foreach(folder IN LISTS ARG_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${folder}/")
+    endforeach()
     if(NOT sources)
         return()
     endif()
