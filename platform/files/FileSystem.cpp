@@ -1,0 +1,430 @@
+#include "platform/files/FileSystem.h"
+
+#include "platform/log/Log.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace Platform {
+namespace {
+
+char FoldCase(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+// Case-insensitive first, bytes second, so that the order is stable and names differing only in case stay apart.
+bool NameLess(const std::string& a, const std::string& b)
+{
+    const auto folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return (unsigned char)FoldCase(x) < (unsigned char)FoldCase(y);
+    });
+    if (folded || !EqualNoCase(a, b)) {
+        return folded;
+    }
+    return a < b;
+}
+
+// Windows normalises "." and ".." lexically before it looks at the disk; doing the same keeps "a\..\b" working
+// even when "a" does not exist.
+std::vector<std::string> SplitComponents(std::string_view path, bool absolute)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        const std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == ".") {
+            // skip
+        } else if (part == "..") {
+            if (!parts.empty() && parts.back() != "..") {
+                parts.pop_back();
+            } else if (!absolute) {
+                parts.emplace_back(part);
+            }
+        } else {
+            parts.emplace_back(part);
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+enum class EntryKind { None, Folder, Other };
+
+EntryKind KindOf(const fs::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return EntryKind::None;
+    }
+    return S_ISDIR(info.st_mode) ? EntryKind::Folder : EntryKind::Other;
+}
+
+// The entry of `folder` that `name` names without regard to case. An exact match wins; a component that must
+// lead further prefers a folder. Returns an empty string when nothing matches.
+std::string FindEntry(const fs::path& folder, const std::string& name, bool needFolder)
+{
+    const EntryKind exact = KindOf(folder / name);
+    if (exact == EntryKind::Folder || (exact == EntryKind::Other && !needFolder)) {
+        return name;
+    }
+    std::vector<std::string> candidates;
+    std::error_code error;
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    for (fs::directory_iterator it(where, error), end; !error && it != end; it.increment(error)) {
+        std::string entry = it->path().filename().string();
+        if (EqualNoCase(entry, name)) {
+            candidates.push_back(std::move(entry));
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), NameLess);
+    if (needFolder) {
+        for (const auto& candidate : candidates) {
+            if (KindOf(folder / candidate) == EntryKind::Folder) {
+                return candidate;
+            }
+        }
+    }
+    if (!candidates.empty()) {
+        return candidates.front();
+    }
+    return exact != EntryKind::None ? name : std::string();
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += size_t(written);
+    }
+    return true;
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir) {
+        return found->pw_dir;
+    }
+    return fs::temp_directory_path().string();
+}
+
+// XDG says a relative value is invalid and is to be ignored.
+fs::path XdgFolder(const char* variable, const char* fallbackBelowHome)
+{
+    if (const char* value = std::getenv(variable); value && value[0] == '/') {
+        return value;
+    }
+    return fs::path(HomeFolder()) / fallbackBelowHome;
+}
+
+} // namespace
+
+std::string ToNativeSeparators(std::string_view path)
+{
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    return result;
+}
+
+fs::path ResolvePath(std::string_view path)
+{
+    const std::string native = ToNativeSeparators(path);
+    if (native.empty()) {
+        return {};
+    }
+    const bool absolute = native.front() == '/';
+    const std::vector<std::string> parts = SplitComponents(native, absolute);
+
+    fs::path result = absolute ? fs::path("/") : fs::path();
+    bool found = true; // once a component is missing, nothing below it can exist
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (!found || part == "..") {
+            result /= part;
+            continue;
+        }
+        const std::string entry = FindEntry(result, part, i + 1 < parts.size());
+        if (entry.empty()) {
+            found = false;
+            result /= part;
+        } else {
+            result /= entry;
+        }
+    }
+    if (result.empty()) {
+        return ".";
+    }
+    return result;
+}
+
+FILE* OpenFile(std::string_view path, const char* mode)
+{
+    return std::fopen(ResolvePath(path).c_str(), mode);
+}
+
+bool FileExists(std::string_view path)
+{
+    std::error_code error;
+    return fs::is_regular_file(ResolvePath(path), error);
+}
+
+bool FolderExists(std::string_view path)
+{
+    std::error_code error;
+    return fs::is_directory(ResolvePath(path), error);
+}
+
+bool CreateFolders(std::string_view path)
+{
+    const fs::path resolved = ResolvePath(path);
+    std::error_code error;
+    fs::create_directories(resolved, error);
+    return fs::is_directory(resolved, error);
+}
+
+bool RemoveFile(std::string_view path)
+{
+    const fs::path resolved = ResolvePath(path);
+    struct stat info {};
+    // Like DeleteFile: a folder is not a file, even an empty one.
+    if (::lstat(resolved.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return ::unlink(resolved.c_str()) == 0;
+}
+
+std::optional<uint64_t> FileSize(std::string_view path)
+{
+    std::error_code error;
+    const fs::path resolved = ResolvePath(path);
+    if (!fs::is_regular_file(resolved, error)) {
+        return std::nullopt;
+    }
+    const uintmax_t size = fs::file_size(resolved, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return uint64_t(size);
+}
+
+bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out)
+{
+    const fs::path resolved = ResolvePath(path);
+    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    std::vector<uint8_t> data;
+    data.reserve(info.st_size > 0 ? size_t(info.st_size) : 0);
+    // Read to the end rather than trusting the size: the file may change under us, and some files report 0.
+    uint8_t chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    ::close(fd);
+    out = std::move(data);
+    return true;
+}
+
+bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data)
+{
+    const fs::path target = ResolvePath(path);
+    if (!target.has_filename()) {
+        PLATFORM_LOG_ERROR("files", "cannot write '%.*s': no file name", int(path.size()), path.data());
+        return false;
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (KindOf(target) == EntryKind::Folder) {
+        PLATFORM_LOG_ERROR("files", "cannot write '%s': a folder is in the way", target.c_str());
+        return false;
+    }
+
+    // O_EXCL with a name of our own, rather than mkstemp, so that the new file gets the usual umask-based mode.
+    static std::atomic<unsigned> counter{0};
+    fs::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
+                         std::to_string(counter.fetch_add(1)));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        PLATFORM_LOG_ERROR("files", "cannot write '%s': %s", target.c_str(), std::strerror(errno));
+        return false;
+    }
+
+    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+    const int savedErrno = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) {
+        // Make the rename itself durable; failing here leaves a complete file either way.
+        const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd >= 0) {
+            ::fsync(dirFd);
+            ::close(dirFd);
+        }
+        return true;
+    }
+    PLATFORM_LOG_ERROR("files", "cannot write '%s': %s", target.c_str(), std::strerror(ok ? errno : savedErrno));
+    ::unlink(temp.c_str());
+    return false;
+}
+
+std::vector<FoundFile> FindFiles(std::string_view pattern)
+{
+    const std::string native = ToNativeSeparators(pattern);
+    const size_t slash = native.rfind('/');
+    const std::string namePattern = slash == std::string::npos ? native : native.substr(slash + 1);
+    if (namePattern.empty()) {
+        return {};
+    }
+    fs::path folder;
+    if (slash == std::string::npos) {
+        folder = ".";
+    } else if (slash == 0) {
+        folder = "/";
+    } else {
+        folder = ResolvePath(std::string_view(native).substr(0, slash));
+    }
+
+    std::vector<FoundFile> found;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (!WildcardMatch(namePattern, name)) {
+            continue;
+        }
+        FoundFile file;
+        file.name = std::move(name);
+        std::error_code statError;
+        file.isFolder = it->is_directory(statError);
+        if (!file.isFolder) {
+            const uintmax_t size = it->file_size(statError);
+            file.size = statError ? 0 : uint64_t(size);
+        }
+        found.push_back(std::move(file));
+    }
+    std::sort(found.begin(), found.end(),
+              [](const FoundFile& a, const FoundFile& b) { return NameLess(a.name, b.name); });
+    return found;
+}
+
+namespace {
+
+// Greedy match with one back-tracking point per '*': linear in practice, never exponential.
+bool MatchPlain(std::string_view pattern, std::string_view name)
+{
+    size_t p = 0;
+    size_t n = 0;
+    size_t starP = std::string_view::npos;
+    size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+} // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
+{
+    if (MatchPlain(pattern, name)) {
+        return true;
+    }
+    // As on Windows, a name without an extension also matches as if it ended in '.', so "*.*" lists every
+    // file and "*." lists the ones without an extension.
+    if (name.find('.') == std::string_view::npos && pattern.find('.') != std::string_view::npos) {
+        return MatchPlain(pattern, std::string(name) + ".");
+    }
+    return false;
+}
+
+fs::path AppDataFolder()
+{
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
+
+fs::path ConfigFolder()
+{
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
+fs::path ExecutableFolder()
+{
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (!error && exe.has_parent_path()) {
+        return exe.parent_path();
+    }
+    return fs::current_path(error);
+}
+
+} // namespace Platform
