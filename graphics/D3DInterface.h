@@ -1,0 +1,99 @@
+#pragma once
+
+#include "graphics/Color.h"
+#include "graphics/Matrix3.h"
+#include "graphics/Rect.h"
+#include "platform/window/WindowMessage.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Platform {
+class Direct3D;
+class Direct3DDevice;
+class DirectDraw;
+class DirectDrawSurface;
+} // namespace Platform
+
+namespace Pyxo {
+
+class DDInterface;
+class Image;
+class MemoryImage;
+struct TriVertex;
+
+/// The per-image texture set of the 3-D path; owned by its image, deleted through RemoveTextureData.
+class TextureData;
+
+/// The optional 3-D path of the display: a device whose render target is the display's draw surface, textures
+/// made from images on demand (tiled when an image is larger than the device allows), and the drawing operations
+/// of surface images that are the 3-D draw surface. A failing device call is recorded as the 3-D error text
+/// (mErrorString), which makes the display turn 3-D off at the next present, and is written to the registry as
+/// "Test3D\RuntimeError". Owned by the display. Main thread, except that the set of textured images changes
+/// under the display lock.
+class D3DInterface {
+public:
+    D3DInterface();
+    virtual ~D3DInterface();
+    D3DInterface(const D3DInterface&) = delete;
+    D3DInterface& operator=(const D3DInterface&) = delete;
+
+    /// Takes the device, window and size of the display and creates the device; false with mErrorString set.
+    bool InitFromDisplay(DDInterface* display);
+    bool InitDevice();
+    /// Prepares the frame for drawing; every drawing operation draws nothing when it is false.
+    bool Setup();
+    /// Ends the scene; the display calls it before each present.
+    void Flush();
+    /// Drops every texture and releases the device.
+    void Cleanup();
+    /// Makes sure the image has current textures; true when they have a format.
+    bool PrepareTexture(MemoryImage* image);
+    /// Deletes the image's texture data and takes it out of the set.
+    void RemoveTextureData(MemoryImage* image);
+    /// Copies the textures back into the image's bits; false when they do not hold its current pixels.
+    bool ReadTextureBits(MemoryImage* image);
+    /// False for a non-negative result; otherwise records "label: error name" and returns true.
+    bool CheckResult(int32_t result, const std::string& label);
+    /// The texture size rule: the device limits, the subdivision table and the aspect limit.
+    static void GetTextureSize(int& width, int& height, bool exact, bool fit, int imageFlags);
+
+    // Drawing, in the display's draw surface. Draw mode 0 normal, 1 additive; a null clip means none.
+    void Blt(Image* image, float x, float y, const Rect& srcRect, const Color& color, int drawMode, bool linear);
+    void BltTransformed(Image* image, const Rect* clipRect, const Color& color, int drawMode, const Rect& srcRect,
+                        const Matrix3& transform, bool linear, float x, float y);
+    void DrawTrianglesTex(Image* image, const TriVertex (*vertices)[3], int numTriangles, const Color& color,
+                          int drawMode, float tx, float ty, bool linear);
+    void DrawLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode);
+    void FillRect(const Rect& rect, const Color& color, int drawMode);
+    void FillPolygon(const Point* points, int count, const Rect* clipRect, const Color& color, int drawMode, int tx,
+                     int ty);
+
+    Platform::WindowHandle mHWnd;
+    int mWidth = 800;
+    int mHeight = 600;
+    Platform::DirectDraw* mDD = nullptr;                    // borrowed from the display
+    Platform::DirectDrawSurface* mDDSDrawSurface = nullptr; // the render target; owned reference
+    Platform::Direct3D* mD3D = nullptr;                     // owned
+    Platform::Direct3DDevice* mD3DDevice = nullptr;         // owned
+    Rect mViewport{0, 0, 800, 600};
+    bool mSceneBegun = false;
+    bool mIsWindowed = true;
+    std::set<MemoryImage*> mImageSet;     // every image that holds texture data
+    std::vector<Matrix3> mTransformStack; // drawing maps positions through the last one
+
+    // Process-wide values of the 3-D path, set from the device.
+    static int sMinTextureWidth;
+    static int sMinTextureHeight;
+    static int sMaxTextureWidth;
+    static int sMaxTextureHeight;
+    static int sMaxTextureAspectRatio;
+    static uint32_t sSupportedTextureFormats; // bit set: 1 A8R8G8B8, 2 A4R4G4B4, 4 R5G6B5, 8 palettised
+    static bool sLinearFilter;
+    static bool sRenderTargetFailed; // the last SetRenderTarget failed
+    static std::string sErrorString; // the 3-D error text: the last failing call and its error name
+};
+
+} // namespace Pyxo

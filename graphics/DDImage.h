@@ -1,0 +1,99 @@
+#pragma once
+
+#include "graphics/MemoryImage.h"
+
+#include <cstdint>
+
+namespace Platform {
+class DirectDrawSurface;
+} // namespace Platform
+
+namespace Pyxo {
+
+class DDInterface;
+
+/// A memory image that can also hold a surface of the display. The ARGB bits and the surface are never both
+/// authoritative for long: the surface is generated from the bits, software drawing into the surface frees the
+/// memory stores, and the bits are read back from the surface when asked for. Each drawing call goes through the
+/// 3-D display when the image is its 3-D draw surface, into the locked surface when the image has neither partial
+/// alpha nor transparency and the display is 2-D, and otherwise through the memory image. Joins the display's
+/// set of live surface images at construction. Surface generation runs under the display lock.
+class DDImage : public MemoryImage {
+public:
+    explicit DDImage(DDInterface* display);
+    DDImage(const DDImage&) = delete;
+    DDImage& operator=(const DDImage&) = delete;
+    ~DDImage() override; // releases the surface, leaves the display's set
+
+    bool FillPolygon3D(const Point* points, int count, const Rect* clipRect, const Color& color, int drawMode, int tx,
+                       int ty, bool convex) override;
+    void FillRect(const Rect& rect, const Color& color, int drawMode) override;
+    void DrawLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode) override;
+    void DrawLineAA(double startX, double startY, double endX, double endY, const Color& color, int drawMode) override;
+    void FillSpansWithCoverage(const Span* spans, int count, const Color& color, int drawMode, const uint8_t* coverage,
+                               int coverX, int coverY, int coverWidth, int coverHeight) override;
+    void Blt(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode) override;
+    void BltF(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect, const Color& color,
+              int drawMode) override;
+    void BltRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect, const Color& color,
+                    int drawMode, double angle, float rotCenterX, float rotCenterY) override;
+    void StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect, const Color& color,
+                    int drawMode, bool fastStretch) override;
+    void BltTransformed(Image* image, const Rect* clipRect, const Color& color, int drawMode, const Rect& srcRect,
+                        const Matrix3& transform, bool linearFilter, float x, float y, bool center) override;
+    void BltTexturedTriangles(Image* image, const TriVertex (*vertices)[3], int numTriangles, const Rect& clipRect,
+                              const Color& color, int drawMode, float tx, float ty, bool blend) override;
+    void BltMirrored(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode) override;
+    void StretchBltMirrored(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                            const Color& color, int drawMode, bool fastStretch) override;
+
+    void PurgeBits() override;
+    void DeleteExtraBuffers() override;
+    void ReInit() override;
+    void BitsChanged() override; // also releases the surface without reading it back
+    void CommitBits() override;
+    void DeleteNativeData() override;
+    void Create(int width, int height) override;
+    uint32_t* GetBits() override; // null when the surface cannot be locked or locking is refused
+    bool Palletize() override;
+
+    /// On a change: reads the surface back and releases it; the next use creates it in the other memory.
+    virtual void SetVideoMemory(bool videoMemory);
+    /// True when a surface exists afterwards; images with partial alpha never get one.
+    virtual bool GenerateDDSurface();
+    virtual void NormalFillRect(const Rect& rect, const Color& color);
+    virtual void AdditiveFillRect(const Rect& rect, const Color& color);
+    virtual void NormalBlt(Image* image, int x, int y, const Rect& srcRect, const Color& color);
+    virtual void AdditiveBlt(Image* image, int x, int y, const Rect& srcRect, const Color& color);
+    virtual void NormalDrawLine(double startX, double startY, double endX, double endY, const Color& color);
+    virtual void AdditiveDrawLine(double startX, double startY, double endX, double endY, const Color& color);
+    virtual void NormalDrawLineAA(double startX, double startY, double endX, double endY, const Color& color);
+    virtual void AdditiveDrawLineAA(double startX, double startY, double endX, double endY, const Color& color);
+    virtual void NormalBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color);
+    virtual void AdditiveBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color);
+    /// Nested locks lock the surface once; false when Uses3D or the lock fails.
+    virtual bool LockSurface();
+    virtual bool UnlockSurface();
+    /// Holds a reference on a surface made elsewhere (the display's screen images); takes its size.
+    virtual void SetSurface(Platform::DirectDrawSurface* surface);
+
+    /// The display's 3-D flag is set and this image's surface is its draw surface.
+    [[nodiscard]] bool Uses3D() const;
+    /// True for a surface image that Uses3D; false for any other image.
+    [[nodiscard]] static bool Check3D(Image* image);
+    /// The surface, generated when there is none; null when generation fails.
+    Platform::DirectDrawSurface* GetSurface();
+    void DeleteDDSurface();
+    /// Frees every memory store; software drawing into the surface ends with it.
+    void FreeNonSurfaceData();
+
+    DDInterface* mDDInterface = nullptr;             // borrowed display
+    Platform::DirectDrawSurface* mSurface = nullptr; // one reference owned
+    bool mSurfaceSet = false;                        // handed in by SetSurface: never dropped or purged
+    bool mNoLock = false;                            // software drawing into the surface refused
+    bool mVideoMemory = false;                       // the surface is made in video memory
+    bool mWantDDSurface = false;                     // regenerate the surface on ReInit and PurgeBits
+    int mLockCount = 0;
+};
+
+} // namespace Pyxo

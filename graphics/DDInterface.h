@@ -1,0 +1,130 @@
+#pragma once
+
+#include "graphics/NativeDisplay.h"
+#include "graphics/Rect.h"
+#include "platform/window/WindowMessage.h"
+#include "shell/CritSect.h"
+#include "shell/Ratio.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Platform {
+class DirectDraw;
+class DirectDrawSurface;
+struct SurfaceDesc;
+} // namespace Platform
+
+namespace Pyxo {
+
+class D3DInterface;
+class D3DTester;
+class DDImage;
+class Image;
+class MemoryImage;
+class PyxoAppBase;
+
+/// The display back-end: owns the display's surfaces for the application window, presents an off-screen draw
+/// surface of the logical screen size once per frame, draws the software cursor over the presented picture and
+/// describes the display's pixel format. With 3-D on it hands the draw surface to the D3DInterface as render
+/// target. Created once by the application; Init runs again on every change of screen mode.
+/// Thread: main thread, except SetCursorPos, which the cursor thread calls. mCritSect guards every surface, the
+/// image set, the cursor, the 3-D interface's set of textured images and the application's image sets.
+class DDInterface : public NativeDisplay {
+public:
+    /// Results of Init, shown through ResultToString. RESULT_3D_FAIL (3-D set-up failed) has no name of its own.
+    enum Result {
+        RESULT_OK = 0,
+        RESULT_FAIL = 1,
+        RESULT_DD_CREATE_FAIL = 2,
+        RESULT_SURFACE_FAIL = 3,
+        RESULT_EXCLUSIVE_FAIL = 4,
+        RESULT_DISPCHANGE_FAIL = 5,
+        RESULT_INVALID_COLORDEPTH = 6,
+        RESULT_3D_FAIL = 7,
+    };
+
+    explicit DDInterface(PyxoAppBase* app);
+    ~DDInterface() override;
+
+    /// Tears down and rebuilds every surface for the window; returns a Result.
+    int Init(Platform::WindowHandle window, bool isWindowed);
+    /// Presents the frame (or the rectangle); true when the last presenting call succeeded.
+    bool Redraw(const Rect* rect = nullptr);
+    /// Moves the software cursor. Cursor thread.
+    void SetCursorPos(int x, int y);
+    /// Stores the drawn cursor image (borrowed; null for none); false when it was that image already.
+    bool SetCursorImage(Image* image);
+    void SetSurfaceOnlyDraw(bool videoOnlyDraw);
+    [[nodiscard]] DDImage* GetScreenImage() const { return mScreenImage.get(); }
+    void AddImage(DDImage* image);    // the DDImage constructor
+    void RemoveImage(DDImage* image); // the DDImage destructor
+    /// Drops the image's 3-D texture data.
+    void DropTextureData(MemoryImage* image);
+    /// The one way surfaces are made; an HRESULT-style code (negative on failure).
+    int32_t CreateSurface(const Platform::SurfaceDesc& desc, Platform::DirectDrawSurface** surface);
+    [[nodiscard]] static std::string ResultToString(int result);
+    /// False for a non-negative result; otherwise sets mErrorString to "label: error name" and returns true.
+    bool CheckResult(int32_t result, const std::string& label);
+    void Cleanup();
+    /// Runs the 3-D capability test once, when the application asks for it; true when it ran.
+    bool Run3DTest(Platform::WindowHandle window);
+
+    PyxoAppBase* mApp = nullptr; // owner
+    std::unique_ptr<D3DInterface> mD3DInterface;
+    std::unique_ptr<D3DTester> mD3DTester;                    // made by the first Init that tests
+    bool mIs3D = true;                                        // the 3-D path is in use
+    CritSect mCritSect;                                       // the display lock
+    std::atomic<bool> mInRedraw = false;                      // read without the lock by SetCursorPos
+    Platform::DirectDraw* mDD = nullptr;                      // owned reference
+    Platform::DirectDrawSurface* mPrimarySurface = nullptr;   // owned reference
+    Platform::DirectDrawSurface* mSecondarySurface = nullptr; // owned reference
+    Platform::DirectDrawSurface* mDrawSurface = nullptr;      // owned reference; all drawing goes here
+    int mWidth = 0;                                           // draw surface
+    int mHeight = 0;
+    Ratio mAspect;
+    int mDesktopWidth = 0;
+    int mDesktopHeight = 0;
+    Ratio mDesktopAspect;
+    bool mIsWidescreen = false; // presentation differs from the draw surface
+    int mDisplayWidth = 0;
+    int mDisplayHeight = 0;
+    Ratio mDisplayAspect;
+    Rect mPresentationRect; // where the draw surface is shown
+    int mFullscreenBits = 0;
+    int mRefreshRate = 60; // Hz
+    int mMillisecondsPerFrame = 16;
+    int mScanLineFailCount = 0;
+    std::vector<int> mRedAddTable; // 2 x max + 1 entries, entry i = min(i, max)
+    std::vector<int> mGreenAddTable;
+    std::vector<int> mBlueAddTable;
+    std::array<int, 256> mRedConvTable{}; // channel value 0..255 placed in the display format
+    std::array<int, 256> mGreenConvTable{};
+    std::array<int, 256> mBlueConvTable{};
+    bool mInitialized = false;
+    Platform::WindowHandle mHWnd;
+    bool mIsWindowed = true;
+    std::unique_ptr<DDImage> mScreenImage;
+    std::set<DDImage*> mDDImageSet; // every live surface image of this display
+    bool mVideoOnlyDraw = false;
+    int mCursorWidth = 64; // cursor save areas
+    int mCursorHeight = 64;
+    std::atomic<int> mNextCursorX = 0; // pending position, written by the cursor thread
+    std::atomic<int> mNextCursorY = 0;
+    std::atomic<int> mCursorX = 0; // centre of the drawn cursor
+    std::atomic<int> mCursorY = 0;
+    Image* mCursorImage = nullptr;                         // borrowed; null = no software cursor
+    bool mHasOldCursorArea = false;                        // the old area holds what lies under the cursor
+    Platform::DirectDrawSurface* mOldCursorArea = nullptr; // owned reference
+    Platform::DirectDrawSurface* mNewCursorArea = nullptr; // owned reference
+    std::unique_ptr<DDImage> mOldCursorAreaImage;
+    std::unique_ptr<DDImage> mNewCursorAreaImage;
+    std::string mErrorString; // "label: error name" of the last failure
+};
+
+} // namespace Pyxo
