@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -233,7 +234,7 @@ TEST(FileSystem, UserFoldersFollowTheEnvironment)
         ::unsetenv("HOME");
     }
 
-    EXPECT_TRUE(fs::exists(Platform::ExecutableFolder() / "platform_tests"));
+    EXPECT_TRUE(fs::exists(Platform::ExecutableFolder() / fs::path(program_invocation_name).filename()));
 }
 
 } // namespace
