@@ -1,0 +1,93 @@
+#include "platform/window/SdlVideo.h"
+
+#include "platform/log/Log.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace Platform {
+namespace {
+
+// Initialised before main runs, hence on the process's first thread.
+const std::thread::id gMainThread = std::this_thread::get_id();
+
+struct VideoState {
+    std::mutex mutex;
+    std::string error;
+    std::atomic<uint32_t> generation{0};
+};
+
+VideoState& State()
+{
+    static VideoState state;
+    return state;
+}
+
+} // namespace
+
+bool IsMainThread()
+{
+    return std::this_thread::get_id() == gMainThread;
+}
+
+bool VideoRunning()
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
+
+uint32_t VideoGeneration()
+{
+    return State().generation.load();
+}
+
+bool EnsureVideo()
+{
+    if (VideoRunning())
+        return true;
+    VideoState& state = State();
+    if (!IsMainThread()) {
+        std::lock_guard lock(state.mutex);
+        state.error = "SDL video can only be started on the main thread";
+        return false;
+    }
+    // Closing the last window is a close request for the application to handle, not a quit of its own.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        const std::string reason = SDL_GetError();
+        std::lock_guard lock(state.mutex);
+        if (reason != state.error)
+            PLATFORM_LOG_ERROR("window", "cannot start SDL video: %s", reason.c_str());
+        state.error = reason.empty() ? "unknown SDL error" : reason;
+        return false;
+    }
+    ++state.generation;
+    std::lock_guard lock(state.mutex);
+    state.error.clear();
+    return true;
+}
+
+std::string VideoError()
+{
+    VideoState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.error;
+}
+
+bool IsHeadless()
+{
+    const char* driver = VideoRunning() ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
+    return driver && std::strcmp(driver, "dummy") == 0;
+}
+
+void ShutdownVideo()
+{
+    if (IsMainThread() && VideoRunning())
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+} // namespace Platform

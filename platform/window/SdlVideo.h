@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Platform {
+
+/// SDL's video subsystem, started on first need. SDL is called from the main thread only; every function here
+/// that touches SDL returns failure on any other thread instead.
+
+/// True on the thread that started the process (the thread of static initialisation).
+bool IsMainThread();
+
+/// Starts SDL video unless it runs already. False when it cannot start (no display, unknown driver) or when called
+/// off the main thread; VideoError() then says why. A failed start is tried again on the next call.
+[[nodiscard]] bool EnsureVideo();
+
+/// The reason of the last failed EnsureVideo, empty when it succeeded.
+std::string VideoError();
+
+/// True while SDL video runs.
+bool VideoRunning();
+
+/// Counts successful starts, so that SDL objects made under an earlier start (which SDL freed when video
+/// stopped) are recognised as gone.
+uint32_t VideoGeneration();
+
+/// True when nobody can see or answer anything on screen: the dummy video driver is in use, or is asked for.
+bool IsHeadless();
+
+/// Stops SDL video (main thread only). SDL frees every window and cursor it made; our handles then name
+/// windows without a screen presence.
+void ShutdownVideo();
+
+} // namespace Platform
