@@ -27,7 +27,7 @@ public:
     std::wstring& Text() { return mText; }
 
 private:
-    struct Spec {
+    struct Directive {
         std::string flags;
         size_t width = 0;
         bool leftAlign = false;
@@ -42,17 +42,17 @@ private:
         mError = reason;
         return false;
     }
-    bool ParseSpec(Spec& spec);
+    bool ParseDirective(Directive& directive);
     bool ReadNumber(size_t& value);
-    bool FormatOne(const Spec& spec);
-    bool AppendText(const Spec& spec, const wchar_t* wide, const char* narrow);
-    bool AppendChar(const Spec& spec, wchar_t c);
-    bool AppendPadded(const Spec& spec, size_t length, const wchar_t* wide, const char* narrow);
-    bool AppendSigned(const Spec& spec);
-    bool AppendUnsigned(const Spec& spec);
-    bool AppendFloat(const Spec& spec);
+    bool FormatOne(const Directive& directive);
+    bool AppendText(const Directive& directive, const wchar_t* wide, const char* narrow);
+    bool AppendChar(const Directive& directive, wchar_t c);
+    bool AppendPadded(const Directive& directive, size_t length, const wchar_t* wide, const char* narrow);
+    bool AppendSigned(const Directive& directive);
+    bool AppendUnsigned(const Directive& directive);
+    bool AppendFloat(const Directive& directive);
     template <typename T>
-    bool AppendNumber(const Spec& spec, const char* length, T value);
+    bool AppendNumber(const Directive& directive, const char* length, T value);
 
     const wchar_t* mFormat;
     va_list* mArgs;
@@ -71,8 +71,8 @@ bool WideFormatter::Run()
             continue;
         }
         ++mFormat;
-        Spec spec;
-        if (!ParseSpec(spec) || !FormatOne(spec)) {
+        Directive directive;
+        if (!ParseDirective(directive) || !FormatOne(directive)) {
             return false;
         }
     }
@@ -91,14 +91,14 @@ bool WideFormatter::ReadNumber(size_t& value)
     return true;
 }
 
-bool WideFormatter::ParseSpec(Spec& spec)
+bool WideFormatter::ParseDirective(Directive& directive)
 {
     for (;; ++mFormat) {
         const wchar_t c = *mFormat;
         if (c == L'-') {
-            spec.leftAlign = true;
+            directive.leftAlign = true;
         } else if (c == L'+' || c == L' ' || c == L'#' || c == L'0') {
-            spec.flags.push_back(static_cast<char>(c));
+            directive.flags.push_back(static_cast<char>(c));
         } else {
             break;
         }
@@ -107,30 +107,30 @@ bool WideFormatter::ParseSpec(Spec& spec)
         ++mFormat;
         const int width = va_arg(*mArgs, int);
         if (width < 0) {
-            spec.leftAlign = true; // as C says: a negative width is a '-' flag
+            directive.leftAlign = true; // as C says: a negative width is a '-' flag
         }
         const auto magnitude = width < 0 ? -static_cast<int64_t>(width) : static_cast<int64_t>(width);
         if (magnitude > static_cast<int64_t>(kMaxFormattedLength)) {
             return Fail("a width is larger than any result may be");
         }
-        spec.width = static_cast<size_t>(magnitude);
-    } else if (!ReadNumber(spec.width)) {
+        directive.width = static_cast<size_t>(magnitude);
+    } else if (!ReadNumber(directive.width)) {
         return false;
     }
     if (*mFormat == L'.') {
         ++mFormat;
-        spec.hasPrecision = true;
+        directive.hasPrecision = true;
         if (*mFormat == L'*') {
             ++mFormat;
             const int precision = va_arg(*mArgs, int);
             if (precision < 0) {
-                spec.hasPrecision = false; // as C says: as if omitted
+                directive.hasPrecision = false; // as C says: as if omitted
             } else if (static_cast<size_t>(precision) > kMaxFormattedLength) {
                 return Fail("a precision is larger than any result may be");
             } else {
-                spec.precision = static_cast<size_t>(precision);
+                directive.precision = static_cast<size_t>(precision);
             }
-        } else if (!ReadNumber(spec.precision)) {
+        } else if (!ReadNumber(directive.precision)) {
             return false;
         }
     }
@@ -138,7 +138,7 @@ bool WideFormatter::ParseSpec(Spec& spec)
     const std::wstring_view rest(mFormat);
     for (const auto length : kLengths) {
         if (rest.starts_with(length)) {
-            spec.length.assign(length.begin(), length.end());
+            directive.length.assign(length.begin(), length.end());
             mFormat += length.size();
             break;
         }
@@ -146,46 +146,46 @@ bool WideFormatter::ParseSpec(Spec& spec)
     if (*mFormat == 0) {
         return Fail("the format ends inside a conversion");
     }
-    spec.conversion = *mFormat++;
+    directive.conversion = *mFormat++;
     return true;
 }
 
-bool WideFormatter::FormatOne(const Spec& spec)
+bool WideFormatter::FormatOne(const Directive& directive)
 {
-    const std::string& length = spec.length;
-    switch (spec.conversion) {
+    const std::string& length = directive.length;
+    switch (directive.conversion) {
     case L'%':
-        return AppendChar(Spec{}, L'%');
+        return AppendChar(Directive{}, L'%');
     case L's':
     case L'S': {
         // Windows: the conversion's own width is wide for %s and narrow for %S; h and l/w override it.
-        const bool narrow = length == "h" || (spec.conversion == L'S' && length != "l" && length != "w");
+        const bool narrow = length == "h" || (directive.conversion == L'S' && length != "l" && length != "w");
         if (!length.empty() && length != "h" && length != "l" && length != "w") {
             return Fail("a text conversion with a number length");
         }
         if (narrow) {
-            return AppendText(spec, nullptr, va_arg(*mArgs, const char*));
+            return AppendText(directive, nullptr, va_arg(*mArgs, const char*));
         }
-        return AppendText(spec, va_arg(*mArgs, const wchar_t*), nullptr);
+        return AppendText(directive, va_arg(*mArgs, const wchar_t*), nullptr);
     }
     case L'c':
     case L'C': {
-        const bool narrow = length == "h" || (spec.conversion == L'C' && length != "l" && length != "w");
+        const bool narrow = length == "h" || (directive.conversion == L'C' && length != "l" && length != "w");
         if (!length.empty() && length != "h" && length != "l" && length != "w") {
             return Fail("a character conversion with a number length");
         }
         const int value = va_arg(*mArgs, int);
-        return AppendChar(spec, narrow ? static_cast<wchar_t>(static_cast<unsigned char>(value))
-                                       : static_cast<wchar_t>(value));
+        return AppendChar(directive, narrow ? static_cast<wchar_t>(static_cast<unsigned char>(value))
+                                            : static_cast<wchar_t>(value));
     }
     case L'd':
     case L'i':
-        return AppendSigned(spec);
+        return AppendSigned(directive);
     case L'o':
     case L'u':
     case L'x':
     case L'X':
-        return AppendUnsigned(spec);
+        return AppendUnsigned(directive);
     case L'e':
     case L'E':
     case L'f':
@@ -194,12 +194,12 @@ bool WideFormatter::FormatOne(const Spec& spec)
     case L'G':
     case L'a':
     case L'A':
-        return AppendFloat(spec);
+        return AppendFloat(directive);
     case L'p':
         if (!length.empty()) {
             return Fail("a pointer conversion with a length");
         }
-        return AppendNumber(spec, "", va_arg(*mArgs, void*));
+        return AppendNumber(directive, "", va_arg(*mArgs, void*));
     case L'n':
         return Fail("%n is not supported");
     default:
@@ -207,13 +207,13 @@ bool WideFormatter::FormatOne(const Spec& spec)
     }
 }
 
-bool WideFormatter::AppendPadded(const Spec& spec, size_t length, const wchar_t* wide, const char* narrow)
+bool WideFormatter::AppendPadded(const Directive& directive, size_t length, const wchar_t* wide, const char* narrow)
 {
-    const size_t padding = spec.width > length ? spec.width - length : 0;
+    const size_t padding = directive.width > length ? directive.width - length : 0;
     if (mText.size() + padding + length > kMaxFormattedLength) {
         return Fail("the result is too long");
     }
-    if (!spec.leftAlign) {
+    if (!directive.leftAlign) {
         mText.append(padding, L' ');
     }
     if (wide != nullptr) {
@@ -223,16 +223,16 @@ bool WideFormatter::AppendPadded(const Spec& spec, size_t length, const wchar_t*
             mText.push_back(static_cast<wchar_t>(static_cast<unsigned char>(narrow[i])));
         }
     }
-    if (spec.leftAlign) {
+    if (directive.leftAlign) {
         mText.append(padding, L' ');
     }
     return true;
 }
 
-bool WideFormatter::AppendText(const Spec& spec, const wchar_t* wide, const char* narrow)
+bool WideFormatter::AppendText(const Directive& directive, const wchar_t* wide, const char* narrow)
 {
     // A precision bounds the read as well, so text need not be terminated within it.
-    const size_t limit = spec.hasPrecision ? spec.precision : std::numeric_limits<size_t>::max();
+    const size_t limit = directive.hasPrecision ? directive.precision : std::numeric_limits<size_t>::max();
     if (wide == nullptr && narrow == nullptr) {
         wide = L"(null)";
     }
@@ -246,17 +246,17 @@ bool WideFormatter::AppendText(const Spec& spec, const wchar_t* wide, const char
             ++length;
         }
     }
-    return AppendPadded(spec, length, wide, narrow);
+    return AppendPadded(directive, length, wide, narrow);
 }
 
-bool WideFormatter::AppendChar(const Spec& spec, wchar_t c)
+bool WideFormatter::AppendChar(const Directive& directive, wchar_t c)
 {
-    return AppendPadded(spec, 1, &c, nullptr);
+    return AppendPadded(directive, 1, &c, nullptr);
 }
 
-bool WideFormatter::AppendSigned(const Spec& spec)
+bool WideFormatter::AppendSigned(const Directive& directive)
 {
-    const std::string& length = spec.length;
+    const std::string& length = directive.length;
     long long value = 0;
     if (length.empty()) {
         value = va_arg(*mArgs, int);
@@ -277,12 +277,12 @@ bool WideFormatter::AppendSigned(const Spec& spec)
     } else {
         return Fail("an integer conversion with a wrong length");
     }
-    return AppendNumber(spec, "ll", value);
+    return AppendNumber(directive, "ll", value);
 }
 
-bool WideFormatter::AppendUnsigned(const Spec& spec)
+bool WideFormatter::AppendUnsigned(const Directive& directive)
 {
-    const std::string& length = spec.length;
+    const std::string& length = directive.length;
     unsigned long long value = 0;
     if (length.empty()) {
         value = va_arg(*mArgs, unsigned);
@@ -303,36 +303,36 @@ bool WideFormatter::AppendUnsigned(const Spec& spec)
     } else {
         return Fail("an integer conversion with a wrong length");
     }
-    return AppendNumber(spec, "ll", value);
+    return AppendNumber(directive, "ll", value);
 }
 
-bool WideFormatter::AppendFloat(const Spec& spec)
+bool WideFormatter::AppendFloat(const Directive& directive)
 {
-    if (spec.length == "L") {
-        return AppendNumber(spec, "L", va_arg(*mArgs, long double));
+    if (directive.length == "L") {
+        return AppendNumber(directive, "L", va_arg(*mArgs, long double));
     }
-    if (!spec.length.empty() && spec.length != "l") {
+    if (!directive.length.empty() && directive.length != "l") {
         return Fail("a floating-point conversion with a wrong length");
     }
-    return AppendNumber(spec, "", va_arg(*mArgs, double));
+    return AppendNumber(directive, "", va_arg(*mArgs, double));
 }
 
 // Numbers are formatted by the C library into bytes (digits, signs, letters: all ASCII) and widened.
 template <typename T>
-bool WideFormatter::AppendNumber(const Spec& spec, const char* length, T value)
+bool WideFormatter::AppendNumber(const Directive& directive, const char* length, T value)
 {
-    std::string format = "%" + spec.flags;
-    if (spec.leftAlign) {
+    std::string format = "%" + directive.flags;
+    if (directive.leftAlign) {
         format += '-';
     }
-    if (spec.width > 0) {
-        format += std::to_string(spec.width);
+    if (directive.width > 0) {
+        format += std::to_string(directive.width);
     }
-    if (spec.hasPrecision) {
-        format += '.' + std::to_string(spec.precision);
+    if (directive.hasPrecision) {
+        format += '.' + std::to_string(directive.precision);
     }
     format += length;
-    format += static_cast<char>(spec.conversion);
+    format += static_cast<char>(directive.conversion);
 
     char small[64];
     const int needed = std::snprintf(small, sizeof small, format.c_str(), value);
