@@ -243,12 +243,13 @@ std::optional<uint64_t> FileSize(std::string_view path)
 bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out)
 {
     const fs::path resolved = ResolvePath(path);
-    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK so that a FIFO in the file's place cannot hang the open; only regular files are read.
+    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return false;
     }

@@ -31,7 +31,7 @@ bool CreateFolders(std::string_view path); // like mkdir -p; true when the folde
 bool RemoveFile(std::string_view path);
 std::optional<uint64_t> FileSize(std::string_view path);
 
-/// Reads a whole file; false when it cannot be opened or read.
+/// Reads a whole regular file; false when it cannot be opened or read, or is not a regular file.
 bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out);
 
 /// Writes to a temporary file beside the target, flushes it and renames it over the target, so that a crash or a

@@ -68,6 +68,8 @@ TEST_F(FileSystemTest, ResolvesEveryComponentWithoutRegardToCase)
     ASSERT_TRUE(Platform::ReadWholeFile(Root() + "/data/images/board.png", data));
     EXPECT_EQ(std::string(data.begin(), data.end()), "png");
     EXPECT_FALSE(Platform::ReadWholeFile(Root() + "/data/images", data)) << "a folder is not a file";
+    ASSERT_EQ(::mkfifo((mRoot / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(Platform::ReadWholeFile(Root() + "/pipe", data)) << "a FIFO neither hangs nor reads";
 }
 
 TEST_F(FileSystemTest, ExactNameWinsAndFoldersLeadFurther)
