@@ -2,6 +2,7 @@
 
 #include "graphics/ImagePoolRef.h"
 #include "graphics/Rect.h"
+#include "platform/window/Cursor.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/ButtonListener.h"
 #include "shell/DialogListener.h"
@@ -19,6 +20,7 @@
 #include <utility>
 
 namespace Platform {
+class InstanceLock;
 struct RegistryKeyHandle;
 } // namespace Platform
 
@@ -271,8 +273,9 @@ public:
     bool mUseFMod = false;
     bool mCommandLineDone = false;
     bool mSingleInstance = true;
-    uint32_t mNotifyMessage = 0;   // registered message of this product
-    std::thread::id mMainThreadId; // the thread that ran Init
+    std::unique_ptr<Platform::InstanceLock> mInstanceMutex; // the single-instance lock
+    uint32_t mNotifyMessage = 0;                            // registered message of this product
+    std::thread::id mMainThreadId;                          // the thread that ran Init
     bool mSettingsRead = false;
     bool mLastRunCompleted = true; // "InProgress" was 0 when read
     bool mUnicodeWindows = false;  // wide-character input: characters above 127 are typed
@@ -312,6 +315,9 @@ public:
     int mCursorNumber = 0;
     std::array<Image*, kNumCursors> mCursorImages{}; // borrowed
     bool mCustomCursors = false;
+    Platform::CursorHandle mHandCursor; // made in Init
+    Platform::CursorHandle mDragCursor;
+    Platform::CursorHandle mOverrideCursor; // when set, replaces the cursor of the number
     uint32_t mLastTimerTick = 0;
     uint32_t mTimerRunStart = 0;
 
