@@ -1,0 +1,122 @@
+#include "tools/pak/PakWriter.h"
+
+#include "graphics/PakInterface.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace PakTool {
+namespace {
+
+class XorWriter {
+public:
+    explicit XorWriter(std::vector<uint8_t>& out) : mOut(out) {}
+    void Byte(uint8_t value) { mOut.push_back(value ^ kPakKey); }
+    void Little(uint64_t value, int bytes)
+    {
+        for (int i = 0; i < bytes; ++i) {
+            Byte(uint8_t(value >> (8 * i)));
+        }
+    }
+    void Bytes(const uint8_t* data, size_t size)
+    {
+        for (size_t i = 0; i < size; ++i) {
+            Byte(data[i]);
+        }
+    }
+
+private:
+    std::vector<uint8_t>& mOut;
+};
+
+// Seconds from 1601-01-01 (FILETIME's epoch) to 1970-01-01.
+constexpr int64_t kFileTimeEpochOffset = 11644473600;
+
+} // namespace
+
+bool BuildPak(const std::vector<PakEntry>& entries, std::vector<uint8_t>& out, std::string& error)
+{
+    uint64_t total = 8 + 1;
+    for (const PakEntry& entry : entries) {
+        if (entry.name.size() > 255) {
+            error = "name longer than 255 bytes: " + entry.name;
+            return false;
+        }
+        total += 1 + 1 + entry.name.size() + 4 + 8 + entry.data.size();
+    }
+    if (total > std::numeric_limits<uint32_t>::max()) {
+        error = "archive would exceed 4 GiB";
+        return false;
+    }
+    out.clear();
+    out.reserve(size_t(total));
+    XorWriter writer(out);
+    writer.Little(kPakMagic, 4);
+    writer.Little(kPakVersion, 4);
+    for (const PakEntry& entry : entries) {
+        writer.Byte(0);
+        writer.Byte(uint8_t(entry.name.size()));
+        writer.Bytes(reinterpret_cast<const uint8_t*>(entry.name.data()), entry.name.size());
+        writer.Little(entry.data.size(), 4);
+        writer.Little(entry.fileTime, 8);
+    }
+    writer.Byte(kPakEndOfDirectory);
+    for (const PakEntry& entry : entries) {
+        writer.Bytes(entry.data.data(), entry.data.size());
+    }
+    return true;
+}
+
+uint64_t FileTimeOf(const std::filesystem::path& path)
+{
+    std::error_code code;
+    const auto written = std::filesystem::last_write_time(path, code);
+    if (code) {
+        return 0;
+    }
+    const auto system = std::chrono::file_clock::to_sys(written);
+    const int64_t ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(system.time_since_epoch()).count() / 100;
+    const int64_t fileTime = ticks + kFileTimeEpochOffset * 10'000'000;
+    return fileTime > 0 ? uint64_t(fileTime) : 0;
+}
+
+bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error)
+{
+    std::error_code code;
+    if (!std::filesystem::is_directory(folder, code)) {
+        error = "not a folder: " + folder.string();
+        return false;
+    }
+    std::vector<std::filesystem::path> files;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, code);
+         !code && it != std::filesystem::recursive_directory_iterator(); it.increment(code)) {
+        if (it->is_regular_file(code)) {
+            files.push_back(it->path());
+        }
+    }
+    if (code) {
+        error = folder.string() + ": " + code.message();
+        return false;
+    }
+    out.clear();
+    for (const auto& file : files) {
+        PakEntry entry;
+        entry.name = std::filesystem::relative(file, folder).generic_string();
+        std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+        std::ifstream in(file, std::ios::binary);
+        entry.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            error = "cannot read " + file.string();
+            return false;
+        }
+        entry.fileTime = FileTimeOf(file);
+        out.push_back(std::move(entry));
+    }
+    std::sort(out.begin(), out.end(), [](const PakEntry& a, const PakEntry& b) { return a.name < b.name; });
+    return true;
+}
+
+} // namespace PakTool
