@@ -1,0 +1,157 @@
+#include "graphics/raster/SoftwareTriangle.h"
+
+#include "graphics/raster/FixedPoint.h"
+#include "graphics/raster/ScanConverter.h"
+#include "graphics/raster/TriangleClipper.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace Raster {
+
+namespace {
+
+// Clip rectangles are kept within this many pixels of the origin, so that every clipped coordinate, and every
+// difference of two, fits the 16.16 set-up of the converters.
+constexpr int64_t kMaxExtent = 16384;
+
+int PixelSize(PixelFormat format)
+{
+    return format == PixelFormat::Rgb565 || format == PixelFormat::Rgb555 ? 2 : 4;
+}
+
+/// The writable columns and rows: the clip rectangle within the destination. Empty when either is unusable.
+TriFrameBuffer FrameBufferFor(const TriDestination& destination, const TriClipRect& clip)
+{
+    TriFrameBuffer target;
+    target.bits = destination.bits;
+    target.pitch = destination.pitch;
+    const int64_t rowPixels = std::abs(static_cast<int64_t>(destination.pitch)) / PixelSize(destination.format);
+    if (destination.bits == nullptr || destination.width <= 0 || destination.height <= 0 ||
+        rowPixels < destination.width)
+        return target;
+    const int64_t width = std::min<int64_t>(destination.width, kMaxExtent);
+    const int64_t height = std::min<int64_t>(destination.height, kMaxExtent);
+    const int64_t left = std::max<int64_t>(clip.x, 0);
+    const int64_t top = std::max<int64_t>(clip.y, 0);
+    const int64_t right = std::min<int64_t>(static_cast<int64_t>(clip.x) + clip.width, width);
+    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(clip.y) + clip.height, height);
+    if (right <= left || bottom <= top)
+        return target;
+    target.left = static_cast<int32_t>(left);
+    target.top = static_cast<int32_t>(top);
+    target.right = static_cast<int32_t>(right);
+    target.bottom = static_cast<int32_t>(bottom);
+    return target;
+}
+
+/// The sampler's view of a texture; count 0 when it cannot be sampled safely.
+TriTextureInfo TextureInfoFor(const TriTexture& texture)
+{
+    TriTextureInfo info;
+    const int64_t pitch = texture.pitch == 0 ? static_cast<int64_t>(texture.width) * 4 : texture.pitch;
+    if (texture.texels == nullptr || texture.width <= 0 || texture.height <= 0 || pitch % 4 != 0 ||
+        pitch / 4 < texture.width)
+        return info;
+    const int64_t stride = pitch / 4;
+    const int64_t count = (static_cast<int64_t>(texture.height) - 1) * stride + texture.width;
+    if (count > INT32_MAX || stride > INT32_MAX)
+        return info; // beyond what the samplers' 32-bit texel index can address
+    info.texels = texture.texels;
+    info.width = texture.width;
+    info.stride = static_cast<int32_t>(stride);
+    info.count = static_cast<int32_t>(count);
+    return info;
+}
+
+bool IsFinite(const TriVertex& vertex, bool textured)
+{
+    return std::isfinite(vertex.x) && std::isfinite(vertex.y) &&
+           (!textured || (std::isfinite(vertex.u) && std::isfinite(vertex.v)));
+}
+
+void SetColour(TriVertexFx& record, uint32_t color)
+{
+    record.a = static_cast<int32_t>((color >> 8) & 0xFF0000u);
+    record.r = static_cast<int32_t>(color & 0xFF0000u);
+    record.g = static_cast<int32_t>((color & 0xFF00u) << 8);
+    record.b = static_cast<int32_t>((color & 0xFFu) << 16);
+}
+
+} // namespace
+
+void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTexture* texture, uint32_t color,
+                               DrawMode drawMode, const TriClipRect& clipRect, const TriDestination& destination,
+                               bool filter, bool vertexColours)
+{
+    if (vertices == nullptr || count < 3)
+        return;
+    const TriFrameBuffer target = FrameBufferFor(destination, clipRect);
+    if (target.right <= target.left || target.bottom <= target.top)
+        return;
+
+    // The right and bottom bounds are the clip rectangle's outer edges, so that its last column and row, whose
+    // centres lie half a pixel inside, are drawn; the fill convention keeps shared edges drawn once.
+    const ClipBounds bounds{static_cast<float>(target.left), static_cast<float>(target.right),
+                            static_cast<float>(target.top), static_cast<float>(target.bottom)};
+
+    const TriGlobalColor globalColor{static_cast<int32_t>(color >> 24), static_cast<int32_t>((color >> 16) & 0xFF),
+                                     static_cast<int32_t>((color >> 8) & 0xFF), static_cast<int32_t>(color & 0xFF)};
+    const bool globalColour = color != 0xFFFFFFFFu;
+    const bool textured = texture != nullptr;
+    const bool textureAlpha = textured && (texture->hasAlpha || texture->hasTransparency || filter);
+    TriTextureInfo textureInfo;
+    if (textured) {
+        textureInfo = TextureInfoFor(*texture);
+        if (textureInfo.count == 0)
+            return; // nothing that could be sampled
+    }
+    const float textureWidth = textured ? static_cast<float>(texture->width) : 0.0f;
+    const float textureHeight = textured ? static_cast<float>(texture->height) : 0.0f;
+
+    ClipVertexPool pool;
+    std::array<TriVertexFx, ClipPolygon::kCapacity> records{};
+    for (int j = 0; j + 2 < count; ++j) {
+        const TriVertex& v0 = vertices[j];
+        const TriVertex& v1 = (j % 2 == 0) ? vertices[j + 1] : vertices[j + 2];
+        const TriVertex& v2 = (j % 2 == 0) ? vertices[j + 2] : vertices[j + 1];
+        if (!IsFinite(v0, textured) || !IsFinite(v1, textured) || !IsFinite(v2, textured))
+            continue;
+        const ClipPolygon polygon = ClipTriangleToRect(v0, v1, v2, bounds, pool);
+        if (polygon.count < 3)
+            continue;
+
+        bool usable = true;
+        for (int i = 0; i < polygon.count && usable; ++i) {
+            const TriVertex& vertex = *polygon.vertices[static_cast<std::size_t>(i)];
+            TriVertexFx& record = records[static_cast<std::size_t>(i)];
+            // Far-off input can put a cut point well off its bound through float rounding, or make it NaN; such a
+            // triangle is skipped, and positions are kept within a pixel of the bounds.
+            usable = IsFinite(vertex, textured);
+            record.x = FloatToFx(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f));
+            record.y = FloatToFx(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f));
+            if (textured) {
+                record.u = FloatToFx(vertex.u * textureWidth);
+                record.v = FloatToFx(vertex.v * textureHeight);
+            }
+            if (vertexColours)
+                SetColour(record, vertex.color);
+        }
+        if (!usable)
+            continue;
+
+        // The polygon is drawn as the fan (0, 1, 2), (0, 2, 3), ... by the same converter.
+        std::array<TriVertexFx, 3> triangle{records[0], records[1], records[2]};
+        for (int k = 2; k < polygon.count; ++k) {
+            triangle[1] = records[static_cast<std::size_t>(k - 1)];
+            triangle[2] = records[static_cast<std::size_t>(k)];
+            DispatchTriScanConverter(textured, textureAlpha, vertexColours, globalColour, triangle.data(), target,
+                                     textureInfo, globalColor, destination.format, filter, drawMode);
+        }
+    }
+}
+
+} // namespace Raster

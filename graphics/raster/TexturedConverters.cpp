@@ -1,0 +1,11 @@
+// The textured converters without texture alpha: plain, global colour, vertex colour, and both.
+#include "graphics/raster/PixelStage.h"
+
+RASTER_INSTANTIATE_DRAW_TRI("T");
+RASTER_INSTANTIATE_DRAW_TRI("TF");
+RASTER_INSTANTIATE_DRAW_TRI("TG");
+RASTER_INSTANTIATE_DRAW_TRI("TGF");
+RASTER_INSTANTIATE_DRAW_TRI("TV");
+RASTER_INSTANTIATE_DRAW_TRI("TVF");
+RASTER_INSTANTIATE_DRAW_TRI("TVG");
+RASTER_INSTANTIATE_DRAW_TRI("TVGF");
