@@ -47,14 +47,14 @@ uint32_t VideoGeneration()
 
 bool EnsureVideo()
 {
-    if (VideoRunning())
-        return true;
     VideoState& state = State();
     if (!IsMainThread()) {
         std::lock_guard lock(state.mutex);
-        state.error = "SDL video can only be started on the main thread";
+        state.error = "SDL video is used on the main thread only";
         return false;
     }
+    if (VideoRunning())
+        return true;
     // Closing the last window is a close request for the application to handle, not a quit of its own.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

@@ -11,8 +11,8 @@ namespace Platform {
 /// True on the thread that started the process (the thread of static initialisation).
 bool IsMainThread();
 
-/// Starts SDL video unless it runs already. False when it cannot start (no display, unknown driver) or when called
-/// off the main thread; VideoError() then says why. A failed start is tried again on the next call.
+/// Starts SDL video unless it runs already. False off the main thread, and when video cannot start (no display,
+/// unknown driver); VideoError() then says why. A failed start is tried again on the next call.
 [[nodiscard]] bool EnsureVideo();
 
 /// The reason of the last failed EnsureVideo, empty when it succeeded.

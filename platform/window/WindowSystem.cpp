@@ -53,7 +53,6 @@ struct WindowSystem {
     // Main thread only.
     EventTranslator translator;
     std::vector<WindowMessage> translated;
-    uint32_t videoGeneration = 0; // the start of SDL video the translator's windows belong to
 };
 
 WindowSystem& System()
@@ -199,26 +198,8 @@ void TrackEvent(WindowSystem& system, const SDL_Event& event)
     }
 }
 
-// Main thread. After SDL video stopped (and maybe started again, reusing SDL window ids), the windows of the
-// earlier start have no screen presence any more and must not catch events of new ones.
-void ForgetStaleSdlWindows(WindowSystem& system)
-{
-    std::lock_guard lock(system.mutex);
-    const uint32_t current = VideoRunning() ? VideoGeneration() : 0;
-    if (system.videoGeneration == current)
-        return;
-    for (auto& [id, record] : system.windows) {
-        if (record.sdl && record.generation != current) {
-            system.translator.RemoveWindow(record.sdlId);
-            record.sdl = nullptr;
-        }
-    }
-    system.videoGeneration = current;
-}
-
 void PumpSdl(WindowSystem& system)
 {
-    ForgetStaleSdlWindows(system);
     if (!VideoRunning())
         return;
     SDL_Event event;
@@ -282,7 +263,6 @@ WindowHandle CreateWindow(const WindowCreateInfo& info)
     if (onScreen) {
         if (!EnsureVideo())
             return {};
-        ForgetStaleSdlWindows(system);
         Uint32 flags = info.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
         if (info.mode == WindowMode::FullScreen)
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -307,6 +287,7 @@ WindowHandle CreateWindow(const WindowCreateInfo& info)
 
     std::lock_guard lock(system.mutex);
     const WindowHandle handle{system.nextId++};
+    // SDL numbers windows afresh after a restart of video; the new window takes over the number from a stale one.
     if (record.sdl)
         system.translator.AddWindow(record.sdlId, handle, record.frame.Width(), record.frame.Height());
     system.windows.emplace(handle.id, std::move(record));
