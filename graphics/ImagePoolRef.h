@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 namespace Pyxo {
 
@@ -16,7 +17,8 @@ struct ImagePoolEntry {
 };
 
 /// A counted reference to a shared pool entry, or the holder of an unshared memory image of the program's own.
-/// Copies count: a copy refers to the same entry (count + 1) and borrows the unshared image without owning it.
+/// Copies count: a copy refers to the same entry (count + 1) and shares the unshared image, which lives until its
+/// last holder releases it, so no copy is left pointing at a deleted image.
 /// Releasing the last reference to an entry only raises the application's clean-up flag; the entry and its
 /// image stay until the sweep after the next update.
 class ImagePoolRef {
@@ -40,9 +42,8 @@ public:
     operator DDImage*() const;
 
 private:
-    ImagePoolEntry* mSharedImage = nullptr; // counted
-    MemoryImage* mUnsharedImage = nullptr;  // owned only when mOwnsUnshared
-    bool mOwnsUnshared = false;
+    ImagePoolEntry* mSharedImage = nullptr;      // counted
+    std::shared_ptr<MemoryImage> mUnsharedImage; // shared with the copies of this reference
 };
 
 } // namespace Pyxo

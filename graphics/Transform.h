@@ -23,6 +23,7 @@ public:
 private:
     void MakeComplex();
     void CalcMatrix() const;
+    [[nodiscard]] bool HasSecondTranslation() const;
 
     mutable Matrix3 mMatrix; // cache; valid only while mNeedCalcMatrix is clear
     mutable bool mNeedCalcMatrix = true;
