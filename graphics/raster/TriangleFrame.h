@@ -113,17 +113,24 @@ void ScanTriangle(const TriVertexFx* vertices, const TriFrameBuffer& target, con
         }
     };
 
-    // Rows outside the writable rows still step the edges, so the rows inside come out as without the cut.
+    // Rows above the writable rows step the edges all at once (wrapping sums are the same either way), so
+    // the rows inside come out exactly as without the cut.
     const auto walk = [&](int32_t firstRow, int32_t endRow, int32_t xShort, int32_t dxShort) {
-        for (int32_t row = firstRow; row < endRow; ++row) {
-            if (row >= target.bottom)
-                return;
-            if (row >= target.top)
-                fillRow(row, xShort);
-            xLong = FxAdd(xLong, dxLong);
+        const auto step = [&](int32_t rows) {
+            xLong = FxAdd(xLong, FxTimes(dxLong, rows));
             for (int i = 0; i < kCarried; ++i)
-                valueLong[i] = FxAdd(valueLong[i], dLong[i]);
-            xShort = FxAdd(xShort, dxShort);
+                valueLong[i] = FxAdd(valueLong[i], FxTimes(dLong[i], rows));
+            xShort = FxAdd(xShort, FxTimes(dxShort, rows));
+        };
+        int32_t row = firstRow;
+        if (row < target.top) {
+            const int32_t skipped = std::min(target.top, endRow) - row;
+            step(skipped);
+            row += skipped;
+        }
+        for (const int32_t end = std::min(endRow, target.bottom); row < end; ++row) {
+            fillRow(row, xShort);
+            step(1);
         }
     };
 
