@@ -114,10 +114,13 @@ bool Contains(const WindowRect& r, WindowPoint p)
 
 WindowMessage Stamped(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    const uint64_t pointer = gPointer.load();
-    WindowMessage m{window,         message,
-                    wParam,         lParam,
-                    GetTickCount(), {static_cast<int32_t>(pointer >> 32), static_cast<int32_t>(pointer & 0xFFFFFFFFu)}};
+    WindowMessage m;
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = GetTickCount();
+    m.pt = GetCursorPos();
     return m;
 }
 

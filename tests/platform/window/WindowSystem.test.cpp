@@ -400,7 +400,9 @@ TEST_F(WindowSystemTest, CursorThreadNeverSeesHalfAPointerMove)
 {
     const WindowHandle w = Create(0, 0, 320, 240);
     ASSERT_TRUE(w) << VideoError();
+    PushMotion(w, 0, 0); // the reader starts from a consistent point
     Drain();
+    ASSERT_EQ(GetCursorPos(), (WindowPoint{0, 0}));
     std::atomic<bool> done{false};
     std::atomic<int> torn{0};
     std::thread reader([&] {
