@@ -193,6 +193,17 @@ public:
     /// Called after the widgets have been drawn each frame.
     virtual void DrawOverlay(Graphics* /*g*/) {}
 
+    // Seams to the display and sound back-ends, so that tests can supply a display that answers with scripted
+    // result codes and a silent sound manager.
+    /// The display back-end of this application; owned by the caller.
+    virtual std::unique_ptr<DDInterface> CreateDisplay();
+    /// Starts the display for the window; a DDInterface::Result.
+    virtual int StartDisplay(Platform::WindowHandle window, bool isWindowed);
+    /// Presents the frame (or the rectangle); false when presenting failed (surfaces lost).
+    virtual bool PresentDisplay(const Rect* rect);
+    /// The sound manager for the window (no window with mNoSound); null when none can be made.
+    virtual std::unique_ptr<SoundManager> CreateSoundManager(Platform::WindowHandle window, bool useFMod);
+
     // Windows, input and cursors.
     /// The window procedure of both windows.
     intptr_t WindowProc(Platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -285,7 +296,8 @@ public:
 
     // Owned parts.
     std::unique_ptr<WidgetManager> mWidgetManager;
-    std::unique_ptr<ResourceManager> mResourceManager;
+    // Deleted through the deleter stored with it, so that this class needs no complete ResourceManager.
+    std::unique_ptr<ResourceManager, void (*)(ResourceManager*)> mResourceManager{nullptr, nullptr};
     std::unique_ptr<DDInterface> mDisplay;
     std::unique_ptr<SoundManager> mSoundManager;
     std::unique_ptr<MusicInterface> mMusicInterface;
@@ -320,6 +332,8 @@ public:
     Platform::CursorHandle mOverrideCursor; // when set, replaces the cursor of the number
     uint32_t mLastTimerTick = 0;
     uint32_t mTimerRunStart = 0;
+    bool mCloseFromWindow = false;          // the close came from the window (close box, Alt+F4)
+    Platform::WindowPoint mCursorReference; // cursor thread: the position last drawn
 
     // Screen modes and display settings.
     bool mWindowedRequested = false; // registry "ScreenMode" 0
@@ -339,9 +353,16 @@ public:
     Rect mScreenBounds;                   // presentation rectangle, written by the display
     bool mRefreshRateSubstituted = false; // the display replaced an implausible refresh rate
     bool mFullScreenPageFlip = true;
-    bool mNoFlip = false;       // full-screen override of page flipping
-    bool mSoftVSyncWait = true; // pace windowed draws by sleeping until the refresh period passed
-    bool mNoVSyncWait = false;  // windowed presents skip the vertical-sync wait
+    bool mNoFlip = false;           // full-screen override of page flipping
+    bool mSoftVSyncWait = true;     // pace windowed draws by sleeping until the refresh period passed
+    bool mNoVSyncWait = false;      // windowed presents skip the vertical-sync wait
+    bool mInDraw = false;           // DrawDirty is drawing; Redraw does nothing meanwhile
+    bool mSurfacesLost = false;     // the last present failed
+    uint32_t mLastRecoveryTime = 0; // tick of the last attempt to restart the display after a failed present
+    int mRedrawCount = 0;
+    int mRedrawFailCount = 0;
+    uint32_t mLastActivityTime = 0; // last screen-mode switch or input, for the idle check
+    bool mScreenSaverActive = false;
 
     // Sound.
     int mMuteCount = 0;
@@ -400,6 +421,8 @@ public:
     bool mLoadingFinishedHandled = false;
     bool mYieldToLoader = false;
     std::atomic<bool> mCursorThreadRunning = false;
+    std::thread mLoadingThread; // joined by WaitForLoadingThread's caller at destruction
+    std::thread mCursorThread;  // joined by Shutdown
 };
 
 } // namespace Pyxo
