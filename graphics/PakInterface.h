@@ -106,6 +106,8 @@ public:
 
     /// Record of a name as open would find it (normalised first); null when no archive holds it.
     [[nodiscard]] const PakRecord* FindRecord(std::string_view name) const;
+    /// The record directory, by key.
+    const std::map<std::string, PakRecord>& GetRecords() const { return mRecords; }
 
     PakFileHandle* FOpen2(const char* name, const char* mode) override;
     PakFileHandle* FOpen(const char* name, const char* mode) override;
