@@ -4,9 +4,6 @@
 namespace Pyxo {
 
 void PyxoAppBase::CreateMainWindow() {}                // not built yet
-void PyxoAppBase::RecreateImageSurfaces() {}           // not built yet
-void PyxoAppBase::FreeImageCaches() {}                 // not built yet
-void PyxoAppBase::DropImageSurfaces() {}               // not built yet
 void PyxoAppBase::SetScreenModeEx(bool, bool, bool) {} // not built yet
 void PyxoAppBase::SetScreenMode(bool) {}               // not built yet
 void PyxoAppBase::ReapplyScreenMode() {}               // not built yet
@@ -25,7 +22,6 @@ bool PyxoAppBase::Is3DRecommended() const
 {
     return false; // not built yet
 }
-void PyxoAppBase::RemoveImageTextures(MemoryImage*) {} // not built yet
 void PyxoAppBase::RestoreDisplayMode() {}              // not built yet
 void PyxoAppBase::RestoreDisplayAndExit(int exitCode)
 {
