@@ -32,12 +32,14 @@ struct TriTexture {
     const uint32_t* texels = nullptr;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t pitch = 0;            // bytes from one row to the next; 0 means width × 4 (rows without gaps)
+    int32_t pitch = 0;            // bytes from row to row, a multiple of 4 and at least width × 4; 0 means width × 4
     bool hasAlpha = false;        // some texel has an alpha from 1 to 254
     bool hasTransparency = false; // some texel has alpha 0
 };
 
-/// The frame buffer drawn into, borrowed for the call. pitch may be negative (rows going up in memory).
+/// The frame buffer drawn into, borrowed for the call. pitch may be negative (rows going up in memory) but must
+/// hold a whole row. Only the first 16384 columns and rows are ever drawn, which keeps the fixed-point set-up
+/// exact.
 struct TriDestination {
     void* bits = nullptr; // pixel (0, 0)
     int32_t width = 0;
