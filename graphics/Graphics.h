@@ -102,6 +102,9 @@ public:
     int GetWrappedTextHeight(int width, const std::wstring& text, int lineSpacing, int* widest);
 
 private:
+    /// The colour of image draws: the current colour when colourising, else White.
+    [[nodiscard]] const Color& ImageColor() const;
+
     std::vector<GraphicsState> mStateStack; // last in, first out
 };
 

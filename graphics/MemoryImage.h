@@ -2,6 +2,7 @@
 
 #include "graphics/Image.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -68,8 +69,12 @@ public:
     virtual uint32_t* GetBits();
     virtual void SetImageMode(bool hasTrans, bool hasAlpha);
     virtual void SetVolatile(bool isVolatile);
-    /// Converts to palette and indices when at most 256 colours are used.
+    /// Converts to palette and indices when at most 256 colours are used; false (and no change) for more, or for
+    /// an image without pixels.
     virtual bool Palletize();
+
+    /// width x height, 0 for an image without pixels.
+    [[nodiscard]] size_t PixelCount() const;
 
     std::unique_ptr<uint32_t[]> mBits; // width x height + 1, or null
     int mBitsChangedCount = 0;         // raised on every change of the bits
