@@ -13,8 +13,9 @@ class PyxoAppBase;
 /// anti-aliased with FreeType. Sizes are points at 96 dots per inch; the height is the face's ascent plus
 /// descent at that size. Text is drawn into a memory image of the string's size (alpha from the glyph coverage,
 /// colour from the argument) that the context then draws like any image, so its translation, clip, draw mode
-/// and colourise apply. Faces that several fonts of the same request share are opened once; every FreeType and
-/// fontconfig call runs under one process-wide lock, so fonts may be made and used on any thread.
+/// and colourise apply. A duplicate shares its original's face; every FreeType and fontconfig call runs under
+/// one process-wide lock, so fonts may be made and used on any thread. The character set is not used: the face
+/// maps Unicode.
 /// When no face can be found or opened, the font measures every string as 0 and draws nothing.
 class SysFont : public Font {
 public:
