@@ -11,7 +11,7 @@ class ButtonListener {
 public:
     virtual ~ButtonListener() = default;
 
-    /// clickCount is the widget manager's encoded count (DecodeClickCount in shell/Widget.h).
+    /// clickCount is the decoded count of the press (1 single, 2 double), whichever the button.
     virtual void ButtonPressClicks(intptr_t id, int /*clickCount*/) { ButtonPress(id); }
     virtual void ButtonPress(intptr_t /*id*/) {}
     virtual void ButtonRelease(intptr_t /*id*/) {}

@@ -13,6 +13,7 @@ class ButtonListener;
 class Font;
 class Graphics;
 class Image;
+class PyxoAppBase;
 
 /// The framework's push button: reports presses, releases, held ticks, enter, leave and moves to its listener
 /// under its id, and draws a plain bevelled box with a label or up to four state images, with an optional fade of
@@ -76,8 +77,16 @@ public:
     double mOverAlphaFadeInSpeed = 0.0; // added per update while the pointer is over
 
 protected:
+    /// The manager's application, else the global one; null in a program without one.
+    [[nodiscard]] PyxoAppBase* GetApp() const;
+    /// Without a font and with a label, makes the button's own system font.
+    void EnsureFont(int pointSize, int charSet);
+
     /// The label font the button made for itself; kept for its lifetime.
     std::unique_ptr<Font> mOwnedFont;
+
+private:
+    void RepaintForHover();
 };
 
 } // namespace Pyxo

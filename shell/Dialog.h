@@ -14,6 +14,7 @@ class DialogListener;
 class Font;
 class Graphics;
 class Image;
+class PyxoAppBase;
 class WidgetManager;
 
 /// The framework's message dialog: a draggable panel with a header line, word-wrapped body lines, an optional
@@ -99,6 +100,7 @@ public:
     int mButtonSidePadding = 0;
 
 private:
+    [[nodiscard]] PyxoAppBase* GetApp() const;
     void EnsureFonts();
 };
 

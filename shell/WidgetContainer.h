@@ -3,6 +3,7 @@
 #include "graphics/Rect.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 
 namespace Pyxo {
@@ -43,7 +44,9 @@ struct ModalFlags {
 /// Base of everything on screen: an ordered list of child widgets sorted by ascending z-order (the first drawn
 /// first, the last on top), its rectangle in the parent's coordinates, its place in the tree, dirty and update
 /// bookkeeping, and the update, fractional-update and draw traversals. A container never deletes its children
-/// unless RemoveAllWidgets is asked to; it borrows them. Main thread only.
+/// unless RemoveAllWidgets is asked to; it borrows them. Main thread only: a change of the tree's structure (add,
+/// remove, reorder) asked for on another thread while the container is managed is queued for the main thread,
+/// which makes it at the start of the manager's next UpdateFrame.
 class WidgetContainer {
 public:
     using WidgetList = std::list<Widget*>;
@@ -105,6 +108,20 @@ public:
     FlagsMod mWidgetFlagsMod; // applied for this node and its subtree
     int mPriority = 0;        // deferred-overlay priority
     int mZOrder = 0;          // sort key of the parent's child list
+
+protected:
+    [[nodiscard]] WidgetList::iterator FindChild(const WidgetContainer* child);
+    /// Queues the change for the manager's main thread when called on another thread; true when queued.
+    bool QueueIfOffMainThread(std::function<void()> change);
+
+private:
+    enum class ReorderStart { End, Front, AtOther, AfterOther };
+
+    /// Inserts by ascending z-order, starting the search at where (see the reordering operations).
+    WidgetList::iterator InsertByZOrder(WidgetList::iterator where, Widget* widget);
+    /// Erases the entry, moving a running update pass on to its successor.
+    void TakeOut(WidgetList::iterator it);
+    void Reorder(Widget* widget, Widget* other, ReorderStart start);
 };
 
 } // namespace Pyxo

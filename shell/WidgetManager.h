@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <list>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,8 +30,9 @@ struct PreModalInfo {
 /// Root of the widget tree and the only way input reaches widgets: finds the widget under the pointer, keeps the
 /// mouse on the pressed widget until every button is up, sends enter and leave notices, keeps the key-down array,
 /// routes keys to the focus widget, enforces modal widgets through a stack of saved states, and draws the dirty
-/// top-level widgets. Created and deleted by the application; borrows every widget. Its manager field points to
-/// itself; its rectangle is the logical screen. Main thread only.
+/// top-level widgets. Created and deleted by the application; borrows every widget (its destructor only detaches
+/// them). Its manager field points to itself; its rectangle is the logical screen. Main thread only (the thread
+/// that constructs it), except QueueChange.
 class WidgetManager : public WidgetContainer {
 public:
     static constexpr int kNumKeys = 255;                  // key codes 0..254 are recorded
@@ -89,6 +93,13 @@ public:
     /// Moves the pointer to (x, y) and sends leave, enter and move notices.
     void TrackPointer(int x, int y);
 
+    /// The thread that constructed the manager.
+    [[nodiscard]] bool IsMainThread() const { return std::this_thread::get_id() == mMainThreadId; }
+    /// Any thread: a change of the tree to be made on the main thread at the start of the next UpdateFrame.
+    void QueueChange(std::function<void()> change);
+    /// Main thread: makes the queued changes in the order they were asked for.
+    void ApplyQueuedChanges();
+
     Widget* mDefaultTab = nullptr;                                // borrowed; gets Tab typed with Ctrl held
     Graphics* mCurG = nullptr;                                    // the screen context while DrawScreen runs
     PyxoAppBase* mApp = nullptr;                                  // owner
@@ -117,6 +128,19 @@ public:
     int mLastDownButtonId = 0; // -1 right, 1 left, 2 middle
     uint32_t mWidgetFlags =
         WidgetFlags::Update | WidgetFlags::Draw | WidgetFlags::Clip | WidgetFlags::AllowMouse | WidgetFlags::AllowFocus;
+
+private:
+    void FillModalFlags(ModalFlags& flags) const;
+    Widget* FindWidgetIn(WidgetContainer* container, int x, int y, uint32_t flags, int* widgetX, int* widgetY);
+    void LeaveWidget(Widget* widget);
+    void EnterWidget(Widget* widget);
+    /// Mouse-ups at the last pointer position, in the widget's own coordinates, for each button bit given.
+    void SendMouseUps(Widget* widget, int buttons);
+    void RecordInput() { mLastInputUpdateCnt = mUpdateCnt; }
+
+    std::thread::id mMainThreadId = std::this_thread::get_id();
+    std::mutex mQueuedChangesLock;
+    std::vector<std::function<void()>> mQueuedChanges; // guarded by mQueuedChangesLock
 };
 
 } // namespace Pyxo
