@@ -1,0 +1,179 @@
+#include "platform/directdraw/DirectDrawEmulation.h"
+
+#include "platform/window/SdlVideo.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+namespace Platform {
+namespace {
+
+struct Fault {
+    HResult result = S_OK;
+    int skip = 0;
+    int times = 0; // -1: for ever
+};
+
+constexpr size_t kCallCount = static_cast<size_t>(DirectDrawCall::Count);
+
+struct Emulation {
+    std::mutex mutex;
+    std::array<Fault, kCallCount> faults{};
+    std::array<int, kCallCount> calls{};
+    std::optional<DisplayMode> desktop;     // chosen by a test
+    std::optional<DisplayMode> realDesktop; // asked once
+    std::optional<DisplayMode> fullScreenMode;
+    SurfaceLayout layout;
+};
+
+Emulation& TheEmulation()
+{
+    static Emulation emulation;
+    return emulation;
+}
+
+std::atomic<int> gLiveSurfaces = 0;
+std::atomic<int> gLiveDirectDraws = 0;
+
+DisplayMode FallbackDesktop()
+{
+    DisplayMode mode;
+    mode.width = 1024;
+    mode.height = 768;
+    mode.bitsPerPixel = 32;
+    mode.refreshRate = 60;
+    mode.redMask = 0x00FF0000;
+    mode.greenMask = 0x0000FF00;
+    mode.blueMask = 0x000000FF;
+    return mode;
+}
+
+// The caller holds the lock.
+DisplayMode DesktopLocked(Emulation& emulation)
+{
+    if (emulation.desktop)
+        return *emulation.desktop;
+    if (!emulation.realDesktop && IsMainThread()) {
+        // Asked once: the window system's answer does not change while we run.
+        std::optional<DisplayMode> real = GetDesktopMode();
+        if (real && real->width > 0 && real->height > 0 && real->bitsPerPixel > 0)
+            emulation.realDesktop = real;
+    }
+    return emulation.realDesktop ? *emulation.realDesktop : FallbackDesktop();
+}
+
+} // namespace
+
+void InjectDirectDrawFailure(DirectDrawCall call, HResult result, int skip, int times)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.faults[static_cast<size_t>(call)] = {result, skip < 0 ? 0 : skip, times};
+}
+
+HResult TakeInjectedFailure(DirectDrawCall call)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    const auto index = static_cast<size_t>(call);
+    ++emulation.calls[index];
+    Fault& fault = emulation.faults[index];
+    if (fault.times == 0)
+        return S_OK;
+    if (fault.skip > 0) {
+        --fault.skip;
+        return S_OK;
+    }
+    if (fault.times > 0)
+        --fault.times;
+    return fault.result;
+}
+
+int DirectDrawCallCount(DirectDrawCall call)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.calls[static_cast<size_t>(call)];
+}
+
+void SetEmulatedDesktop(const DisplayMode& mode)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.desktop = mode;
+}
+
+DisplayMode EmulatedDesktop()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return DesktopLocked(emulation);
+}
+
+DisplayMode CurrentDisplayMode()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.fullScreenMode ? *emulation.fullScreenMode : DesktopLocked(emulation);
+}
+
+void SetCurrentDisplayMode(const DisplayMode& mode, bool restore)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    if (restore)
+        emulation.fullScreenMode.reset();
+    else
+        emulation.fullScreenMode = mode;
+}
+
+void SetSurfaceLayout(const SurfaceLayout& layout)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.layout = layout;
+    if (emulation.layout.rowPadding < 0)
+        emulation.layout.rowPadding = 0;
+}
+
+SurfaceLayout CurrentSurfaceLayout()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.layout;
+}
+
+int LiveDirectDrawSurfaceCount()
+{
+    return gLiveSurfaces.load();
+}
+
+int LiveDirectDrawCount()
+{
+    return gLiveDirectDraws.load();
+}
+
+void CountDirectDrawSurface(int delta)
+{
+    gLiveSurfaces += delta;
+}
+
+void CountDirectDraw(int delta)
+{
+    gLiveDirectDraws += delta;
+}
+
+void ResetDirectDrawEmulation()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.faults.fill({});
+    emulation.calls.fill(0);
+    emulation.desktop.reset();
+    emulation.fullScreenMode.reset();
+    emulation.layout = {};
+}
+
+} // namespace Platform
