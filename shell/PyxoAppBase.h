@@ -10,10 +10,12 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -203,6 +205,8 @@ public:
     virtual bool PresentDisplay(const Rect* rect);
     /// The sound manager for the window (no window with mNoSound); null when none can be made.
     virtual std::unique_ptr<SoundManager> CreateSoundManager(Platform::WindowHandle window, bool useFMod);
+    /// The part of the desktop that windows may cover, in screen coordinates; empty when unknown.
+    virtual Platform::WindowRect DesktopWorkArea();
 
     // Windows, input and cursors.
     /// The window procedure of both windows.
@@ -210,6 +214,8 @@ public:
     /// Dispatches queued messages (one when onlyOne); returns whether messages remain.
     bool ProcessDeferredMessage(bool onlyOne);
     void UpdateFocus();
+    /// The queued WM_TIMER of a window: pending URL checks and the pointer-in-window test.
+    void TimerTick(Platform::WindowHandle window);
     void SetCursor(int cursorNumber); // 0..12
     void EnableCustomCursors(bool enabled);
     void SetCursorImage(int cursorNumber, Image* image); // borrowed; null clears; numbers above 12 ignored
@@ -223,6 +229,10 @@ public:
     void RemoveImageTextures(MemoryImage* image);
     void RestoreDisplayMode();
     [[noreturn]] void RestoreDisplayAndExit(int exitCode);
+    /// After a display start: the images remake their surfaces, the widget manager draws on the new screen image.
+    void AdoptDisplaySurfaces();
+    /// The fatal popup for a display that cannot start, with the result's name and the display's error text.
+    void ShowDisplayFailure(int result);
 
     // Images.
     /// The set of live memory images, under the display lock; removal also drops the image's 3-D data.
@@ -231,9 +241,27 @@ public:
     /// A new surface image holding a copy of the image and its attributes, owned by the caller.
     std::unique_ptr<DDImage> CopyImage(Image* image);
 
-    // Loading thread.
+    /// Asked at destruction when 3-D was switched during the run: whether to keep hardware acceleration.
+    void AskHardwareAccelerationQuestions();
+    /// Makes the hand and drag cursors of cursor numbers 1 and 2.
+    void CreateCursors();
+
+    // Loop helpers.
     /// Waits while the resource-loading thread runs and has not completed.
     void WaitForLoadingThread();
+    /// Starts the elapsed-time measurement afresh, so that time spent outside the loop is not caught up.
+    void RestartElapsedTime();
+    /// Adds the time since the last measurement to mElapsedTime, at most 200 ms in all.
+    void AddElapsedTime();
+    /// Deletes the objects handed to DeferDelete at this loop depth or deeper.
+    void ProcessDeferredDeletes();
+    /// Deletes the shared images without references, when a reference was released since the last sweep.
+    void ReleaseUnusedSharedImages();
+    /// One poll of the cursor thread: moves the drawn cursor to the pointer. Cursor thread.
+    void CursorThreadStep();
+    /// The windowed client origin for the preferred position (-1 centres) inside the work area.
+    [[nodiscard]] static Platform::WindowPoint PlaceWindow(int preferredX, int preferredY, int width, int height,
+                                                           const Platform::WindowRect& workArea);
 
     // Registry settings under "SOFTWARE\" + mRegKey. A value name's part before its last backslash is a
     // sub-key. With an empty key every reader returns false and every writer writes nothing.
@@ -272,7 +300,8 @@ public:
     std::string mExeFolder;
     std::string mProductVersion;
     std::string mDemoFileName = "pyxoapp.dmo";
-    int mPreferredX = -1; // windowed position; -1 centres
+    std::string mCommandLine; // as the system hands it over: the program path, quoted, then the arguments
+    int mPreferredX = -1;     // windowed position; -1 centres
     int mPreferredY = -1;
     int mWidth = 800; // logical screen
     int mHeight = 600;
@@ -332,8 +361,9 @@ public:
     Platform::CursorHandle mOverrideCursor; // when set, replaces the cursor of the number
     uint32_t mLastTimerTick = 0;
     uint32_t mTimerRunStart = 0;
-    bool mCloseFromWindow = false;          // the close came from the window (close box, Alt+F4)
-    Platform::WindowPoint mCursorReference; // cursor thread: the position last drawn
+    bool mCloseFromWindow = false;             // the close came from the window (close box, Alt+F4)
+    Platform::WindowPoint mCursorReference;    // cursor thread: the position last drawn
+    std::atomic<uint32_t> mCursorWindowId = 0; // the main window, for the cursor thread
 
     // Screen modes and display settings.
     bool mWindowedRequested = false; // registry "ScreenMode" 0
@@ -363,6 +393,7 @@ public:
     int mRedrawFailCount = 0;
     uint32_t mLastActivityTime = 0; // last screen-mode switch or input, for the idle check
     bool mScreenSaverActive = false;
+    int mDisplayStartResult = 0; // DDInterface::Result of the last display start
 
     // Sound.
     int mMuteCount = 0;
@@ -391,7 +422,7 @@ public:
     int mLoopState = 0; // 0 pump, 1 update, 2 fraction and draw, 3 end of frame
     int mLoopDepth = 0;
     uint32_t mUpdateCount = 0;
-    uint32_t mDrawCount = 0;
+    std::atomic<uint32_t> mDrawCount = 0; // read by the cursor thread
     uint32_t mSleepCount = 0;
     int mUpdatesSinceDraw = 0;
     double mUpdateFraction = 0.0;
@@ -421,8 +452,11 @@ public:
     bool mLoadingFinishedHandled = false;
     bool mYieldToLoader = false;
     std::atomic<bool> mCursorThreadRunning = false;
-    std::thread mLoadingThread; // joined by WaitForLoadingThread's caller at destruction
+    std::thread mLoadingThread; // joined at destruction, or by the exit function
     std::thread mCursorThread;  // joined by Shutdown
+    std::mutex mThreadMutex;    // with mThreadWake: wakes the cursor thread and the waiter for the loader
+    std::condition_variable mThreadWake;
+    int mExitStopperTicket = 0; // registration with the process exit function
 };
 
 } // namespace Pyxo

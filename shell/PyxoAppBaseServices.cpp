@@ -1,54 +1,173 @@
+#include "platform/log/Log.h"
+#include "platform/process/OpenUrl.h"
+#include "platform/time/Clock.h"
+#include "platform/window/Clipboard.h"
+#include "platform/window/MessageBox.h"
+#include "platform/window/SdlVideo.h"
+#include "platform/window/WindowSystem.h"
 #include "shell/PyxoAppBase.h"
+#include "shell/StrFormat.h"
+#include "shell/StringHelpers.h"
+#include "shell/WidgetManager.h"
+
+#include <unistd.h>
 
 namespace Pyxo {
 
-void PyxoAppBase::BeginSystemDialog() {} // not built yet
-void PyxoAppBase::EndSystemDialog() {}   // not built yet
-int PyxoAppBase::MsgBoxW(const std::wstring&, const std::wstring&, uint32_t)
+void PyxoAppBase::SetString(const std::string& id, const std::wstring& text)
 {
-    return 0; // not built yet
+    mStringMap[id] = text;
 }
-int PyxoAppBase::MsgBox(const std::string&, const std::string&, uint32_t)
+
+std::wstring PyxoAppBase::GetString(const std::string& id, const std::wstring& defaultText) const
 {
-    return 0; // not built yet
+    const auto it = mStringMap.find(id);
+    return it == mStringMap.end() ? defaultText : it->second;
 }
-void PyxoAppBase::PopupW(const std::wstring&) {}         // not built yet
-void PyxoAppBase::Popup(const std::string&) {}           // not built yet
-void PyxoAppBase::AppendErrorLog(const std::string&) {}  // not built yet
-void PyxoAppBase::OnUrlOpenFailed(const std::string&) {} // not built yet
-void PyxoAppBase::OnUrlOpened(const std::string&) {}     // not built yet
-bool PyxoAppBase::OpenURL(const std::string&, bool)
+
+void PyxoAppBase::BeginSystemDialog()
 {
-    return false; // not built yet
+    mInSystemDialog = true;
 }
-std::string PyxoAppBase::GetProductVersion(const std::string&)
+
+void PyxoAppBase::EndSystemDialog()
 {
-    return {}; // not built yet
+    // Cleared in a window too: input is ignored while the flag is up, so leaving it set would lose windowed
+    // input for good.
+    mInSystemDialog = false;
+    RestartElapsedTime();
+    mWidgetManager->mKeyDown.fill(false);
+    mCtrlDown = false;
+    mAltDown = false;
+    if (mWidgetManager->mDownButtons != 0) {
+        mWidgetManager->ReleaseCapture();
+        Platform::ReleaseCapture();
+    }
 }
+
+int PyxoAppBase::MsgBoxW(const std::wstring& text, const std::wstring& caption, uint32_t flags)
+{
+    // Off the main thread the platform hands the box to the main thread and waits; the application's own state
+    // belongs to the main thread, so only there is it bracketed.
+    if (!Platform::IsMainThread())
+        return Platform::MessageBox(mMainWindow, text, caption, flags);
+    BeginSystemDialog();
+    const int answer = Platform::MessageBox(mMainWindow, text, caption, flags);
+    EndSystemDialog();
+    return answer;
+}
+
+int PyxoAppBase::MsgBox(const std::string& text, const std::string& caption, uint32_t flags)
+{
+    return MsgBoxW(StringToWString(text), StringToWString(caption), flags);
+}
+
+void PyxoAppBase::PopupW(const std::wstring& text)
+{
+    const std::wstring caption = GetString("FATAL_ERROR", L"FATAL ERROR");
+    if (!Platform::IsMainThread()) {
+        if (!mShutdown)
+            Platform::MessageBox(mMainWindow, text, caption, Platform::MB_ICONERROR);
+        return;
+    }
+    BeginSystemDialog();
+    if (!mShutdown)
+        Platform::MessageBox(mMainWindow, text, caption, Platform::MB_ICONERROR);
+    EndSystemDialog();
+}
+
+void PyxoAppBase::Popup(const std::string& text)
+{
+    PopupW(StringToWString(text));
+}
+
+void PyxoAppBase::AppendErrorLog(const std::string& text)
+{
+    // This system writes no error-log file; the line goes to the log sink instead.
+    Platform::Log(Platform::LogLevel::Error, "app", "%s", text.c_str());
+}
+
+void PyxoAppBase::OnUrlOpenFailed(const std::string& /*url*/)
+{
+    mIsOpeningURL = false;
+}
+
+void PyxoAppBase::OnUrlOpened(const std::string& /*url*/)
+{
+    mIsOpeningURL = false;
+    if (mShutdownOnURLOpen)
+        Shutdown();
+}
+
+bool PyxoAppBase::OpenURL(const std::string& url, bool shutdownOnOpen)
+{
+    if (mIsOpeningURL && url == mOpeningURL)
+        return true;
+    mShutdownOnURLOpen = shutdownOnOpen;
+    mIsOpeningURL = true;
+    mOpeningURL = url;
+    mOpeningURLTime = Platform::GetTickCount();
+    if (Platform::OpenUrl(url))
+        return true;
+    OnUrlOpenFailed(url);
+    return false;
+}
+
+std::string PyxoAppBase::GetProductVersion(const std::string& /*path*/)
+{
+    // Executables here carry no version block; the application layers set the version themselves.
+    return {};
+}
+
 std::string PyxoAppBase::GetAppInfoText()
 {
-    return {}; // not built yet
+    const uint32_t seconds = (Platform::GetTickCount() - mStartTick) / 1000;
+    return "Product: " + mProductName + "\r\nVersion: " + mProductVersion +
+           "\r\nTime Loaded: " + StrFormat("%02u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60) +
+           "\r\nFullscreen: " + (mWindowedRequested ? "No" : "Yes") + "\r\nPrimary ThreadId: " +
+           // The main thread's id is the process id.
+           StrFormat("%X", static_cast<unsigned>(getpid())) + "\r\n";
 }
-void PyxoAppBase::ParseCommandLine() {} // not built yet
-bool PyxoAppBase::DebugKeyDown(int)
+
+void PyxoAppBase::ParseCommandLine()
 {
-    return false; // not built yet
+    const std::string& line = mCommandLine;
+    size_t start = 0;
+    if (!line.empty() && line[0] == '"') {
+        const size_t close = line.find('"', 1);
+        if (close == std::string::npos) {
+            mCommandLineDone = true;
+            return;
+        }
+        start = close + 1;
+    }
+    const size_t blank = line.find(' ', start);
+    if (blank != std::string::npos)
+        HandleCommandLine(line.substr(blank + 1));
+    mCommandLineDone = true;
 }
+
+bool PyxoAppBase::DebugKeyDown(int /*key*/)
+{
+    return false; // the debug keys are not built
+}
+
 std::string PyxoAppBase::GetCrashExtraText()
 {
-    return {}; // not built yet
+    return {};
 }
-void PyxoAppBase::SetString(const std::string&, const std::wstring&) {} // not built yet
-std::wstring PyxoAppBase::GetString(const std::string&, const std::wstring& defaultText) const
+
+void PyxoAppBase::CopyToClipboard(const std::string& text)
 {
-    return defaultText; // not built yet
+    Platform::SetClipboardText(StringToWString(text));
 }
-void PyxoAppBase::CopyToClipboard(const std::string&) {} // not built yet
+
 std::string PyxoAppBase::GetClipboardText()
 {
-    return {}; // not built yet
+    return WStringToString(Platform::GetClipboardText());
 }
-void PyxoAppBase::LoadResourceManifest() {}  // not built yet
+
+void PyxoAppBase::LoadResourceManifest() {}  // not built yet: waits for the resource manager
 void PyxoAppBase::ShowResourceError(bool) {} // not built yet
 
 } // namespace Pyxo
