@@ -115,6 +115,19 @@ const uint8_t* RecordData(const PakRecord& record)
     return record.archive->bytes.data() + record.start;
 }
 
+// The handle's record, its position first brought inside the record (the handle is a plain struct that a caller
+// could have changed), so that no read leaves the record's bytes.
+const PakRecord& ClampedRecord(PakFileHandle& handle)
+{
+    const PakRecord& record = *handle.record;
+    if (handle.position < 0) {
+        handle.position = 0;
+    } else if (uint32_t(handle.position) > record.size) {
+        handle.position = int(record.size);
+    }
+    return record;
+}
+
 bool IsReadMode(const char* mode)
 {
     if (mode == nullptr) {
@@ -277,6 +290,11 @@ bool PakInterface::AddPakBytes(const std::string& name, std::vector<uint8_t> byt
             Platform::Log(Platform::LogLevel::Warning, "pak", "%s: directory is truncated", name.c_str());
             return false;
         }
+        if (record.size > uint32_t(std::numeric_limits<int>::max())) {
+            // Handles count positions in an int.
+            Platform::Log(Platform::LogLevel::Warning, "pak", "%s: record too large", name.c_str());
+            return false;
+        }
         record.archive = archive.get();
         record.start = uint32_t(dataSize); // relative to the data start until the directory is read
         dataSize += record.size;
@@ -408,7 +426,7 @@ size_t PakInterface::FRead(void* buffer, size_t elementSize, size_t count, PakFi
     if (elementSize == 0 || count == 0) {
         return 0;
     }
-    const PakRecord& record = *handle->record;
+    const PakRecord& record = ClampedRecord(*handle);
     const size_t wanted = count > std::numeric_limits<size_t>::max() / elementSize ? std::numeric_limits<size_t>::max()
                                                                                    : elementSize * count;
     const size_t left = record.size - size_t(handle->position);
@@ -431,7 +449,7 @@ int PakInterface::FGetC(PakFileHandle* handle)
     if (handle->record == nullptr) {
         return handle->file != nullptr ? std::fgetc(handle->file) : EOF;
     }
-    const PakRecord& record = *handle->record;
+    const PakRecord& record = ClampedRecord(*handle);
     while (uint32_t(handle->position) < record.size) {
         const uint8_t c = RecordData(record)[handle->position++] ^ kPakKey;
         if (c != 13) {
@@ -449,7 +467,7 @@ uint16_t PakInterface::FGetWC(PakFileHandle* handle)
     if (handle->record == nullptr) {
         return handle->file != nullptr ? PakStdioGetWC(handle->file) : 0xFFFF;
     }
-    const PakRecord& record = *handle->record;
+    const PakRecord& record = ClampedRecord(*handle);
     while (uint32_t(handle->position) + 2 <= record.size) {
         const uint8_t* p = RecordData(record) + handle->position;
         handle->position += 2;
