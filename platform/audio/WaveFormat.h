@@ -28,8 +28,8 @@ inline constexpr uint32_t kMaxSoundFrequency = 200000;
 [[nodiscard]] constexpr bool IsPlayableFormat(const WaveFormat& format)
 {
     return format.formatTag == WAVE_FORMAT_PCM && (format.channels == 1 || format.channels == 2) &&
-           (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
-           format.samplesPerSecond >= kMinSoundFrequency && format.samplesPerSecond <= kMaxSoundFrequency &&
+           (format.bitsPerSample == 8 || format.bitsPerSample == 16) && format.samplesPerSecond >= kMinSoundFrequency &&
+           format.samplesPerSecond <= kMaxSoundFrequency &&
            format.blockAlign == format.channels * format.bitsPerSample / 8;
 }
 
