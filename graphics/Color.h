@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 
 namespace Pyxo {
 
@@ -44,5 +45,8 @@ struct Color {
 
 inline constexpr Color Color::White{255, 255, 255, 255};
 inline constexpr Color Color::Black{0, 0, 0, 255};
+
+/// Readable values in test failure messages.
+void PrintTo(const Color& color, std::ostream* os);
 
 } // namespace Pyxo

@@ -212,6 +212,19 @@ constexpr std::array<ErrorName, 193> kErrorNames{{
     {Platform::DSERR_UNINITIALIZED, "DSERR_UNINITIALIZED"},
 }};
 
+constexpr bool CodesAreDistinct()
+{
+    for (size_t i = 0; i < kErrorNames.size(); ++i) {
+        for (size_t j = i + 1; j < kErrorNames.size(); ++j) {
+            if (kErrorNames[i].mCode == kErrorNames[j].mCode) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(CodesAreDistinct(), "a code with two names would make the look-up ambiguous");
+
 struct SortedNames {
     std::array<ErrorName, kErrorNames.size()> mEntries = kErrorNames;
     SortedNames()

@@ -64,23 +64,6 @@ uint32_t UnpackChannel(uint32_t native, uint32_t alpha, int bits, int shift, uin
     return uint32_t((uint64_t(unpremultiplied) << 8) >> unsigned(down)) & 0xFF;
 }
 
-uint32_t ToNative(uint32_t argb, const NativeDisplay& display)
-{
-    const uint32_t alpha = argb >> 24;
-    return (alpha << 24) |
-           PackChannel((argb >> 16) & 0xFF, alpha, display.mRedBits, display.mRedShift, display.mRedMask) |
-           PackChannel((argb >> 8) & 0xFF, alpha, display.mGreenBits, display.mGreenShift, display.mGreenMask) |
-           PackChannel(argb & 0xFF, alpha, display.mBlueBits, display.mBlueShift, display.mBlueMask);
-}
-
-uint32_t FromNative(uint32_t native, const NativeDisplay& display)
-{
-    const uint32_t alpha = native >> 24;
-    return (alpha << 24) | (UnpackChannel(native, alpha, display.mRedBits, display.mRedShift, display.mRedMask) << 16) |
-           (UnpackChannel(native, alpha, display.mGreenBits, display.mGreenShift, display.mGreenMask) << 8) |
-           UnpackChannel(native, alpha, display.mBlueBits, display.mBlueShift, display.mBlueMask);
-}
-
 // Run-length bytes of one row: each byte tells how many pixels from it onward (at most 255) share its class.
 template <typename ClassOf>
 void EncodeRuns(uint8_t* out, int width, int height, ClassOf classOf)
@@ -104,6 +87,23 @@ NativeDisplay* DisplayOf(PyxoAppBase* app)
 }
 
 } // namespace
+
+uint32_t ToNativeColor(uint32_t argb, const NativeDisplay& display)
+{
+    const uint32_t alpha = argb >> 24;
+    return (alpha << 24) |
+           PackChannel((argb >> 16) & 0xFF, alpha, display.mRedBits, display.mRedShift, display.mRedMask) |
+           PackChannel((argb >> 8) & 0xFF, alpha, display.mGreenBits, display.mGreenShift, display.mGreenMask) |
+           PackChannel(argb & 0xFF, alpha, display.mBlueBits, display.mBlueShift, display.mBlueMask);
+}
+
+uint32_t FromNativeColor(uint32_t native, const NativeDisplay& display)
+{
+    const uint32_t alpha = native >> 24;
+    return (alpha << 24) | (UnpackChannel(native, alpha, display.mRedBits, display.mRedShift, display.mRedMask) << 16) |
+           (UnpackChannel(native, alpha, display.mGreenBits, display.mGreenShift, display.mGreenMask) << 8) |
+           UnpackChannel(native, alpha, display.mBlueBits, display.mBlueShift, display.mBlueMask);
+}
 
 MemoryImage::MemoryImage() : MemoryImage(gPyxoAppBase) {}
 
@@ -170,7 +170,7 @@ uint32_t* MemoryImage::GetNativeAlphaData(NativeDisplay* display)
         mNativeAlphaData = Allocate<uint32_t>(kPaletteSize);
         if (mNativeAlphaData) {
             for (int i = 0; i < kPaletteSize; ++i) {
-                mNativeAlphaData[size_t(i)] = ToNative(mColorTable[size_t(i)], *display);
+                mNativeAlphaData[size_t(i)] = ToNativeColor(mColorTable[size_t(i)], *display);
             }
         }
         return mNativeAlphaData.get();
@@ -183,7 +183,7 @@ uint32_t* MemoryImage::GetNativeAlphaData(NativeDisplay* display)
     mNativeAlphaData = Allocate<uint32_t>(pixels);
     if (mNativeAlphaData) {
         for (size_t i = 0; i < pixels; ++i) {
-            mNativeAlphaData[i] = ToNative(bits[i], *display);
+            mNativeAlphaData[i] = ToNativeColor(bits[i], *display);
         }
     }
     return mNativeAlphaData.get();
@@ -421,7 +421,7 @@ uint32_t* MemoryImage::GetBits()
         mNativeAlphaData.reset();
     } else if (mNativeAlphaData && display != nullptr) {
         for (size_t i = 0; i < pixels; ++i) {
-            bits[i] = FromNative(mNativeAlphaData[i], *display);
+            bits[i] = FromNativeColor(mNativeAlphaData[i], *display);
         }
     } else {
         std::fill(bits, bits + pixels, 0u);

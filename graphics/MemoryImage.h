@@ -12,6 +12,12 @@ class NativeDisplay;
 class PyxoAppBase;
 class TextureData;
 
+/// An ARGB colour premultiplied by its alpha and placed in the display's format: each channel becomes
+/// (value x (alpha + 1)) >> 8, cut to the display's bit count and moved to its mask; alpha stays in bits 24-31.
+[[nodiscard]] uint32_t ToNativeColor(uint32_t argb, const NativeDisplay& display);
+/// The inverse of ToNativeColor, as exact as the display's bit counts allow.
+[[nodiscard]] uint32_t FromNativeColor(uint32_t native, const NativeDisplay& display);
+
 /// An image whose pixels live in memory. Keeps up to six pixel stores at once (32-bit ARGB bits, a 256-colour
 /// palette with per-pixel indices, premultiplied native-format data, run-length alpha and run-length additive
 /// data, and the 3-D display's texture data), makes each on demand from the others, and drops the derived ones

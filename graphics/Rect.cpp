@@ -1,6 +1,7 @@
 #include "graphics/Rect.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace Pyxo {
 
@@ -32,6 +33,21 @@ FRect FRect::Intersection(const FRect& other) const
         return FRect();
     }
     return FRect(x, y, width, height);
+}
+
+void PrintTo(const Point& point, std::ostream* os)
+{
+    *os << "(" << point.mX << ", " << point.mY << ")";
+}
+
+void PrintTo(const Rect& rect, std::ostream* os)
+{
+    *os << "(" << rect.mX << ", " << rect.mY << ", " << rect.mWidth << ", " << rect.mHeight << ")";
+}
+
+void PrintTo(const FRect& rect, std::ostream* os)
+{
+    *os << "(" << rect.mX << ", " << rect.mY << ", " << rect.mWidth << ", " << rect.mHeight << ")";
 }
 
 } // namespace Pyxo

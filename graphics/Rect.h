@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iosfwd>
+
 namespace Pyxo {
 
 /// An integer point.
@@ -46,5 +48,10 @@ struct FRect {
 
     friend constexpr bool operator==(const FRect& a, const FRect& b) = default;
 };
+
+/// Readable values in test failure messages.
+void PrintTo(const Point& point, std::ostream* os);
+void PrintTo(const Rect& rect, std::ostream* os);
+void PrintTo(const FRect& rect, std::ostream* os);
 
 } // namespace Pyxo

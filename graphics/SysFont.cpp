@@ -253,12 +253,13 @@ SysFont::SysFont(PyxoAppBase* app, const std::string& face, int pointSize, int /
     handle->mOblique = italic && (ftFace->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
     handle->mUnderline = underline;
 
-    // The ascent and descent that Windows reports come from the OS/2 table's Windows metrics when it has them.
+    // The ascent and descent that Windows reports come from the OS/2 table's Windows metrics when it has them;
+    // rounding them up keeps the tallest glyphs inside the cell.
     const double unitsPerEm = ftFace->units_per_EM > 0 ? double(ftFace->units_per_EM) : 0.0;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ftFace, FT_SFNT_OS2));
     if (os2 != nullptr && os2->version != 0xFFFF && unitsPerEm > 0.0 && os2->usWinAscent + os2->usWinDescent > 0) {
-        handle->mAscent = int(std::lround(os2->usWinAscent * pixelHeight / unitsPerEm));
-        handle->mDescent = int(std::lround(os2->usWinDescent * pixelHeight / unitsPerEm));
+        handle->mAscent = int(std::ceil(os2->usWinAscent * pixelHeight / unitsPerEm - 0.01));
+        handle->mDescent = int(std::ceil(os2->usWinDescent * pixelHeight / unitsPerEm - 0.01));
     } else {
         handle->mAscent = int((ftFace->size->metrics.ascender + 63) >> 6);
         handle->mDescent = int((-ftFace->size->metrics.descender + 63) >> 6);
