@@ -12,12 +12,13 @@ bool D3DInterface::sLinearFilter = false;
 bool D3DInterface::sRenderTargetFailed = false;
 std::string D3DInterface::sErrorString;
 
-// not built yet
+// The 3-D device is not built yet: every operation fails or does nothing, so the display stays 2-D.
 D3DInterface::D3DInterface() = default;
 D3DInterface::~D3DInterface() = default;
 
 bool D3DInterface::InitFromDisplay(DDInterface*)
 {
+    sErrorString = "3-D unavailable";
     return false;
 }
 bool D3DInterface::InitDevice()
@@ -44,6 +45,10 @@ bool D3DInterface::CheckResult(int32_t result, const std::string&)
     return result < 0;
 }
 void D3DInterface::GetTextureSize(int&, int&, bool, bool, int) {}
+bool D3DInterface::BltTexturedQuad(Image*, float, float, const Rect&, const Color&, int, bool)
+{
+    return false;
+}
 void D3DInterface::Blt(Image*, float, float, const Rect&, const Color&, int, bool) {}
 void D3DInterface::BltTransformed(Image*, const Rect*, const Color&, int, const Rect&, const Matrix3&, bool, float,
                                   float)

@@ -61,6 +61,10 @@ public:
     static void GetTextureSize(int& width, int& height, bool exact, bool fit, int imageFlags);
 
     // Drawing, in the display's draw surface. Draw mode 0 normal, 1 additive; a null clip means none.
+    /// The source rectangle as one textured quad at (x, y); false when the device is not ready or the source
+    /// cannot become a texture.
+    bool BltTexturedQuad(Image* image, float x, float y, const Rect& srcRect, const Color& color, int drawMode,
+                         bool linear);
     void Blt(Image* image, float x, float y, const Rect& srcRect, const Color& color, int drawMode, bool linear);
     void BltTransformed(Image* image, const Rect* clipRect, const Color& color, int drawMode, const Rect& srcRect,
                         const Matrix3& transform, bool linear, float x, float y);
@@ -81,6 +85,9 @@ public:
     Rect mViewport{0, 0, 800, 600};
     bool mSceneBegun = false;
     bool mIsWindowed = true;
+    /// Every quad goes through BltTransformed and surface images make no surface-to-surface copies; clear while
+    /// there is no 3-D device.
+    bool mTransformedDraw = false;
     std::set<MemoryImage*> mImageSet;     // every image that holds texture data
     std::vector<Matrix3> mTransformStack; // drawing maps positions through the last one
 

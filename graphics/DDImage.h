@@ -1,12 +1,18 @@
 #pragma once
 
 #include "graphics/MemoryImage.h"
+#include "platform/directdraw/DirectDrawTypes.h"
 
 #include <cstdint>
 
 namespace Platform {
 class DirectDrawSurface;
 } // namespace Platform
+
+namespace Raster {
+struct TriTexture;
+struct TriVertex;
+} // namespace Raster
 
 namespace Pyxo {
 
@@ -74,7 +80,8 @@ public:
     /// Nested locks lock the surface once; false when Uses3D or the lock fails.
     virtual bool LockSurface();
     virtual bool UnlockSurface();
-    /// Holds a reference on a surface made elsewhere (the display's screen images); takes its size.
+    /// Holds a reference on a surface made elsewhere (the display's screen images) in place of the surface held
+    /// before, which is released; takes its size.
     virtual void SetSurface(Platform::DirectDrawSurface* surface);
 
     /// The display's 3-D flag is set and this image's surface is its draw surface.
@@ -86,6 +93,8 @@ public:
     void DeleteDDSurface();
     /// Frees every memory store; software drawing into the surface ends with it.
     void FreeNonSurfaceData();
+    /// The display's screen image: drawn into its surface even while the display is in 3-D mode.
+    [[nodiscard]] bool IsScreenImage() const;
 
     DDInterface* mDDInterface = nullptr;             // borrowed display
     Platform::DirectDrawSurface* mSurface = nullptr; // one reference owned
@@ -94,6 +103,18 @@ public:
     bool mVideoMemory = false;                       // the surface is made in video memory
     bool mWantDDSurface = false;                     // regenerate the surface on ReInit and PurgeBits
     int mLockCount = 0;
+    /// What the last lock reported (first-version description): pitch, memory of the top row, bit count, masks.
+    Platform::SurfaceDesc mLockDesc;
+
+private:
+    /// Neither partial alpha nor transparency, and the display is 2-D: drawing goes into the surface.
+    [[nodiscard]] bool DrawsIntoSurface() const;
+    /// A horizontal or vertical line as a rectangle fill; false for any other line.
+    bool DrawStraightLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode);
+    /// The software rasterizer into the locked surface; draws nothing for a layout it has no format for.
+    void DrawTrianglesIntoSurface(const Raster::TriVertex* vertices, int count, const Raster::TriTexture* texture,
+                                  const Rect* clipRect, const Color& color, int drawMode, bool filter,
+                                  bool vertexColours);
 };
 
 } // namespace Pyxo

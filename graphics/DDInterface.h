@@ -2,6 +2,8 @@
 
 #include "graphics/NativeDisplay.h"
 #include "graphics/Rect.h"
+#include "platform/directdraw/DirectDraw.h"
+#include "platform/process/StandInLibrary.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/CritSect.h"
 #include "shell/Ratio.h"
@@ -15,7 +17,6 @@
 #include <vector>
 
 namespace Platform {
-class DirectDraw;
 class DirectDrawSurface;
 struct SurfaceDesc;
 } // namespace Platform
@@ -28,6 +29,9 @@ class DDImage;
 class Image;
 class MemoryImage;
 class PyxoAppBase;
+
+/// 1 when the primary surface's masks order blue < green < red; the surface pixel loops read it.
+extern std::atomic<bool> gDisplayRGBOrder;
 
 /// The display back-end: owns the display's surfaces for the application window, presents an off-screen draw
 /// surface of the logical screen size once per frame, draws the software cursor over the presented picture and
@@ -58,6 +62,8 @@ public:
     bool Redraw(const Rect* rect = nullptr);
     /// Moves the software cursor. Cursor thread.
     void SetCursorPos(int x, int y);
+    /// Main thread: shows on screen what the cursor thread drew onto the primary since the last present.
+    void ShowScreenChanges();
     /// Stores the drawn cursor image (borrowed; null for none); false when it was that image already.
     bool SetCursorImage(Image* image);
     void SetSurfaceOnlyDraw(bool videoOnlyDraw);
@@ -75,13 +81,25 @@ public:
     /// Runs the 3-D capability test once, when the application asks for it; true when it ran.
     bool Run3DTest(Platform::WindowHandle window);
 
-    PyxoAppBase* mApp = nullptr; // owner
+    // The drawn cursor: a 64 x 64 area centred on the cursor position, what lies under it saved in the old
+    // cursor area. The window-origin offset moves screen rectangles by the client origin of the window.
+    void DrawCursorTo(Platform::DirectDrawSurface* target, bool offset);
+    void MoveCursor(Platform::DirectDrawSurface* target, bool offset, int x, int y);
+    void RestoreCursorArea(Platform::DirectDrawSurface* target, bool offset);
+    /// Zeroes every row of the surface.
+    void ClearSurface(Platform::DirectDrawSurface* surface);
+
+    PyxoAppBase* mApp = nullptr;               // owner; its display settings are read, never null in use
+    Platform::HMODULE mDDrawLibrary = nullptr; // counted load of the "ddraw" stand-in
+    Platform::DirectDrawCreateProc mDirectDrawCreate = nullptr;   // null when the library lacks it
+    Platform::DirectDrawCreateProc mDirectDrawCreateEx = nullptr; // null when the library lacks it
     std::unique_ptr<D3DInterface> mD3DInterface;
     std::unique_ptr<D3DTester> mD3DTester;                    // made by the first Init that tests
     bool mIs3D = true;                                        // the 3-D path is in use
     CritSect mCritSect;                                       // the display lock
     std::atomic<bool> mInRedraw = false;                      // read without the lock by SetCursorPos
     Platform::DirectDraw* mDD = nullptr;                      // owned reference
+    bool mIsDD7 = false;                                      // mDD came from DirectDrawCreateEx
     Platform::DirectDrawSurface* mPrimarySurface = nullptr;   // owned reference
     Platform::DirectDrawSurface* mSecondarySurface = nullptr; // owned reference
     Platform::DirectDrawSurface* mDrawSurface = nullptr;      // owned reference; all drawing goes here
