@@ -317,6 +317,15 @@ TEST(ImageLib, JpegRoundTripAndDamage)
 
     Image empty;
     EXPECT_FALSE(ImageLib::EncodeJPEG(empty, 80, file));
+
+    // A one-component file comes out grey and opaque.
+    const auto grey = ImageLib::GetJPEGImage(std::string(ILVANE_TEST_DATA) + "/fuzz/jpeg/grey.jpg");
+    ASSERT_NE(grey, nullptr);
+    for (uint32_t p : Pixels(*grey)) {
+        EXPECT_EQ(p >> 24, 0xFFu);
+        EXPECT_EQ(p >> 16 & 0xFF, p & 0xFF);
+        EXPECT_EQ(p >> 8 & 0xFF, p & 0xFF);
+    }
 }
 
 TEST(ImageLib, WritersReplaceFilesThatReadBack)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -112,6 +113,35 @@ TEST(PakInterface, RoundTripsNamesSizesTimesAndContents)
         EXPECT_TRUE(pak.FEof(handle));
         EXPECT_EQ(pak.FClose(handle), 0);
     }
+}
+
+TEST(PakInterface, BuilderPacksAFolderWithNamesAndTimes)
+{
+    ScratchFolder folder;
+    folder.Write("content/Sub/b.txt", "bee");
+    folder.Write("content/a.txt", "ay");
+    // 2020-01-01 00:00:00 UTC, as a FILETIME: 100 ns units since 1601.
+    const auto when = std::chrono::sys_seconds(std::chrono::seconds(1577836800));
+    fs::last_write_time(folder.Path() / "content/Sub/b.txt", std::chrono::file_clock::from_sys(when));
+
+    std::vector<PakTool::PakEntry> entries;
+    std::string error;
+    ASSERT_TRUE(PakTool::CollectFolder(folder.Path() / "content", entries, error)) << error;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "Sub\\b.txt");
+    EXPECT_EQ(entries[1].name, "a.txt");
+    EXPECT_EQ(entries[0].fileTime, 132223104000000000ull);
+
+    PakInterface pak;
+    ASSERT_TRUE(pak.AddPakBytes("content.pak", Pack(entries)));
+    const PakRecord* record = pak.FindRecord("sub/B.TXT");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->size, 3u);
+    EXPECT_EQ(record->fileTime, 132223104000000000ull);
+
+    EXPECT_FALSE(PakTool::CollectFolder(folder.Path() / "missing", entries, error));
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(PakTool::BuildPak({{std::string(256, 'n'), {}, 0}}, out, error));
 }
 
 TEST(PakInterface, NamesAreNormalised)
