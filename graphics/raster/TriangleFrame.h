@@ -22,7 +22,8 @@ namespace Raster {
 ///   using Pixel;                                           the frame-buffer word
 ///   static constexpr int kCarried;
 ///   void Load(const TriVertexFx&, int32_t* values) const;  the carried values of a vertex
-///   void Shade(Pixel&, const int32_t* values) const;       one pixel
+///   void ShadeSpan(Pixel*, int32_t count, const int32_t* values, const int32_t* steps) const;
+///                                                          count pixels rightward, the values stepping by steps
 template <class Stage>
 void ScanTriangle(const TriVertexFx* vertices, const TriFrameBuffer& target, const Stage& stage)
 {
@@ -105,12 +106,8 @@ void ScanTriangle(const TriVertexFx* vertices, const TriFrameBuffer& target, con
         Values value;
         for (int i = 0; i < kCarried; ++i)
             value[i] = FxAdd(FxAdd(valueLong[i], FxMul(dRow[i], preX)), FxTimes(dRow[i], first - c0));
-        Pixel* pixel = origin + static_cast<std::ptrdiff_t>(row) * rowStride + first;
-        for (int32_t column = first; column < end; ++column, ++pixel) {
-            stage.Shade(*pixel, value.data());
-            for (int i = 0; i < kCarried; ++i)
-                value[i] = FxAdd(value[i], dRow[i]);
-        }
+        stage.ShadeSpan(origin + static_cast<std::ptrdiff_t>(row) * rowStride + first, end - first, value.data(),
+                        dRow.data());
     };
 
     // Rows above the writable rows step the edges all at once (wrapping sums are the same either way), so

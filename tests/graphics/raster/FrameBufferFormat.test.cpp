@@ -1,10 +1,11 @@
-#include "graphics/raster/FrameBufferFormat.h"
+#include "graphics/raster/reference/ReferenceFrameBufferFormat.h"
 
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace Raster;
+using namespace Raster::Reference;
 using RasterTest::Rgb555;
 using RasterTest::Rgb565;
 

@@ -1,4 +1,4 @@
-#include "graphics/raster/TexelSampler.h"
+#include "graphics/raster/reference/ReferenceTexelSampler.h"
 
 #include "tests/graphics/raster/RasterTestSupport.h"
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 using namespace RasterTest;
+using namespace Raster::Reference;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace Raster {
+namespace Raster::Reference {
 
 /// Store, blend and additive rules of the four frame-buffer formats. Colours come in as 0x00RRGGBB words of
 /// 8-bit channels; a blend takes the blend alpha a (1..255) and the premultiplied source terms S (one 8-bit
@@ -134,4 +134,4 @@ template <>
 struct FrameBufferFormat<PixelFormat::Rgb555> : Detail::Format16<10, 5> {
 };
 
-} // namespace Raster
+} // namespace Raster::Reference

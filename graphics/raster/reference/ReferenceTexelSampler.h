@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace Raster {
+namespace Raster::Reference {
 
 /// A sampled texture colour: colour is 0x00RRGGBB, alpha 0..255.
 struct TexelSample {
@@ -76,4 +76,4 @@ struct BilinearSampler {
     }
 };
 
-} // namespace Raster
+} // namespace Raster::Reference

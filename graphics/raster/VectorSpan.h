@@ -1,0 +1,573 @@
+// The span kernels, written once over eight-lane vectors of the compiler's generic vector extension and
+// compiled once per instruction set: each including source defines RASTER_SPAN_NAMESPACE and, for AVX2, turns
+// that target on and defines RASTER_SPAN_AVX2 before including this file. Every kernel gives exactly the
+// pixels of the plain per-pixel converters in reference/, lane by lane.
+//
+// Nothing from the standard library may be used here: an inline function of a standard header compiled under
+// another target would be shared with the portable build at link time. Standard and intrinsic headers are
+// included by the source before the target is switched.
+#ifndef RASTER_SPAN_NAMESPACE
+#error "define RASTER_SPAN_NAMESPACE before including VectorSpan.h"
+#endif
+
+#include "graphics/raster/SpanKernels.h"
+
+#if defined(__GNUC__) && !defined(__clang__)
+// The vectors never cross a call boundary outside this file's own source, so the ABI note does not apply. It
+// stays off to the end of the source, where the kernels are instantiated.
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+namespace Raster::RASTER_SPAN_NAMESPACE {
+
+#define RASTER_INLINE inline __attribute__((always_inline))
+
+typedef uint32_t V __attribute__((vector_size(32)));
+typedef int32_t VS __attribute__((vector_size(32)));
+typedef float VF __attribute__((vector_size(32)));
+typedef uint16_t V16 __attribute__((vector_size(16)));
+
+constexpr int32_t kLanes = 8;
+constexpr V kIota = {0, 1, 2, 3, 4, 5, 6, 7};
+
+RASTER_INLINE V Splat(uint32_t x)
+{
+    return V{} + x;
+}
+
+RASTER_INLINE V Select(V mask, V a, V b)
+{
+    return (a & mask) | (b & ~mask);
+}
+
+RASTER_INLINE V Min(V a, V b)
+{
+    return a < b ? a : b;
+}
+
+// Comparisons of values known to lie below 2^31, which compare fastest as signed.
+RASTER_INLINE V Less(V a, V b)
+{
+    return (V)((VS)a < (VS)b);
+}
+
+RASTER_INLINE V LessEqual(V a, uint32_t b)
+{
+    return (V)((VS)a <= (VS)Splat(b));
+}
+
+RASTER_INLINE V Equal(V a, uint32_t b)
+{
+    return (V)(a == b);
+}
+
+/// A carried colour channel read as 0 .. 0xFFFFFF.
+RASTER_INLINE V Carried(V value)
+{
+    VS v = (VS)value;
+    v = v < 0 ? VS{} : v;
+    v = v > 0xFFFFFF ? VS{} + 0xFFFFFF : v;
+    return (V)v;
+}
+
+RASTER_INLINE bool None(V mask)
+{
+#if defined(RASTER_SPAN_AVX2)
+    return _mm256_testz_si256((__m256i)mask, (__m256i)mask) != 0;
+#elif defined(__SSE2__)
+    __m128i halves[2];
+    __builtin_memcpy(halves, &mask, sizeof mask);
+    return _mm_movemask_epi8(_mm_or_si128(halves[0], halves[1])) == 0;
+#else
+    uint32_t any = 0;
+    for (int32_t i = 0; i < kLanes; ++i)
+        any |= mask[i];
+    return any == 0;
+#endif
+}
+
+RASTER_INLINE bool All(V mask)
+{
+    return None(~mask);
+}
+
+/// texels[index] in the lanes where valid is set, 0 elsewhere; nothing is read for the others.
+RASTER_INLINE V Gather(const uint32_t* texels, V index, V valid)
+{
+#if defined(RASTER_SPAN_AVX2)
+    return (V)_mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(texels),
+                                          (__m256i)index, (__m256i)valid, 4);
+#else
+    V out = {};
+    for (int32_t i = 0; i < kLanes; ++i)
+        out[i] = valid[i] != 0 ? texels[index[i]] : 0;
+    return out;
+#endif
+}
+
+/// The 8888 blend's division of each lane's n (below 2^17) by its cover (1..256): the same reciprocal
+/// multiply as DivideByCover, in every lane.
+RASTER_INLINE V DivideByCover(V n, V cover)
+{
+    const VF reciprocal = (VF{} + 1.0f) / __builtin_convertvector((VS)cover, VF);
+    const VF nudged = (VF)((V)reciprocal + 1);
+    return (V)__builtin_convertvector(__builtin_convertvector((VS)n, VF) * nudged, VS);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Frame-buffer words in and out of lanes.
+
+template <class Pixel>
+RASTER_INLINE V LoadPixels(const Pixel* pixels)
+{
+    if constexpr (sizeof(Pixel) == 4) {
+        V v;
+        __builtin_memcpy(&v, pixels, sizeof v);
+        return v;
+    } else {
+        V16 h;
+        __builtin_memcpy(&h, pixels, sizeof h);
+        return __builtin_convertvector(h, V);
+    }
+}
+
+template <class Pixel>
+RASTER_INLINE void StorePixels(Pixel* pixels, V v)
+{
+    if constexpr (sizeof(Pixel) == 4) {
+        __builtin_memcpy(pixels, &v, sizeof v);
+    } else {
+        const V16 h = __builtin_convertvector(v, V16);
+        __builtin_memcpy(pixels, &h, sizeof h);
+    }
+}
+
+RASTER_INLINE V Channel(V colour, int shift)
+{
+    return (colour >> shift) & 0xFF;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The formats' store, blend and additive rules, over channel lanes of 0..255 (see reference/ for the rules).
+
+template <PixelFormat kFormat>
+struct Format32 {
+    using Pixel = uint32_t;
+    static constexpr bool kHasAlpha = kFormat == PixelFormat::Argb8888;
+
+    static RASTER_INLINE V Store(V red, V green, V blue) { return (red << 16) | (green << 8) | blue | 0xFF000000u; }
+    static RASTER_INLINE V StoreWord(V colour) { return colour | 0xFF000000u; }
+
+    static RASTER_INLINE V Blend(V d, V a, V sRed, V sGreen, V sBlue)
+    {
+        if constexpr (kHasAlpha) {
+            const V dA = d >> 24;
+            const V inverse = 256 - a;
+            const V cover = 256 - (((256 - dA) * inverse) >> 8);
+            const V noCover = Equal(cover, 0);
+            const V divisor = cover | (noCover & 1);
+            const V out = ((cover - 1) << 24) | (OverChannel(d, 16, dA, inverse, divisor, sRed) << 16) |
+                          (OverChannel(d, 8, dA, inverse, divisor, sGreen) << 8) |
+                          OverChannel(d, 0, dA, inverse, divisor, sBlue);
+            return Select(noCover, d, out);
+        } else {
+            const V weight = 255 - a;
+            return (FadeChannel(d, 16, weight, sRed) << 16) | (FadeChannel(d, 8, weight, sGreen) << 8) |
+                   FadeChannel(d, 0, weight, sBlue) | 0xFF000000u;
+        }
+    }
+
+    static RASTER_INLINE V Add(V d, V sRed, V sGreen, V sBlue)
+    {
+        const V alpha = kHasAlpha ? (d & 0xFF000000u) : Splat(0xFF000000u);
+        return alpha | (AddChannel(d, 16, sRed) << 16) | (AddChannel(d, 8, sGreen) << 8) | AddChannel(d, 0, sBlue);
+    }
+
+private:
+    static RASTER_INLINE V OverChannel(V d, int shift, V dA, V inverse, V divisor, V source)
+    {
+        const V n = ((Channel(d, shift) * dA) >> 8) * inverse + (source << 8);
+        return Min(DivideByCover(n, divisor), Splat(255));
+    }
+    static RASTER_INLINE V FadeChannel(V d, int shift, V weight, V source)
+    {
+        return Min(((Channel(d, shift) * weight) >> 8) + source, Splat(255));
+    }
+    static RASTER_INLINE V AddChannel(V d, int shift, V source) { return Min(Channel(d, shift) + source, Splat(255)); }
+};
+
+template <int kRedShift, int kGreenBits>
+struct Format16 {
+    using Pixel = uint16_t;
+    static constexpr int kGreenDrop = 8 - kGreenBits;
+    static constexpr uint32_t kGreenMax = (1u << kGreenBits) - 1;
+
+    static RASTER_INLINE V Compose(V red, V green, V blue) { return (red << kRedShift) | (green << 5) | blue; }
+    static RASTER_INLINE V Red(V d) { return (d >> kRedShift) & 31; }
+    static RASTER_INLINE V Green(V d) { return (d >> 5) & kGreenMax; }
+    static RASTER_INLINE V Blue(V d) { return d & 31; }
+
+    static RASTER_INLINE V Store(V red, V green, V blue)
+    {
+        return Compose(red >> 3, green >> kGreenDrop, blue >> 3);
+    }
+    static RASTER_INLINE V StoreWord(V colour)
+    {
+        return ((colour >> (19 - kRedShift)) & (31u << kRedShift)) | ((colour >> (8 + kGreenDrop - 5)) & (kGreenMax << 5)) |
+               ((colour >> 3) & 31);
+    }
+
+    static RASTER_INLINE V Blend(V d, V a, V sRed, V sGreen, V sBlue)
+    {
+        const V k = (255 - a) >> 3;
+        return Compose(Min(((Red(d) * k) >> 5) + (sRed >> 3), Splat(31)),
+                       Min(((Green(d) * k) >> 5) + (sGreen >> kGreenDrop), Splat(kGreenMax)),
+                       Min(((Blue(d) * k) >> 5) + (sBlue >> 3), Splat(31)));
+    }
+
+    static RASTER_INLINE V Add(V d, V sRed, V sGreen, V sBlue)
+    {
+        return Compose(Min(Red(d) + (sRed >> 3), Splat(31)), Min(Green(d) + (sGreen >> kGreenDrop), Splat(kGreenMax)),
+                       Min(Blue(d) + (sBlue >> 3), Splat(31)));
+    }
+};
+
+template <PixelFormat kFormat>
+struct FormatOf : Format32<kFormat> {
+};
+template <>
+struct FormatOf<PixelFormat::Rgb565> : Format16<11, 6> {
+};
+template <>
+struct FormatOf<PixelFormat::Rgb555> : Format16<10, 5> {
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// Span driving: lanes of carried values, and groups of eight pixels with a partial group at the end.
+
+template <int kCarried>
+struct Lanes {
+    V value[kCarried > 0 ? kCarried : 1];
+};
+
+template <int kCarried>
+RASTER_INLINE Lanes<kCarried> LanesAt(const int32_t* start, const int32_t* step, int32_t offset)
+{
+    Lanes<kCarried> lanes;
+    for (int k = 0; k < kCarried; ++k) {
+        const uint32_t s = static_cast<uint32_t>(step[k]);
+        lanes.value[k] = Splat(static_cast<uint32_t>(start[k]) + static_cast<uint32_t>(offset) * s) + kIota * s;
+    }
+    return lanes;
+}
+
+/// Runs shade(pixels, lanes) over count pixels (1..8) at pixels. A partial group works on a copy, so that no
+/// lane past the span is read or written.
+template <class Pixel, class Shade>
+RASTER_INLINE void ShadeGroup(Pixel* pixels, int32_t count, const Shade& shade)
+{
+    if (count == kLanes) {
+        shade(pixels);
+        return;
+    }
+    Pixel copy[kLanes] = {};
+    __builtin_memcpy(copy, pixels, sizeof(Pixel) * static_cast<uint32_t>(count));
+    shade(copy);
+    __builtin_memcpy(pixels, copy, sizeof(Pixel) * static_cast<uint32_t>(count));
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Untextured: Gouraud-shaded colour faded by the carried alpha (the global colour is folded in at set-up).
+
+template <PixelFormat kFormat, bool kAdditive>
+struct UntexturedShade {
+    using Format = FormatOf<kFormat>;
+    using Pixel = typename Format::Pixel;
+
+    const Lanes<4>& lanes;
+
+    RASTER_INLINE void operator()(Pixel* pixels) const
+    {
+        const V alpha = Carried(lanes.value[0]);
+        const V red = Carried(lanes.value[1]);
+        const V green = Carried(lanes.value[2]);
+        const V blue = Carried(lanes.value[3]);
+        const V keep = LessEqual(alpha, 0x80000);
+        if (All(keep))
+            return;
+        const V opaque = kAdditive ? V{} : ~LessEqual(alpha, 0xF00000);
+        const V stored = Format::Store(red >> 16, green >> 16, blue >> 16);
+        if (!kAdditive && All(opaque)) {
+            StorePixels(pixels, stored);
+            return;
+        }
+        const V d = LoadPixels(pixels);
+        const V a = alpha >> 16;
+        V sRed, sGreen, sBlue;
+        if constexpr (kFormat == PixelFormat::Argb8888) { // red enters with 16 fraction bits, green 8, blue none
+            sRed = (red * a) >> 24;
+            sGreen = ((green >> 8) * a) >> 16;
+            sBlue = ((blue >> 16) * a) >> 8;
+        } else {
+            sRed = ((red >> 16) * a) >> 8;
+            sGreen = ((green >> 16) * a) >> 8;
+            sBlue = ((blue >> 16) * a) >> 8;
+        }
+        V out = kAdditive ? Format::Add(d, sRed, sGreen, sBlue) : Format::Blend(d, a, sRed, sGreen, sBlue);
+        out = Select(opaque, stored, out);
+        StorePixels(pixels, Select(keep, d, out));
+    }
+};
+
+template <PixelFormat kFormat, bool kAdditive>
+void UntexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps, const SpanContext&)
+{
+    using Shade = UntexturedShade<kFormat, kAdditive>;
+    auto* p = static_cast<typename Shade::Pixel*>(pixels);
+    for (int32_t i = 0; i < count; i += kLanes) {
+        const Lanes<4> lanes = LanesAt<4>(values, steps, i);
+        ShadeGroup(p + i, count - i < kLanes ? count - i : kLanes, Shade{lanes});
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Textured: a sampled texel, tinted and faded by the global or vertex colour, with or without texture alpha.
+
+struct Sample {
+    V colour; // 0x00RRGGBB
+    V alpha;
+};
+
+/// The texel at each lane's index; 0 at or beyond the texel count.
+RASTER_INLINE V GuardedTexel(const SpanContext& context, V index)
+{
+    return Gather(context.texels, index, (V)(index < context.count));
+}
+
+RASTER_INLINE Sample NearestSample(const SpanContext& context, V u, V v)
+{
+    const V texel = GuardedTexel(context, (v >> 16) * context.stride + (u >> 16));
+    return {texel & 0xFFFFFFu, texel >> 24};
+}
+
+RASTER_INLINE Sample BilinearSample(const SpanContext& context, V u, V v)
+{
+    const V us = u - 0x8000;
+    const V vs = v - 0x8000;
+    const V stride = Splat(context.stride);
+    const V index = (V)((VS)vs >> 16) * stride + (V)((VS)us >> 16);
+    const V t00 = GuardedTexel(context, index);
+    const V t10 = GuardedTexel(context, index + 1);
+    const V t01 = GuardedTexel(context, index + stride);
+    const V t11 = GuardedTexel(context, index + stride + 1);
+
+    const V fx = (us & 0xFFFE) + 1;
+    const V fy = (vs & 0xFFFE) + 1;
+    const V gx = 0x10000 - fx;
+    const V gy = 0x10000 - fy;
+    const V w00 = (((gx * gy) >> 16) * (t00 >> 24)) >> 16;
+    const V w10 = (((fx * gy) >> 16) * (t10 >> 24)) >> 16;
+    const V w01 = (((gx * fy) >> 16) * (t01 >> 24)) >> 16;
+    const V w11 = (((fx * fy) >> 16) * (t11 >> 24)) >> 16;
+    // The weights add up to at most 255, so red and blue share one product per texel without carry.
+    const V redBlue = (t00 & 0xFF00FFu) * w00 + (t10 & 0xFF00FFu) * w10 + (t01 & 0xFF00FFu) * w01 +
+                      (t11 & 0xFF00FFu) * w11;
+    const V green = (t00 & 0xFF00u) * w00 + (t10 & 0xFF00u) * w10 + (t01 & 0xFF00u) * w01 + (t11 & 0xFF00u) * w11;
+    return {((redBlue >> 8) & 0xFF00FFu) | ((green >> 8) & 0xFF00u), w00 + w10 + w01 + w11};
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+struct TexturedShade {
+    using Format = FormatOf<kFormat>;
+    using Pixel = typename Format::Pixel;
+    static constexpr bool kFiltered = (kFeatures & TriFeature::F) != 0;
+    static constexpr bool kTextureAlpha = (kFeatures & TriFeature::A) != 0;
+    static constexpr bool kVertex = (kFeatures & TriFeature::V) != 0;
+    static constexpr bool kGlobal = (kFeatures & TriFeature::G) != 0;
+    static constexpr bool kFactors = kVertex || kGlobal;
+    static constexpr int kCarried = kVertex ? 6 : 2;
+
+    const Sample& sample;
+    const Lanes<kCarried>& lanes;
+    const SpanContext& context;
+
+    RASTER_INLINE void operator()(Pixel* pixels) const
+    {
+        if constexpr (!kFactors && !kTextureAlpha) {
+            // Every texel is opaque, and one read outside the texture is black.
+            if constexpr (kAdditive) {
+                const V d = LoadPixels(pixels);
+                StorePixels(pixels, Format::Add(d, Channel(sample.colour, 16), Channel(sample.colour, 8),
+                                                Channel(sample.colour, 0)));
+            } else {
+                StorePixels(pixels, Format::StoreWord(sample.colour));
+            }
+            return;
+        }
+
+        V keep = {};
+        V texelAlpha = Splat(255);
+        if constexpr (kTextureAlpha) {
+            keep = LessEqual(sample.alpha, 8);
+            if (All(keep))
+                return;
+            texelAlpha = sample.alpha;
+        }
+
+        V red = Channel(sample.colour, 16);
+        V green = Channel(sample.colour, 8);
+        V blue = Channel(sample.colour, 0);
+        V alpha = texelAlpha; // a factor of 256 leaves everything as it is
+        if constexpr (kFactors) {
+            V fRed, fGreen, fBlue, fAlpha;
+            if constexpr (kVertex && kGlobal) {
+                fAlpha = (context.alpha * Carried(lanes.value[2])) >> 24;
+                fRed = (context.red * Carried(lanes.value[3])) >> 24;
+                fGreen = (context.green * Carried(lanes.value[4])) >> 24;
+                fBlue = (context.blue * Carried(lanes.value[5])) >> 24;
+            } else if constexpr (kVertex) {
+                fAlpha = Carried(lanes.value[2]) >> 16;
+                fRed = Carried(lanes.value[3]) >> 16;
+                fGreen = Carried(lanes.value[4]) >> 16;
+                fBlue = Carried(lanes.value[5]) >> 16;
+            } else {
+                fAlpha = Splat(context.alpha);
+                fRed = Splat(context.red);
+                fGreen = Splat(context.green);
+                fBlue = Splat(context.blue);
+            }
+            red = (red * fRed) >> 8;
+            green = (green * fGreen) >> 8;
+            blue = (blue * fBlue) >> 8;
+            if constexpr (kFiltered) {
+                red = (red * fAlpha) >> 8;
+                green = (green * fAlpha) >> 8;
+                blue = (blue * fAlpha) >> 8;
+            }
+            alpha = (fAlpha * texelAlpha) >> 8;
+        }
+
+        const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240));
+        keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
+        if (All(keep))
+            return;
+        const V stored = Format::Store(red, green, blue);
+        if (!kAdditive && All(opaque)) {
+            StorePixels(pixels, stored);
+            return;
+        }
+        const V d = LoadPixels(pixels);
+        V sRed = red, sGreen = green, sBlue = blue; // filtered colours come premultiplied
+        if constexpr (!kFiltered) {
+            sRed = (red * alpha) >> 8;
+            sGreen = (green * alpha) >> 8;
+            sBlue = (blue * alpha) >> 8;
+        }
+        V out = kAdditive ? Format::Add(d, sRed, sGreen, sBlue) : Format::Blend(d, alpha, sRed, sGreen, sBlue);
+        if constexpr (!kAdditive)
+            out = Select(opaque, stored, out);
+        StorePixels(pixels, Select(keep, d, out));
+    }
+};
+
+/// How many pixels from here on, at most limit, read texels base, base + 1, ... that all lie inside the
+/// texture: texture coordinates that step one texel across and none down, as an unscaled, unrotated image
+/// gives. 0 when fewer than eight could.
+RASTER_INLINE int32_t AxisRun(uint32_t fraction, int64_t delta, int32_t limit)
+{
+    // The pixels j ≥ 0 with 0 ≤ fraction + j × delta < 65536, whose texel stays in line.
+    if (delta == 0)
+        return limit;
+    const int64_t run = delta < 0 ? fraction / -delta + 1 : (65535 - fraction) / delta + 1;
+    return run < limit ? static_cast<int32_t>(run) : limit;
+}
+
+RASTER_INLINE int32_t ContiguousRun(uint32_t u, uint32_t v, int32_t du, int32_t dv, int32_t limit,
+                                    const SpanContext& context, uint32_t& base)
+{
+    const int64_t deltaU = static_cast<int64_t>(du) - 0x10000;
+    const int64_t deltaV = dv;
+    if (deltaU * (kLanes - 1) > 65535 || deltaU * (kLanes - 1) < -65535 || deltaV * (kLanes - 1) > 65535 ||
+        deltaV * (kLanes - 1) < -65535)
+        return 0;
+    const uint32_t column = u >> 16;
+    // The column must not pass 65535, where the 32-bit coordinate wraps.
+    if (static_cast<int64_t>(limit) > 65536 - static_cast<int64_t>(column))
+        limit = static_cast<int32_t>(65536 - column);
+    int32_t run = AxisRun(u & 0xFFFF, deltaU, limit);
+    run = AxisRun(v & 0xFFFF, deltaV, run);
+    base = (v >> 16) * context.stride + column;
+    if (base >= context.count)
+        return 0;
+    if (static_cast<uint32_t>(run) > context.count - base)
+        run = static_cast<int32_t>(context.count - base);
+    return run >= kLanes ? run : 0;
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
+                  const SpanContext& context)
+{
+    using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
+    constexpr int kCarried = Shade::kCarried;
+    auto* p = static_cast<typename Shade::Pixel*>(pixels);
+    int32_t i = 0;
+    while (i < count) {
+        if constexpr (!Shade::kFiltered) {
+            uint32_t base = 0;
+            const int32_t run =
+                ContiguousRun(static_cast<uint32_t>(values[0]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[0]),
+                              static_cast<uint32_t>(values[1]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[1]),
+                              steps[0], steps[1], count - i, context, base);
+            if (run > 0) {
+                // The texels lie in a row: plain loads instead of gathers.
+                for (int32_t j = 0; j < run; j += kLanes) {
+                    const int32_t n = run - j < kLanes ? run - j : kLanes;
+                    V texels = {};
+                    __builtin_memcpy(&texels, context.texels + base + j, sizeof(uint32_t) * static_cast<uint32_t>(n));
+                    const Sample sample{texels & 0xFFFFFFu, texels >> 24};
+                    const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i + j);
+                    ShadeGroup(p + i + j, n, Shade{sample, lanes, context});
+                }
+                i += run;
+                continue;
+            }
+        }
+        const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i);
+        const Sample sample = Shade::kFiltered ? BilinearSample(context, lanes.value[0], lanes.value[1])
+                                               : NearestSample(context, lanes.value[0], lanes.value[1]);
+        const int32_t n = count - i < kLanes ? count - i : kLanes;
+        ShadeGroup(p + i, n, Shade{sample, lanes, context});
+        i += n;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The table: the kernel of each converter at its SpanKernelIndex.
+
+template <std::size_t kIndex>
+constexpr SpanKernel KernelAt()
+{
+    constexpr bool kAdditive = kIndex >= kTriAdditiveOffset;
+    constexpr PixelFormat kFormat = Raster::Detail::kBlockFormats[(kIndex / 32) % 4];
+    constexpr unsigned kFeatures = kIndex % 32;
+    if constexpr ((kFeatures & TriFeature::T) == 0) {
+        // Untextured converters keep only the V and G bits; the global colour is folded in at set-up.
+        if constexpr ((kFeatures & TriFeature::V) == 0 || (kFeatures & (TriFeature::A | TriFeature::F)) != 0)
+            return nullptr;
+        else
+            return &UntexturedSpan<kFormat, kAdditive>;
+    } else {
+        return &TexturedSpan<kFormat, kFeatures, kAdditive>;
+    }
+}
+
+template <std::size_t... kIndex>
+constexpr SpanKernelTable MakeKernelTable(std::index_sequence<kIndex...>)
+{
+    return {KernelAt<kIndex>()...};
+}
+
+#undef RASTER_INLINE
+
+} // namespace Raster::RASTER_SPAN_NAMESPACE
