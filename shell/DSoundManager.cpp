@@ -1,104 +1,290 @@
 #include "shell/DSoundManager.h"
 
+#include "platform/audio/AudioMixer.h"
+#include "platform/audio/DirectSound.h"
+#include "platform/time/Clock.h"
 #include "shell/DSoundInstance.h"
+#include "shell/FModLoader.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace Pyxo {
 
-DSoundManager::DSoundManager(Platform::WindowHandle, bool useFMod) : mUseFMod(useFMod)
+namespace {
+
+// Static, software mixed, with frequency, pan and volume control and an accurate play position.
+constexpr uint32_t kSoundBufferFlags = Platform::DSBCAPS_STATIC | Platform::DSBCAPS_LOCSOFTWARE |
+                                       Platform::DSBCAPS_CTRLFREQUENCY | Platform::DSBCAPS_CTRLPAN |
+                                       Platform::DSBCAPS_CTRLVOLUME | Platform::DSBCAPS_GETCURRENTPOSITION2;
+static_assert(kSoundBufferFlags == 0x80EA);
+
+} // namespace
+
+DSoundManager::DSoundManager(Platform::WindowHandle window, bool useFMod) : mUseFMod(useFMod)
 {
     mBaseVolumes.fill(1.0);
+    if (!window) {
+        return;
+    }
+    Platform::RegisterDirectSoundStandIn();
+    mDSoundModule = Platform::LoadLibraryA("dsound.dll");
+    auto create =
+        reinterpret_cast<Platform::LPDIRECTSOUNDCREATE>(Platform::GetProcAddress(mDSoundModule, "DirectSoundCreate"));
+    if (!create || Platform::Failed(create(nullptr, &mDirectSound, nullptr))) {
+        mDirectSound = nullptr;
+        return;
+    }
+    if (mUseFMod) {
+        LoadFModLibrary();
+        FMOD_INSTANCE* fmod = GetFModLibrary();
+        fmod->FSOUND_SetHWND(reinterpret_cast<void*>(uintptr_t(window.id)));
+        fmod->FSOUND_SetBufferSize(200);
+        fmod->FSOUND_Init(44100, 64, 2);
+    }
+    if (Platform::Failed(mDirectSound->SetCooperativeLevel(window, Platform::DSSCL_PRIORITY))) {
+        mDirectSound->SetCooperativeLevel(window, Platform::DSSCL_NORMAL);
+        return;
+    }
+    const Platform::DSBUFFERDESC description{Platform::kDSBufferDescSize, Platform::DSBCAPS_PRIMARYBUFFER, 0, 0,
+                                             nullptr};
+    if (Platform::Succeeded(mDirectSound->CreateSoundBuffer(&description, &mPrimaryBuffer, nullptr))) {
+        const Platform::WaveFormat format = Platform::MakePcmFormat(2, 44100, 16);
+        mPrimaryBuffer->SetFormat(&format);
+    } else {
+        mPrimaryBuffer = nullptr;
+    }
 }
-DSoundManager::~DSoundManager() = default; // not built yet
+
+DSoundManager::~DSoundManager()
+{
+    ReleaseChannels();
+    ReleaseSounds();
+    if (mPrimaryBuffer) {
+        mPrimaryBuffer->Release();
+        mPrimaryBuffer = nullptr;
+    }
+    if (mDirectSound) {
+        if (mUseFMod) {
+            GetFModLibrary()->FSOUND_Close();
+        }
+        mDirectSound->Release();
+        mDirectSound = nullptr;
+        if (mUseFMod) {
+            FreeFModLibrary();
+        }
+    }
+    if (mDSoundModule) {
+        Platform::FreeLibrary(mDSoundModule);
+    }
+}
+
 bool DSoundManager::Initialized()
 {
     return mDirectSound != nullptr;
 }
-int DSoundManager::LoadSoundByName(const std::string&)
+
+int DSoundManager::LoadSoundByName(const std::string& fileName)
 {
-    return -1; // not built yet
+    if (!fileName.empty()) {
+        for (unsigned id = 0; id < kMaxSounds; ++id) {
+            if (mSourceFileNames[id] == fileName) {
+                return int(id);
+            }
+        }
+    }
+    for (int id = int(kMaxSounds) - 1; id >= 0; --id) {
+        if (!mSourceSounds[id]) {
+            return LoadSound(unsigned(id), fileName) ? id : -1;
+        }
+    }
+    return -1;
 }
-bool DSoundManager::LoadSound(unsigned int, const std::string&)
+
+void DSoundManager::ReleaseSound(unsigned int id)
 {
-    return false; // not built yet
+    if (id < kMaxSounds && mSourceSounds[id]) {
+        FreeSoundBuffer(id);
+        mSourceFileNames[id].clear();
+    }
 }
-void DSoundManager::ReleaseSound(unsigned int) {} // not built yet
+
 void DSoundManager::SetVolume(double volume)
 {
-    mMasterVolume = volume; // not built yet
+    mMasterVolume = volume;
+    for (DSoundInstance* instance : mPlayingSounds) {
+        if (instance) {
+            instance->RehupVolume();
+        }
+    }
 }
-bool DSoundManager::SetBaseVolume(unsigned int, double)
+
+bool DSoundManager::SetBaseVolume(unsigned int id, double volume)
 {
-    return false; // not built yet
+    if (id >= kMaxSounds) {
+        return false;
+    }
+    mBaseVolumes[id] = volume;
+    return true;
 }
-bool DSoundManager::SetBasePan(unsigned int, int)
+
+bool DSoundManager::SetBasePan(unsigned int id, int pan)
 {
-    return false; // not built yet
+    if (id >= kMaxSounds) {
+        return false;
+    }
+    mBasePans[id] = pan;
+    return true;
 }
-SoundInstance* DSoundManager::GetSoundInstance(unsigned int)
+
+SoundInstance* DSoundManager::GetSoundInstance(unsigned int id)
 {
-    return nullptr; // not built yet
+    if (id >= kMaxSounds) {
+        return nullptr;
+    }
+    const uint32_t now = Platform::GetTickCount();
+    if (now - mLastReleaseTick > 1000) {
+        for (DSoundInstance*& instance : mPlayingSounds) {
+            if (instance && instance->IsReleased()) {
+                delete instance;
+                instance = nullptr;
+            }
+        }
+        mLastReleaseTick = now;
+    }
+    DSoundInstance** channel = nullptr;
+    for (DSoundInstance*& instance : mPlayingSounds) {
+        if (!instance) {
+            channel = &instance;
+            break;
+        }
+        if (instance->IsReleased()) {
+            delete instance;
+            instance = nullptr;
+            channel = &instance;
+            break;
+        }
+    }
+    if (!channel) {
+        return nullptr;
+    }
+    if (mDirectSound && !mSourceSounds[id]) {
+        return nullptr;
+    }
+    auto* instance = new DSoundInstance(this, mDirectSound ? mSourceSounds[id] : nullptr);
+    *channel = instance;
+    instance->SetBasePan(mBasePans[id]);
+    instance->SetBaseVolume(mBaseVolumes[id]);
+    return instance;
 }
-void DSoundManager::ReleaseSounds() {}   // not built yet
-void DSoundManager::ReleaseChannels() {} // not built yet
+
+void DSoundManager::ReleaseSounds()
+{
+    for (unsigned id = 0; id < kMaxSounds; ++id) {
+        FreeSoundBuffer(id);
+    }
+}
+
+void DSoundManager::ReleaseChannels()
+{
+    for (DSoundInstance*& instance : mPlayingSounds) {
+        delete instance;
+        instance = nullptr;
+    }
+}
+
 double DSoundManager::GetMasterVolume()
 {
-    return 1.0; // not built yet
+    return Platform::SharedAudioMixer().MasterVolume();
 }
-void DSoundManager::SetMasterVolume(double) {}                          // not built yet
-void DSoundManager::SetCooperativeWindow(Platform::WindowHandle, bool) {} // not built yet
-void DSoundManager::StopAllSounds() {}                                  // not built yet
+
+void DSoundManager::SetMasterVolume(double volume)
+{
+    // The 16-bit steps of a wave-output volume control, but on our own mixer: the system's is never touched.
+    const double clamped = std::isnan(volume) ? 0.0 : std::clamp(volume, 0.0, 1.0);
+    Platform::SharedAudioMixer().SetMasterVolume(uint32_t(clamped * 65535) / 65535.0);
+}
+
+void DSoundManager::SetCooperativeWindow(Platform::WindowHandle window, bool /*isWindowed*/)
+{
+    if (mDirectSound) {
+        mDirectSound->SetCooperativeLevel(window, Platform::DSSCL_NORMAL);
+    }
+}
+
+void DSoundManager::StopAllSounds()
+{
+    for (DSoundInstance* instance : mPlayingSounds) {
+        if (instance) {
+            const bool autoRelease = instance->GetAutoRelease();
+            instance->Stop();
+            instance->SetAutoRelease(autoRelease);
+        }
+    }
+}
+
 int DSoundManager::GetFreeSoundId()
 {
-    return -1; // not built yet
+    for (unsigned id = 0; id < kMaxSounds; ++id) {
+        if (!mSourceSounds[id]) {
+            return int(id);
+        }
+    }
+    return -1;
 }
+
 int DSoundManager::GetNumSounds()
 {
-    return 0; // not built yet
+    return int(std::count_if(mSourceSounds.begin(), mSourceSounds.end(), [](auto* buffer) { return buffer; }));
 }
-bool DSoundManager::ReadWav(unsigned int, const std::string&)
+
+Platform::DirectSoundBuffer* DSoundManager::GetSourceBuffer(unsigned int id) const
 {
-    return false; // not built yet
+    return id < kMaxSounds ? mSourceSounds[id] : nullptr;
 }
-bool DSoundManager::ReadMp3(unsigned int, const std::string&)
-{
-    return false; // not built yet
-}
-bool DSoundManager::ReadOgg(unsigned int, const std::string&)
-{
-    return false; // not built yet
-}
-bool DSoundManager::ReadAu(unsigned int, const std::string&)
-{
-    return false; // not built yet
-}
-bool DSoundManager::WriteCachedWav(unsigned int, const std::string&, const std::string&)
-{
-    return false; // not built yet
-}
-Platform::DirectSoundBuffer* DSoundManager::GetSourceBuffer(unsigned int) const
-{
-    return nullptr; // not built yet
-}
+
 const std::string& DSoundManager::GetSoundName(unsigned int id) const
 {
-    return mSourceFileNames[id % kMaxSounds]; // not built yet
+    static const std::string kNone;
+    return id < kMaxSounds ? mSourceFileNames[id] : kNone;
 }
-uint32_t DSoundManager::GetSampleSize(unsigned int) const
+
+uint32_t DSoundManager::GetSampleSize(unsigned int id) const
 {
-    return 0; // not built yet
+    return id < kMaxSounds ? mSourceDataSizes[id] : 0;
 }
-double DSoundManager::GetBaseVolume(unsigned int) const
+
+double DSoundManager::GetBaseVolume(unsigned int id) const
 {
-    return 1.0; // not built yet
+    return id < kMaxSounds ? mBaseVolumes[id] : 1.0;
 }
-int DSoundManager::GetBasePan(unsigned int) const
+
+int DSoundManager::GetBasePan(unsigned int id) const
 {
-    return 0; // not built yet
+    return id < kMaxSounds ? mBasePans[id] : 0;
 }
-bool DSoundManager::CreateSoundBuffer(unsigned int, const Platform::WaveFormat&, uint32_t)
+
+bool DSoundManager::CreateSoundBuffer(unsigned int id, const Platform::WaveFormat& format, uint32_t bytes)
 {
-    return false; // not built yet
+    FreeSoundBuffer(id);
+    mSourceDataSizes[id] = bytes;
+    if (!mDirectSound) {
+        return false;
+    }
+    const Platform::DSBUFFERDESC description{Platform::kDSBufferDescSize, kSoundBufferFlags, bytes, 0, &format};
+    if (Platform::Failed(mDirectSound->CreateSoundBuffer(&description, &mSourceSounds[id], nullptr))) {
+        mSourceSounds[id] = nullptr;
+        return false;
+    }
+    return true;
 }
-void DSoundManager::FreeSoundBuffer(unsigned int) {} // not built yet
+
+void DSoundManager::FreeSoundBuffer(unsigned int id)
+{
+    if (mSourceSounds[id]) {
+        mSourceSounds[id]->Release();
+        mSourceSounds[id] = nullptr;
+    }
+}
 
 } // namespace Pyxo

@@ -59,6 +59,9 @@ public:
     /// buffer or a failed write.
     bool WriteCachedWav(unsigned int id, const std::string& cachePath, const std::string& sourcePath);
 
+    /// One 8-bit µ-law byte of an ".au" file as a 16-bit sample.
+    [[nodiscard]] static int16_t DecodeMuLaw(uint8_t byte);
+
     /// The manager's volume factor for every instance (SetVolume).
     [[nodiscard]] double GetVolume() const { return mMasterVolume; }
     /// The id's buffer, or null.

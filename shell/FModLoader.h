@@ -11,7 +11,7 @@ namespace Pyxo {
 /// interface and the sound manager. Its entry points are looked up by their decorated names through the
 /// stand-in library table; the declarations below are our own, written from how the framework calls them.
 
-struct FSOUND_SAMPLE;  // opaque handles of the library
+struct FSOUND_SAMPLE; // opaque handles of the library
 struct FSOUND_STREAM;
 struct FMUSIC_MODULE;
 

@@ -17,10 +17,10 @@ struct FMUSIC_MODULE;
 class FModMusicInterface : public MusicInterface {
 public:
     struct MusicInfo {
-        FSOUND_SAMPLE* mSample = nullptr;  // library handle; null for a module
-        FMUSIC_MODULE* mModule = nullptr;  // library handle; null for a sample
+        FSOUND_SAMPLE* mSample = nullptr; // library handle; null for a module
+        FMUSIC_MODULE* mModule = nullptr; // library handle; null for a sample
         double mVolume = 0.0;
-        double mVolumeAdd = 0.0;           // added by every Update
+        double mVolumeAdd = 0.0; // added by every Update
         double mVolumeCap = 1.0;
         bool mStopOnFade = false;
         bool mRepeats = false;
