@@ -1,0 +1,208 @@
+#include "graphics/SysFont.h"
+
+#include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using Pyxo::Color;
+using Pyxo::Graphics;
+using Pyxo::Image;
+using Pyxo::MemoryImage;
+using Pyxo::Rect;
+using Pyxo::SysFont;
+
+// A memory image that takes every blit as a plain copy of the source's pixels, so that the test sees exactly
+// the text image the font made and where it went.
+struct CaptureImage : MemoryImage {
+    int blits = 0;
+    Rect placed;
+    CaptureImage(int width, int height) : MemoryImage(nullptr)
+    {
+        Create(width, height);
+        Clear();
+    }
+    void Blt(Image* image, int x, int y, const Rect& srcRect, const Color&, int) override
+    {
+        auto* source = dynamic_cast<MemoryImage*>(image);
+        ASSERT_NE(source, nullptr);
+        ++blits;
+        placed = Rect(x - srcRect.mX, y - srcRect.mY, source->GetWidth(), source->GetHeight());
+        const uint32_t* from = source->GetBits();
+        uint32_t* to = GetBits();
+        for (int row = 0; row < srcRect.mHeight; ++row) {
+            for (int col = 0; col < srcRect.mWidth; ++col) {
+                to[(y + row) * mWidth + x + col] = from[(srcRect.mY + row) * source->GetWidth() + srcRect.mX + col];
+            }
+        }
+        BitsChanged();
+    }
+    uint32_t At(int x, int y) { return GetBits()[y * mWidth + x]; }
+};
+
+TEST(SysFont, SizesAtNinetySixDotsPerInch)
+{
+    SysFont font("Arial", 12, false, false, false);
+    ASSERT_TRUE(font.IsValid()) << "fontconfig found no font for Arial";
+    EXPECT_FALSE(font.GetFontFile().empty());
+    // 12 points are 16 pixels of em; the cell adds the face's room above and below.
+    EXPECT_GE(font.GetHeight(), 16);
+    EXPECT_LE(font.GetHeight(), 22);
+    EXPECT_GT(font.GetAscent(), font.GetDescent());
+    EXPECT_GT(font.GetDescent(), 0);
+    EXPECT_EQ(font.GetLineSpacing(), font.GetHeight());
+
+    SysFont large("Arial", 24, false, false, false);
+    EXPECT_GT(large.GetHeight(), font.GetHeight() + 8);
+    EXPECT_GT(large.StringWidth(L"Hello"), font.StringWidth(L"Hello"));
+}
+
+TEST(SysFont, MeasuresWideStrings)
+{
+    SysFont font("DejaVu Sans", 10, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    EXPECT_EQ(font.StringWidth(L""), 0);
+    EXPECT_LT(font.StringWidth(L"ii"), font.StringWidth(L"WW"));
+    EXPECT_EQ(font.StringWidth(L"ab"), font.CharWidth(L'a') + font.CharWidth(L'b'));
+    EXPECT_GT(font.StringWidth(L"\u00c5\u0416"), 0) << "Latin and Cyrillic letters";
+    // A surrogate pair is one character; a lone surrogate is measured as a replacement character.
+    const std::wstring pair = {wchar_t(0xD83D), wchar_t(0xDE00)};
+    EXPECT_GE(font.StringWidth(pair), 0);
+    EXPECT_EQ(font.StringWidth(std::wstring(1, wchar_t(0xDC00))), font.StringWidth(L"\ufffd"));
+
+    SysFont bold("DejaVu Sans", 10, true, false, false);
+    EXPECT_GT(bold.StringWidth(L"Hello"), font.StringWidth(L"Hello"));
+}
+
+TEST(SysFont, DrawsAntialiasedTextAtTheBaseline)
+{
+    SysFont font("Arial", 16, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    CaptureImage dest(200, 60);
+    Graphics g(&dest);
+    g.SetFont(&font);
+    g.SetColor(Color(255, 0, 0, 0)); // the colour's alpha does not matter to text
+    g.Translate(3, 0);
+    g.DrawString(L"Hello", 10, 40);
+
+    ASSERT_EQ(dest.blits, 1);
+    EXPECT_EQ(dest.placed, Rect(13, 40 - font.GetAscent(), font.StringWidth(L"Hello"), font.GetHeight()));
+    int solid = 0;
+    int edge = 0;
+    int empty = 0;
+    for (int y = 0; y < dest.GetHeight(); ++y) {
+        for (int x = 0; x < dest.GetWidth(); ++x) {
+            const uint32_t pixel = dest.At(x, y);
+            const uint32_t alpha = pixel >> 24;
+            (alpha == 255 ? solid : alpha == 0 ? empty : edge) += 1;
+            if (alpha != 0) {
+                EXPECT_EQ(pixel & 0xFFFFFF, 0xFF0000u) << "at " << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(solid, 20);
+    EXPECT_GT(edge, 10);
+    EXPECT_GT(empty, 0);
+}
+
+// Columns (for "I", a vertical bar) that hold any covered pixel of the given colour.
+std::vector<int> CoveredColumns(CaptureImage& image, uint32_t rgb)
+{
+    std::vector<int> columns;
+    for (int x = 0; x < image.GetWidth(); ++x) {
+        for (int y = 0; y < image.GetHeight(); ++y) {
+            const uint32_t pixel = image.At(x, y);
+            if ((pixel >> 24) != 0 && (pixel & 0xFFFFFF) == rgb) {
+                columns.push_back(x);
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+TEST(SysFont, ShadowLiesOnePixelRightAndDown)
+{
+    SysFont font("DejaVu Sans", 20, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    CaptureImage plain(60, 60);
+    CaptureImage shadowed(60, 60);
+    Graphics g(&plain);
+    g.SetFont(&font);
+    g.SetColor(Color(0, 0, 255));
+    g.DrawString(L"I", 10, 40);
+    font.mDrawShadow = true;
+    Graphics gs(&shadowed);
+    gs.SetFont(&font);
+    gs.SetColor(Color(0, 0, 255));
+    gs.DrawString(L"I", 10, 40);
+
+    const std::vector<int> bar = CoveredColumns(plain, 0x0000FF);
+    ASSERT_FALSE(bar.empty());
+    const std::vector<int> black = CoveredColumns(shadowed, 0x000000);
+    ASSERT_FALSE(black.empty()) << "the shadow shows to the right of the bar";
+    EXPECT_EQ(black.back(), bar.back() + 1);
+
+    int lowestText = 0;
+    int lowestShadow = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            if ((plain.At(x, y) >> 24) != 0) {
+                lowestText = y;
+            }
+            if ((shadowed.At(x, y) >> 24) != 0) {
+                lowestShadow = y;
+            }
+        }
+    }
+    EXPECT_EQ(lowestShadow, lowestText + 1);
+}
+
+TEST(SysFont, BoldSimulationWidensTheStrokes)
+{
+    SysFont font("DejaVu Sans", 20, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    CaptureImage plain(60, 60);
+    CaptureImage bold(60, 60);
+    Graphics g(&plain);
+    g.SetFont(&font);
+    g.DrawString(L"I", 10, 40);
+    font.mSimulateBold = true;
+    Graphics gb(&bold);
+    gb.SetFont(&font);
+    gb.DrawString(L"I", 10, 40);
+    EXPECT_EQ(CoveredColumns(bold, 0).size(), CoveredColumns(plain, 0).size() + 1);
+}
+
+TEST(SysFont, DuplicateKeepsTheFaceAndClearsTheFlags)
+{
+    SysFont font("Liberation Serif", 14, false, true, true);
+    ASSERT_TRUE(font.IsValid());
+    font.mDrawShadow = true;
+    font.mSimulateBold = true;
+    const std::unique_ptr<Pyxo::Font> copy = font.Duplicate();
+    auto* sysCopy = dynamic_cast<SysFont*>(copy.get());
+    ASSERT_NE(sysCopy, nullptr);
+    EXPECT_FALSE(sysCopy->mDrawShadow);
+    EXPECT_FALSE(sysCopy->mSimulateBold);
+    EXPECT_EQ(sysCopy->GetAscent(), font.GetAscent());
+    EXPECT_EQ(sysCopy->GetHeight(), font.GetHeight());
+    EXPECT_EQ(sysCopy->StringWidth(L"Wrap"), font.StringWidth(L"Wrap"));
+    EXPECT_EQ(sysCopy->GetFontFile(), font.GetFontFile());
+}
+
+TEST(SysFont, NothingIsDrawnWithoutADestination)
+{
+    SysFont font("Arial", 12, false, false, true);
+    Graphics g(nullptr);
+    g.SetFont(&font);
+    g.DrawString(L"invisible", 0, 10);
+    EXPECT_GT(g.GetWrappedTextHeight(40, L"some words to wrap", -1, nullptr), font.GetHeight());
+}
+
+} // namespace
