@@ -59,6 +59,8 @@ public:
     virtual uint32_t* GetNativeAlphaData(NativeDisplay* display);
     virtual uint8_t* GetRLAlphaData();
     virtual uint8_t* GetRLAdditiveData(NativeDisplay* display);
+    /// Drops the bits once another store can rebuild them (native data without 3-D, textures with it); an image
+    /// without a display keeps them.
     virtual void PurgeBits();
     virtual void DeleteSWBuffers();
     virtual void Delete3DBuffers();
@@ -69,7 +71,9 @@ public:
     virtual void DeleteNativeData();
     virtual void Clear();
     /// Copies width x height ARGB pixels in; nothing when bits are the image's own.
+    /// Bits that were freed are allocated again; a null pointer or a negative size changes nothing.
     virtual void SetBits(const uint32_t* bits, int width, int height, bool commitBits);
+    /// A new size without pixels (they read as transparent black); palette and indices of the old size go.
     virtual void Create(int width, int height);
     /// The ARGB bits (width x height, then the guard word), made on first use; null when none can be made.
     virtual uint32_t* GetBits();

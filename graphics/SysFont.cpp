@@ -133,6 +133,15 @@ std::vector<char32_t> CodePoints(const std::wstring& text)
     return points;
 }
 
+// A rendered glyph: 8-bit coverage rows, placed relative to the pen on the baseline.
+struct GlyphBitmap {
+    int mLeft = 0; // from the pen position
+    int mTop = 0;  // above the baseline
+    int mWidth = 0;
+    int mRows = 0;
+    std::vector<uint8_t> mCoverage;
+};
+
 // An 8-bit coverage buffer of the string's cell.
 struct Coverage {
     int mWidth = 0;
@@ -142,21 +151,21 @@ struct Coverage {
     Coverage(int width, int height) : mWidth(width), mHeight(height), mValues(size_t(width) * size_t(height), 0) {}
 
     // Overlapping anti-aliased edges keep the stronger coverage, as text drawn over itself does.
-    void Stamp(const FT_Bitmap& bitmap, int left, int top)
+    void Stamp(const GlyphBitmap& glyph, int left, int top)
     {
-        for (unsigned row = 0; row < bitmap.rows; ++row) {
-            const int y = top + int(row);
+        for (int row = 0; row < glyph.mRows; ++row) {
+            const int y = top + row;
             if (y < 0 || y >= mHeight) {
                 continue;
             }
-            const unsigned char* source = bitmap.buffer + ptrdiff_t(row) * bitmap.pitch;
-            for (unsigned col = 0; col < bitmap.width; ++col) {
-                const int x = left + int(col);
+            const uint8_t* source = glyph.mCoverage.data() + size_t(row) * size_t(glyph.mWidth);
+            for (int col = 0; col < glyph.mWidth; ++col) {
+                const int x = left + col;
                 if (x < 0 || x >= mWidth) {
                     continue;
                 }
                 uint8_t& value = mValues[size_t(y) * size_t(mWidth) + size_t(x)];
-                value = std::max(value, uint8_t(source[col]));
+                value = std::max(value, source[col]);
             }
         }
     }
@@ -184,6 +193,7 @@ struct SysFont::FaceHandle {
     int mUnderlineY = 0; // below the baseline
     int mUnderlineThickness = 1;
     std::unordered_map<char32_t, int> mAdvances;
+    std::unordered_map<char32_t, GlyphBitmap> mGlyphs; // rendered once, drawn every frame
 
     FaceHandle() = default;
     FaceHandle(const FaceHandle&) = delete;
@@ -225,6 +235,33 @@ struct SysFont::FaceHandle {
         }
         mAdvances.emplace(codePoint, advance);
         return advance;
+    }
+
+    const GlyphBitmap& Glyph(char32_t codePoint)
+    {
+        const auto cached = mGlyphs.find(codePoint);
+        if (cached != mGlyphs.end()) {
+            return cached->second;
+        }
+        GlyphBitmap glyph;
+        if (LoadGlyph(codePoint, true)) {
+            const FT_GlyphSlot slot = mFace->glyph;
+            const FT_Bitmap& bitmap = slot->bitmap;
+            if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.buffer != nullptr) {
+                glyph.mLeft = slot->bitmap_left;
+                glyph.mTop = slot->bitmap_top;
+                glyph.mWidth = int(bitmap.width);
+                glyph.mRows = int(bitmap.rows);
+                glyph.mCoverage.resize(size_t(bitmap.width) * size_t(bitmap.rows));
+                for (unsigned row = 0; row < bitmap.rows; ++row) {
+                    // A negative pitch stores the rows bottom-up from the buffer's start.
+                    const int sourceRow = bitmap.pitch >= 0 ? int(row) : int(bitmap.rows - 1 - row);
+                    const unsigned char* source = bitmap.buffer + ptrdiff_t(sourceRow) * std::abs(bitmap.pitch);
+                    std::copy(source, source + bitmap.width, glyph.mCoverage.begin() + ptrdiff_t(row) * bitmap.width);
+                }
+            }
+        }
+        return mGlyphs.emplace(codePoint, std::move(glyph)).first->second;
     }
 };
 
@@ -338,20 +375,18 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, co
         int penX = 0;
         for (const char32_t point : points) {
             const int advance = face.Advance(point);
-            if (face.LoadGlyph(point, true)) {
-                const FT_GlyphSlot slot = face.mFace->glyph;
-                const int left = penX + slot->bitmap_left;
-                const int top = face.mAscent - slot->bitmap_top;
-                if (mDrawShadow) {
-                    shadowCover.Stamp(slot->bitmap, left + 1, top + 1);
-                    if (mSimulateBold) {
-                        shadowCover.Stamp(slot->bitmap, left + 2, top + 1);
-                    }
-                }
-                textCover.Stamp(slot->bitmap, left, top);
+            const GlyphBitmap& glyph = face.Glyph(point);
+            const int left = penX + glyph.mLeft;
+            const int top = face.mAscent - glyph.mTop;
+            if (mDrawShadow) {
+                shadowCover.Stamp(glyph, left + 1, top + 1);
                 if (mSimulateBold) {
-                    textCover.Stamp(slot->bitmap, left + 1, top);
+                    shadowCover.Stamp(glyph, left + 2, top + 1);
                 }
+            }
+            textCover.Stamp(glyph, left, top);
+            if (mSimulateBold) {
+                textCover.Stamp(glyph, left + 1, top);
             }
             penX += advance;
         }
