@@ -3,6 +3,8 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/ImageLib.h"
+#include "platform/audio/DirectSound.h"
+#include "platform/directdraw/DirectDraw.h"
 #include "platform/files/FileSystem.h"
 #include "platform/log/Log.h"
 #include "platform/process/InstanceLock.h"
@@ -10,6 +12,9 @@
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/DSoundManager.h"
+#include "shell/Dialog.h"
+#include "shell/FModMusicInterface.h"
 #include "shell/MersenneTwister.h"
 #include "shell/MusicInterface.h"
 #include "shell/PathHelpers.h"
@@ -75,6 +80,9 @@ PyxoAppBase::PyxoAppBase()
     // First, so that members built during construction reach the application.
     gPyxoAppBase = this;
 
+    // The stand-ins of the system libraries this object loads by name.
+    Platform::RegisterDirectDrawLibrary();
+    Platform::RegisterDirectSoundStandIn();
     ImageLib::LoadJ2KCodec();
     mExeFolder = Platform::ExecutableFolder().string();
     mProductVersion = GetProductVersion((Platform::ExecutableFolder() / "ilvane-cafe").string());
@@ -118,7 +126,10 @@ PyxoAppBase::~PyxoAppBase()
 
     AskHardwareAccelerationQuestions();
 
-    // not built yet: the registered dialogs are deleted here once the dialog class exists
+    for (auto& [id, dialog] : mDialogMap) {
+        mWidgetManager->RemoveWidget(dialog);
+        delete dialog;
+    }
     mDialogMap.clear();
     mDialogList.clear();
 
@@ -167,16 +178,16 @@ void PyxoAppBase::DialogButtonRelease(intptr_t dialogId, intptr_t buttonId)
         ButtonRelease(dialogId + kDialogNoOffset);
 }
 
-std::unique_ptr<MusicInterface> PyxoAppBase::CreateMusicInterface(Platform::WindowHandle /*window*/)
+std::unique_ptr<MusicInterface> PyxoAppBase::CreateMusicInterface(Platform::WindowHandle window)
 {
-    // No FMOD stand-in exists, so the FMOD choice has nothing to play through either; the base interface is the
-    // one whose operations do nothing.
-    return std::make_unique<MusicInterface>();
+    if (!mNoSound && mUseFMod)
+        return std::make_unique<FModMusicInterface>(window);
+    return std::make_unique<MusicInterface>(); // operations that do nothing
 }
 
-std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHandle /*window*/, bool /*useFMod*/)
+std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHandle window, bool useFMod)
 {
-    return nullptr; // not built yet: the DirectSound manager is not declared yet
+    return std::make_unique<DSoundManager>(window, useFMod);
 }
 
 void PyxoAppBase::DeferDelete(Widget* widget)
@@ -424,14 +435,19 @@ void PyxoAppBase::Unmute(bool autoMute)
     SetSfxVolume(mSfxVolume);
 }
 
-Dialog* PyxoAppBase::CreateDialogBox(intptr_t, bool, const std::wstring&, const std::wstring&, const std::wstring&, int)
+Dialog* PyxoAppBase::CreateDialogBox(intptr_t id, bool isModal, const std::wstring& header, const std::wstring& lines,
+                                     const std::wstring& footer, int buttonMode)
 {
-    return nullptr; // not built yet: waits for the dialog class
+    return new Dialog(nullptr, nullptr, id, isModal, header, lines, footer, buttonMode);
 }
 
-Dialog* PyxoAppBase::RunDialogBox(intptr_t, bool, const std::wstring&, const std::wstring&, const std::wstring&, int)
+Dialog* PyxoAppBase::RunDialogBox(intptr_t id, bool isModal, const std::wstring& header, const std::wstring& lines,
+                                  const std::wstring& footer, int buttonMode)
 {
-    return nullptr; // not built yet
+    CloseDialogBox(id);
+    Dialog* dialog = CreateDialogBox(id, isModal, header, lines, footer, buttonMode);
+    AddDialogWithId(id, dialog);
+    return dialog;
 }
 
 Dialog* PyxoAppBase::GetDialog(intptr_t id)
@@ -440,12 +456,33 @@ Dialog* PyxoAppBase::GetDialog(intptr_t id)
     return it == mDialogMap.end() ? nullptr : it->second;
 }
 
-void PyxoAppBase::AddDialog(Dialog*) {}                 // not built yet
-void PyxoAppBase::AddDialogWithId(intptr_t, Dialog*) {} // not built yet
-
-bool PyxoAppBase::CloseDialogObject(Dialog*)
+void PyxoAppBase::AddDialog(Dialog* dialog)
 {
-    return false; // not built yet
+    if (dialog)
+        AddDialogWithId(dialog->mId, dialog);
+}
+
+void PyxoAppBase::AddDialogWithId(intptr_t id, Dialog* dialog)
+{
+    if (!dialog)
+        return;
+    CloseDialogBox(id);
+    if (dialog->mWidth == 0) {
+        const int width = mWidth / 2;
+        dialog->Resize((mWidth - width) / 2, mHeight / 5, width, dialog->GetPreferredHeight(width));
+    }
+    mDialogMap[id] = dialog;
+    mDialogList.push_back(dialog);
+    mWidgetManager->AddWidget(dialog);
+    if (dialog->IsModal()) {
+        mWidgetManager->PushModal(dialog);
+        ModalOpen();
+    }
+}
+
+bool PyxoAppBase::CloseDialogObject(Dialog* dialog)
+{
+    return dialog && CloseDialogBox(dialog->mId);
 }
 
 bool PyxoAppBase::CloseDialogBox(intptr_t id)
@@ -453,9 +490,25 @@ bool PyxoAppBase::CloseDialogBox(intptr_t id)
     return CloseDialogBoxEx(id, true, true);
 }
 
-bool PyxoAppBase::CloseDialogBoxEx(intptr_t, bool, bool)
+bool PyxoAppBase::CloseDialogBoxEx(intptr_t id, bool removeWidget, bool deleteDialog)
 {
-    return false; // not built yet
+    const auto it = mDialogMap.find(id);
+    if (it == mDialogMap.end())
+        return false;
+    Dialog* dialog = it->second;
+    if (dialog->mResult == -1)
+        dialog->mResult = 0;
+    mDialogList.remove(dialog);
+    mDialogMap.erase(it);
+    if (removeWidget || deleteDialog)
+        mWidgetManager->RemoveWidget(dialog);
+    if (dialog->IsModal()) {
+        ModalClose();
+        mWidgetManager->PopModal(dialog);
+    }
+    if (deleteDialog)
+        DeferDelete(dialog);
+    return true;
 }
 
 int PyxoAppBase::GetDialogCount()

@@ -1,0 +1,140 @@
+// Framework strings, message boxes (also asked for on another thread), the command-line split and the dialog
+// bookkeeping of the application object.
+#include "platform/window/MessageBox.h"
+#include "shell/Dialog.h"
+#include "shell/WidgetManager.h"
+#include "tests/shell/PyxoAppBaseTestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+#include <thread>
+
+namespace {
+
+using namespace PyxoTest;
+using namespace Platform;
+
+class Services : public AppFixture {};
+
+TEST_F(Services, StringsFallBackToTheCallersDefault)
+{
+    TestApp& app = MakeApp();
+    EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", L"x"), L"OK");
+    EXPECT_EQ(app.GetString("NO_SUCH_ID", L""), L"");
+    EXPECT_EQ(app.GetString("FATAL_ERROR", L"FATAL ERROR"), L"FATAL ERROR");
+    app.SetString("FATAL_ERROR", L"Oops");
+    app.SetString("FATAL_ERROR", L"Oh no");
+    EXPECT_EQ(app.GetString("FATAL_ERROR", L"FATAL ERROR"), L"Oh no");
+}
+
+TEST_F(Services, PopupsShowNothingOnceShutDownHasBegun)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    MessageBoxScript boxes({IDOK});
+    app.Popup("before");
+    app.Shutdown();
+    app.PopupW(L"after");
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Calls()[0].text, L"before");
+    EXPECT_EQ(boxes.Calls()[0].caption, L"FATAL ERROR");
+    EXPECT_FALSE(app.mInSystemDialog);
+}
+
+TEST_F(Services, AMessageBoxAskedForOnAnotherThreadIsShownByTheMainThread)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    MessageBoxScript boxes({IDYES});
+    std::atomic<int> answer = -1;
+    std::thread asker([&] { answer = app.MsgBox("Keep going?", "Question", MB_YESNO); });
+    for (int i = 0; i < 100000 && answer == -1; ++i) {
+        app.mLoopState = 0;
+        app.RunLoopStep(nullptr);
+        std::this_thread::yield();
+    }
+    asker.join();
+    EXPECT_EQ(answer, IDYES);
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_TRUE(boxes.Calls()[0].fromOtherThread);
+}
+
+struct CommandLineCase {
+    const char* name;
+    const char* line;
+    std::optional<std::string> handed;
+};
+
+class CommandLineApp : public TestApp {
+public:
+    void HandleCommandLine(const std::string& arguments) override { mHanded = arguments; }
+    std::optional<std::string> mHanded;
+};
+
+TEST_F(Services, TheCommandLineHandsOnWhatFollowsTheProgram)
+{
+    const CommandLineCase cases[] = {
+        {"quoted path and arguments", "\"/opt/ilvane cafe/ilvane-cafe\" -x  y", "-x  y"},
+        {"quoted path alone", "\"/opt/ilvane-cafe\"", std::nullopt},
+        {"a quote never closed", "\"/opt/ilvane cafe -x", std::nullopt},
+        {"plain path and argument", "ilvane-cafe z", "z"},
+        {"blank after the path only", "\"a\" ", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CommandLineApp app;
+        app.mCommandLine = c.line;
+        app.ParseCommandLine();
+        EXPECT_TRUE(app.mCommandLineDone);
+        EXPECT_EQ(app.mHanded, c.handed);
+    }
+}
+
+TEST_F(Services, DialogsAreRegisteredByIdAndDeletedOnceTheirLoopUnwinds)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    Pyxo::Dialog* dialog = app.RunDialogBox(7, true, L"Header", L"Lines", L"", Pyxo::Dialog::kButtonModeYesNo);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(app.GetDialog(7), dialog);
+    EXPECT_EQ(app.GetDialogCount(), 1);
+    EXPECT_EQ(dialog->mWidth, 400);
+    EXPECT_EQ(dialog->mX, 200);
+    EXPECT_EQ(dialog->mY, 120);
+    EXPECT_EQ(app.mWidgetManager->mBaseModalWidget, dialog);
+
+    // A replacement closes the first one, which waits for deletion at its loop depth.
+    app.mLoopDepth = 1;
+    Pyxo::Dialog* second = app.RunDialogBox(7, false, L"Again", L"", L"", Pyxo::Dialog::kButtonModeNone);
+    EXPECT_EQ(app.GetDialog(7), second);
+    EXPECT_EQ(app.GetDialogCount(), 1);
+    EXPECT_EQ(app.mDeferredDeletes.size(), 1u);
+    EXPECT_EQ(app.mWidgetManager->mBaseModalWidget, nullptr);
+    app.mLoopDepth = 0;
+    app.ProcessDeferredDeletes();
+    EXPECT_TRUE(app.mDeferredDeletes.empty());
+
+    EXPECT_TRUE(app.CloseDialogBoxEx(7, true, false));
+    EXPECT_FALSE(app.CloseDialogBox(7));
+    delete second; // handed back to the caller
+}
+
+TEST_F(Services, DialogButtonsReachTheApplicationWithOffsetIds)
+{
+    class Recording : public TestApp {
+    public:
+        void ButtonPress(intptr_t id) override { mPressed.push_back(id); }
+        void ButtonRelease(intptr_t id) override { mReleased.push_back(id); }
+        std::vector<intptr_t> mPressed, mReleased;
+    } app;
+    app.DialogButtonPress(5, 1000);
+    app.DialogButtonPress(5, 1001);
+    app.DialogButtonPress(5, 1002);
+    app.DialogButtonRelease(5, 1001);
+    EXPECT_EQ(app.mPressed, (std::vector<intptr_t>{2005, 3005}));
+    EXPECT_EQ(app.mReleased, (std::vector<intptr_t>{3005}));
+}
+
+} // namespace
