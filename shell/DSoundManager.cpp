@@ -1,10 +1,12 @@
 #include "shell/DSoundManager.h"
 
 #include "platform/audio/AudioMixer.h"
+#include "platform/audio/AudioOutput.h"
 #include "platform/audio/DirectSound.h"
 #include "platform/time/Clock.h"
 #include "shell/DSoundInstance.h"
 #include "shell/FModLoader.h"
+#include "shell/ProcessExit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +37,8 @@ DSoundManager::DSoundManager(Platform::WindowHandle window, bool useFMod) : mUse
         mDirectSound = nullptr;
         return;
     }
+    // The audio device pulls from its own thread, which an exit must end like any other.
+    mOutputStopper = AddThreadStopper([] { Platform::AudioOutput::Shutdown(); });
     if (mUseFMod) {
         LoadFModLibrary();
         FMOD_INSTANCE* fmod = GetFModLibrary();
@@ -73,6 +77,9 @@ DSoundManager::~DSoundManager()
         if (mUseFMod) {
             FreeFModLibrary();
         }
+    }
+    if (mOutputStopper >= 0) {
+        RemoveThreadStopper(mOutputStopper);
     }
     if (mDSoundModule) {
         Platform::FreeLibrary(mDSoundModule);

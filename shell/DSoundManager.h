@@ -90,6 +90,7 @@ private:
     Platform::DirectSoundDevice* mDirectSound = nullptr; // owned reference; null without a device
     bool mUseFMod = false;
     Platform::HMODULE mDSoundModule = nullptr; // one load of the stand-in library
+    int mOutputStopper = -1;                   // ticket of the exit step that ends the audio thread
 };
 
 } // namespace Pyxo
