@@ -50,11 +50,11 @@ struct Insets {
 /// The visible element of the widget tree: visibility, enabled state, focus, pointer state, a colour table,
 /// insets, tab neighbours and the input handlers that the widget manager calls. Handlers do nothing in the base;
 /// subclasses override them. Positions passed to the mouse handlers are in the widget's own coordinates.
-/// Main thread only.
+/// A widget deleted while still in a tree takes itself out of it first. Main thread only.
 class Widget : public WidgetContainer {
 public:
     Widget();
-    ~Widget() override;
+    ~Widget() override; // removes the widget from its parent, if it still has one
 
     virtual void OnOrderChanged() {} // after the widget was reordered in its parent
     virtual void SetVisible(bool visible);

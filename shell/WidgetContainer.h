@@ -52,7 +52,7 @@ public:
     using WidgetList = std::list<Widget*>;
 
     WidgetContainer();
-    virtual ~WidgetContainer(); // frees only the list
+    virtual ~WidgetContainer(); // frees only the list; the children forget this parent
     WidgetContainer(const WidgetContainer&) = delete;
     WidgetContainer& operator=(const WidgetContainer&) = delete;
 
@@ -64,7 +64,7 @@ public:
     virtual void RemoveWidget(Widget* widget);
     [[nodiscard]] virtual bool HasWidget(const Widget* widget) const;
     virtual void DisableWidget(Widget* /*widget*/) {} // the manager overrides it
-    /// Removes every child; with doDelete it deletes each, with recursive it empties each child first.
+    /// Removes every child; with recursive it then empties each removed child, with doDelete it deletes it.
     virtual void RemoveAllWidgets(bool doDelete, bool recursive);
     virtual void SetFocus(Widget* /*widget*/) {} // the manager overrides it
     /// True when a depth-first walk in list order meets a before b.

@@ -95,7 +95,8 @@ public:
 
     /// The thread that constructed the manager.
     [[nodiscard]] bool IsMainThread() const { return std::this_thread::get_id() == mMainThreadId; }
-    /// Any thread: a change of the tree to be made on the main thread at the start of the next UpdateFrame.
+    /// Any thread: a change of the tree to be made on the main thread at the start of the next UpdateFrame. The
+    /// widgets it names must stay alive until then.
     void QueueChange(std::function<void()> change);
     /// Main thread: makes the queued changes in the order they were asked for.
     void ApplyQueuedChanges();
