@@ -67,8 +67,8 @@ void AppendKey(std::string& out, const RegistryKeyNode& key, std::vector<std::st
         }
         out += '\n';
     }
-    for (const auto& [name, sub] : key.subKeys) {
-        path.push_back(name);
+    for (const auto& sub : key.subKeys) {
+        path.push_back(sub.name);
         AppendKey(out, sub, path);
         path.pop_back();
     }
@@ -239,10 +239,10 @@ RegistryKeyNode* RegistryKeyNode::FindSubKey(std::string_view name)
 const RegistryKeyNode* RegistryKeyNode::FindSubKey(std::string_view name) const
 {
     const auto it = std::lower_bound(subKeys.begin(), subKeys.end(), name, [](const auto& entry, std::string_view n) {
-        return RegistryNameLess{}(entry.first, n);
+        return RegistryNameLess{}(entry.name, n);
     });
-    if (it != subKeys.end() && RegistryNameEqual(it->first, name)) {
-        return &it->second;
+    if (it != subKeys.end() && RegistryNameEqual(it->name, name)) {
+        return &*it;
     }
     return nullptr;
 }
@@ -250,16 +250,18 @@ const RegistryKeyNode* RegistryKeyNode::FindSubKey(std::string_view name) const
 RegistryKeyNode& RegistryKeyNode::SubKey(std::string_view name, bool* created)
 {
     auto it = std::lower_bound(subKeys.begin(), subKeys.end(), name, [](const auto& entry, std::string_view n) {
-        return RegistryNameLess{}(entry.first, n);
+        return RegistryNameLess{}(entry.name, n);
     });
-    const bool missing = it == subKeys.end() || !RegistryNameEqual(it->first, name);
+    const bool missing = it == subKeys.end() || !RegistryNameEqual(it->name, name);
     if (missing) {
-        it = subKeys.insert(it, {std::string(name), RegistryKeyNode{}});
+        RegistryKeyNode node;
+        node.name = std::string(name);
+        it = subKeys.insert(it, std::move(node));
     }
     if (created) {
         *created = missing;
     }
-    return it->second;
+    return *it;
 }
 
 std::string SerializeRegistryKey(const RegistryKeyNode& key)

@@ -33,8 +33,10 @@ struct RegistryValue {
 /// A key with its named values and sub-keys. Names keep the spelling they were created with and are found
 /// without regard to case. A plain value type: copying copies the whole tree.
 struct RegistryKeyNode {
+    std::string name; // empty for the key a file stores
     std::map<std::string, RegistryValue, RegistryNameLess> values;
-    std::vector<std::pair<std::string, RegistryKeyNode>> subKeys; // sorted by RegistryNameLess
+    // Nodes rather than (name, node) pairs: a vector may hold an incomplete type, a pair may not.
+    std::vector<RegistryKeyNode> subKeys; // sorted by name, RegistryNameLess
 
     RegistryKeyNode* FindSubKey(std::string_view name);
     const RegistryKeyNode* FindSubKey(std::string_view name) const;
