@@ -2,6 +2,7 @@
 
 #include "platform/j2kcodec/J2KCodec.h"
 #include "platform/log/Log.h"
+#include "platform/process/StandInLibrary.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,8 +11,6 @@
 
 namespace ImageLib {
 namespace {
-
-using SymbolLookup = void* (*)(const char*);
 
 constexpr int kMinimumCodecVersion = 0x120000;
 constexpr char kDecodeOptions[] = "bpp=4,rl=0";
@@ -34,11 +33,11 @@ struct CodecEntries {
     }
 };
 
-// The loaded codec library: its lookup function stands for the module handle. Images are read on the loading
-// thread and the main thread alike, so the state is guarded.
+// The loaded codec library. Images are read on the loading thread and the main thread alike, so the state is
+// guarded.
 struct CodecState {
     std::mutex mutex;
-    SymbolLookup module = nullptr;
+    Platform::HMODULE module = nullptr;
     bool firstUse = true;
     CodecEntries entries;
 };
@@ -50,13 +49,16 @@ CodecState& Codec()
 }
 
 template <typename Fn>
-void Resolve(SymbolLookup module, const char* name, Fn& out)
+void Resolve(Platform::HMODULE module, const char* name, Fn& out)
 {
-    out = reinterpret_cast<Fn>(module(name));
+    out = reinterpret_cast<Fn>(Platform::GetProcAddress(module, name));
 }
 
 void FreeLocked(CodecState& state)
 {
+    if (state.module != nullptr) {
+        Platform::FreeLibrary(state.module);
+    }
     state.module = nullptr;
     state.entries = CodecEntries{};
     // A later load resolves the entry points again.
@@ -139,7 +141,7 @@ void LoadJ2KCodec()
     CodecState& state = Codec();
     std::lock_guard lock(state.mutex);
     if (state.module == nullptr) {
-        state.module = Platform::J2KCodecSymbol;
+        state.module = Platform::LoadLibraryA("j2k-codec.dll");
         state.firstUse = true;
     }
 }

@@ -1,5 +1,7 @@
 #include "platform/process/StandInLibrary.h"
 
+#include "platform/j2kcodec/J2KCodec.h"
+
 #include <algorithm>
 #include <deque>
 #include <mutex>
@@ -15,7 +17,16 @@ struct StandInLibrary {
 
 namespace {
 
+ProcAddress J2KCodecLookup(std::string_view symbol)
+{
+    const std::string name(symbol);
+    return reinterpret_cast<ProcAddress>(J2KCodecSymbol(name.c_str()));
+}
+
 struct Table {
+    // The stand-ins this library itself provides are present from the start; others register theirs.
+    Table() { rows.push_back({"j2k-codec", J2KCodecLookup, 0}); }
+
     std::mutex mutex;
     std::deque<StandInLibrary> rows; // a deque keeps the handles stable as rows are added
 };

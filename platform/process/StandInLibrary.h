@@ -6,8 +6,8 @@ namespace Platform {
 
 /// Loading a system library by name becomes a lookup in a table of our own stand-ins: a library is present when a
 /// stand-in registered it, absent otherwise. Names are found without regard to case, with or without ".dll"
-/// ("DDRAW.DLL" finds "ddraw"). Nothing is registered by default; stand-ins register their rows at start-up,
-/// before the first lookup. Thread-safe.
+/// ("DDRAW.DLL" finds "ddraw"). The platform's own JPEG-2000 codec ("j2k-codec") is present from the start;
+/// other stand-ins register their rows at start-up, before the first lookup. Thread-safe.
 
 /// Any entry point; the caller casts it to the entry's real type, as with the Windows call.
 using ProcAddress = void (*)();
