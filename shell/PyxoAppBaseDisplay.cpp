@@ -160,6 +160,8 @@ void PyxoAppBase::CreateMainWindow()
     if ((mActive && !mMinimized) != mHasFocus)
         UpdateFocus();
     AdoptDisplaySurfaces();
+    if (mLoadingFinishedHandled)
+        Platform::AllowScreenSaver(mIsWindowed); // the screen saver may run only in a window
     Platform::SetTimer(mMainWindow, kUpdateTimerId, static_cast<uint32_t>(std::max(mUpdateInterval, 1)));
 }
 

@@ -18,7 +18,7 @@ using namespace PyxoTest;
 using namespace Platform;
 using Pyxo::DDInterface;
 
-class Display : public AppFixture {
+class AppDisplay : public AppFixture {
 protected:
     void AltEnter()
     {
@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(Display, AltEnterTogglesTheScreenMode)
+TEST_F(AppDisplay, AltEnterTogglesTheScreenMode)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -49,7 +49,7 @@ TEST_F(Display, AltEnterTogglesTheScreenMode)
     EXPECT_TRUE(IsWindow(app.mMainWindow));
 }
 
-TEST_F(Display, MaximisingSwitchesToFullScreen)
+TEST_F(AppDisplay, MaximisingSwitchesToFullScreen)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -58,7 +58,7 @@ TEST_F(Display, MaximisingSwitchesToFullScreen)
     EXPECT_FALSE(app.mIsWindowed);
 }
 
-TEST_F(Display, ADesktopTooSmallForAWindowGivesFullScreenForGood)
+TEST_F(AppDisplay, ADesktopTooSmallForAWindowGivesFullScreenForGood)
 {
     TestApp& app = MakeApp();
     app.mWorkArea = {0, 0, 800, 600};
@@ -81,7 +81,7 @@ struct FallbackCase {
     const wchar_t* message = L""; // the start of the message shown before it ends
 };
 
-TEST_F(Display, FailedStartsFallBackOrEndTheProgram)
+TEST_F(AppDisplay, FailedStartsFallBackOrEndTheProgram)
 {
     const FallbackCase cases[] = {
         {"colour depth unusable in a window",
@@ -165,7 +165,7 @@ TEST_F(Display, FailedStartsFallBackOrEndTheProgram)
     }
 }
 
-TEST_F(Display, AfterAFailedFullScreenAltEnterStaysPut)
+TEST_F(AppDisplay, AfterAFailedFullScreenAltEnterStaysPut)
 {
     TestApp& app = MakeApp();
     app.mWindowedRequested = false;
@@ -177,7 +177,7 @@ TEST_F(Display, AfterAFailedFullScreenAltEnterStaysPut)
     EXPECT_EQ(app.mStarts.size(), 2u);
 }
 
-TEST_F(Display, FullScreenFailingWhereNoWindowFitsEndsTheProgram)
+TEST_F(AppDisplay, FullScreenFailingWhereNoWindowFitsEndsTheProgram)
 {
     MessageBoxScript boxes;
     TestApp& app = MakeApp();
@@ -192,6 +192,26 @@ TEST_F(Display, FullScreenFailingWhereNoWindowFitsEndsTheProgram)
     EXPECT_EQ(boxes.Calls().size(), 1u);
 }
 
+TEST_F(AppDisplay, LostSurfacesAreRestoredOnlyWhileActive)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    mClock.Advance(5000);
+    app.mActive = false;
+    app.mPresentResults = {false, false};
+    app.Redraw(nullptr); // inactive: the first attempt restarts the display, then it waits to be activated
+    app.Redraw(nullptr);
+    EXPECT_EQ(app.mStarts.size(), 2u);
+    EXPECT_TRUE(app.mSurfacesLost);
+    app.mActive = true;
+    app.mPresentResults = {false};
+    app.Redraw(nullptr);
+    EXPECT_EQ(app.mStarts.size(), 3u);
+    app.Redraw(nullptr);
+    EXPECT_FALSE(app.mSurfacesLost);
+    EXPECT_EQ(app.mPresents, 4);
+}
+
 struct PlaceCase {
     const char* name;
     int preferredX;
@@ -199,7 +219,7 @@ struct PlaceCase {
     Platform::WindowPoint expected;
 };
 
-TEST_F(Display, WindowsAreCentredOrPulledInsideTheWorkArea)
+TEST_F(AppDisplay, WindowsAreCentredOrPulledInsideTheWorkArea)
 {
     const Platform::WindowRect workArea{0, 30, 1280, 1024}; // 1280 x 994 below a panel
     const PlaceCase cases[] = {

@@ -12,7 +12,7 @@ namespace {
 
 using namespace PyxoTest;
 
-class Loop : public AppFixture {};
+class AppLoop : public AppFixture {};
 
 struct RateCase {
     const char* name;
@@ -21,7 +21,7 @@ struct RateCase {
     uint32_t updates;
 };
 
-TEST_F(Loop, UpdatesFollowTheElapsedTimeAtEverySpeed)
+TEST_F(AppLoop, UpdatesFollowTheElapsedTimeAtEverySpeed)
 {
     const RateCase cases[] = {
         {"normal", 1.0, 1000, 100},
@@ -40,7 +40,7 @@ TEST_F(Loop, UpdatesFollowTheElapsedTimeAtEverySpeed)
     }
 }
 
-TEST_F(Loop, ALongFrameIsMadeUpBeforeTheNextDraw)
+TEST_F(AppLoop, ALongFrameIsMadeUpBeforeTheNextDraw)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -55,7 +55,7 @@ TEST_F(Loop, ALongFrameIsMadeUpBeforeTheNextDraw)
     EXPECT_EQ(app.mDrawUpdateCounts[draws + 1] - app.mDrawUpdateCounts[draws], 3u);
 }
 
-TEST_F(Loop, AStallMakesUpAtMost200Milliseconds)
+TEST_F(AppLoop, AStallMakesUpAtMost200Milliseconds)
 {
     for (bool loaded : {false, true}) {
         SCOPED_TRACE(loaded ? "content loaded: draws in between" : "still loading");
@@ -74,7 +74,7 @@ TEST_F(Loop, AStallMakesUpAtMost200Milliseconds)
     }
 }
 
-TEST_F(Loop, ASpeedOfZeroStopsUpdatesButStillTakesMessages)
+TEST_F(AppLoop, ASpeedOfZeroStopsUpdatesButStillTakesMessages)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -89,7 +89,7 @@ TEST_F(Loop, ASpeedOfZeroStopsUpdatesButStillTakesMessages)
     EXPECT_EQ(app.mUpdateCount, before);
 }
 
-TEST_F(Loop, VSyncFramesCarryTheFractionOfAnUpdate)
+TEST_F(AppLoop, VSyncFramesCarryTheFractionOfAnUpdate)
 {
     TestApp& app = MakeApp();
     app.mWindowedRequested = false;
@@ -102,7 +102,7 @@ TEST_F(Loop, VSyncFramesCarryTheFractionOfAnUpdate)
     EXPECT_FLOAT_EQ(app.mFractions.back(), static_cast<float>(1000.0 / 600.0));
 }
 
-TEST_F(Loop, AFrameThatMayNotSleepReportsItInstead)
+TEST_F(AppLoop, AFrameThatMayNotSleepReportsItInstead)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -116,7 +116,7 @@ TEST_F(Loop, AFrameThatMayNotSleepReportsItInstead)
     EXPECT_EQ(mClock.TickCount(), now);
 }
 
-TEST_F(Loop, StepsStopOnceShutDownHasBegun)
+TEST_F(AppLoop, StepsStopOnceShutDownHasBegun)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -134,7 +134,7 @@ public:
     int* mDeleted;
 };
 
-TEST_F(Loop, DeferredDeletesWaitForTheirLoopLevelToUnwind)
+TEST_F(AppLoop, DeferredDeletesWaitForTheirLoopLevelToUnwind)
 {
     TestApp& app = MakeApp();
     int outerDeleted = 0;
@@ -152,7 +152,7 @@ TEST_F(Loop, DeferredDeletesWaitForTheirLoopLevelToUnwind)
     app.mLoopDepth = 0;
 }
 
-TEST_F(Loop, StartRunsTheLoaderAndEndsInOrderOnClose)
+TEST_F(AppLoop, StartRunsTheLoaderAndEndsInOrderOnClose)
 {
     TestApp& app = MakeApp();
     app.mUseLoadingThread = true;
@@ -168,7 +168,7 @@ TEST_F(Loop, StartRunsTheLoaderAndEndsInOrderOnClose)
     EXPECT_EQ(ReadStored("InProgress"), 0);
 }
 
-TEST_F(Loop, TheLoadingHandshakeRunsOnceOnTheMainThread)
+TEST_F(AppLoop, TheLoadingHandshakeRunsOnceOnTheMainThread)
 {
     TestApp& app = MakeApp();
     app.Init();

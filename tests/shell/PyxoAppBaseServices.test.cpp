@@ -16,9 +16,9 @@ namespace {
 using namespace PyxoTest;
 using namespace Platform;
 
-class Services : public AppFixture {};
+class AppServices : public AppFixture {};
 
-TEST_F(Services, StringsFallBackToTheCallersDefault)
+TEST_F(AppServices, StringsFallBackToTheCallersDefault)
 {
     TestApp& app = MakeApp();
     EXPECT_EQ(app.GetString("DIALOG_BUTTON_OK", L"x"), L"OK");
@@ -29,7 +29,7 @@ TEST_F(Services, StringsFallBackToTheCallersDefault)
     EXPECT_EQ(app.GetString("FATAL_ERROR", L"FATAL ERROR"), L"Oh no");
 }
 
-TEST_F(Services, PopupsShowNothingOnceShutDownHasBegun)
+TEST_F(AppServices, PopupsShowNothingOnceShutDownHasBegun)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -43,7 +43,7 @@ TEST_F(Services, PopupsShowNothingOnceShutDownHasBegun)
     EXPECT_FALSE(app.mInSystemDialog);
 }
 
-TEST_F(Services, AMessageBoxAskedForOnAnotherThreadIsShownByTheMainThread)
+TEST_F(AppServices, AMessageBoxAskedForOnAnotherThreadIsShownByTheMainThread)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -73,7 +73,7 @@ public:
     std::optional<std::string> mHanded;
 };
 
-TEST_F(Services, TheCommandLineHandsOnWhatFollowsTheProgram)
+TEST_F(AppServices, TheCommandLineHandsOnWhatFollowsTheProgram)
 {
     const CommandLineCase cases[] = {
         {"quoted path and arguments", "\"/opt/ilvane cafe/ilvane-cafe\" -x  y", "-x  y"},
@@ -92,7 +92,7 @@ TEST_F(Services, TheCommandLineHandsOnWhatFollowsTheProgram)
     }
 }
 
-TEST_F(Services, DialogsAreRegisteredByIdAndDeletedOnceTheirLoopUnwinds)
+TEST_F(AppServices, DialogsAreRegisteredByIdAndDeletedOnceTheirLoopUnwinds)
 {
     TestApp& app = MakeApp();
     app.Init();
@@ -121,7 +121,7 @@ TEST_F(Services, DialogsAreRegisteredByIdAndDeletedOnceTheirLoopUnwinds)
     delete second; // handed back to the caller
 }
 
-TEST_F(Services, DialogButtonsReachTheApplicationWithOffsetIds)
+TEST_F(AppServices, DialogButtonsReachTheApplicationWithOffsetIds)
 {
     class Recording : public TestApp {
     public:

@@ -12,9 +12,9 @@ namespace {
 using namespace PyxoTest;
 using namespace Platform;
 
-class Settings : public AppFixture {};
+class AppSettings : public AppFixture {};
 
-TEST_F(Settings, RoundTripThroughTheRegistry)
+TEST_F(AppSettings, RoundTripThroughTheRegistry)
 {
     {
         TestApp& app = MakeApp();
@@ -51,7 +51,7 @@ TEST_F(Settings, RoundTripThroughTheRegistry)
     EXPECT_EQ(ReadStored("InProgress"), 1); // until this run ends cleanly
 }
 
-TEST_F(Settings, ARunThatNeverEndedIsNoticed)
+TEST_F(AppSettings, ARunThatNeverEndedIsNoticed)
 {
     TestApp& app = MakeApp();
     ASSERT_TRUE(app.RegistryWriteInteger("InProgress", 1));
@@ -59,7 +59,7 @@ TEST_F(Settings, ARunThatNeverEndedIsNoticed)
     EXPECT_FALSE(app.mLastRunCompleted);
 }
 
-TEST_F(Settings, StoredValuesAreTakenAsTheyStand)
+TEST_F(AppSettings, StoredValuesAreTakenAsTheyStand)
 {
     TestApp& app = MakeApp();
     ASSERT_TRUE(app.RegistryWriteString("MusicVolume", "85")); // not a REG_DWORD: ignored
@@ -75,7 +75,7 @@ TEST_F(Settings, StoredValuesAreTakenAsTheyStand)
     EXPECT_EQ(ReadStored("MusicVolume"), 85);
 }
 
-TEST_F(Settings, ValueNamesWithBackslashesAddressSubKeys)
+TEST_F(AppSettings, ValueNamesWithBackslashesAddressSubKeys)
 {
     TestApp& app = MakeApp();
     ASSERT_TRUE(app.RegistryWriteInteger("Test3D\\Deeper\\Value", 7));
@@ -101,7 +101,7 @@ TEST_F(Settings, ValueNamesWithBackslashesAddressSubKeys)
     EXPECT_FALSE(app.RegistryRead("Test3D\\RuntimeError", &textType, reinterpret_cast<uint8_t*>(text), &length));
 }
 
-TEST_F(Settings, AnEmptyKeySwitchesTheRegistryOff)
+TEST_F(AppSettings, AnEmptyKeySwitchesTheRegistryOff)
 {
     TestApp& app = MakeApp();
     app.mRegKey.clear();
@@ -115,7 +115,7 @@ TEST_F(Settings, AnEmptyKeySwitchesTheRegistryOff)
     EXPECT_FALSE(app.RegistryReadInteger("MusicVolume", &value)) << "nothing was written under the real key";
 }
 
-TEST_F(Settings, TheStringMapCanMoveEveryValueToAnotherKey)
+TEST_F(AppSettings, TheStringMapCanMoveEveryValueToAnotherKey)
 {
     TestApp& app = MakeApp();
     app.SetString("RegistryKey", L"Ilvane Tests\\Moved");
@@ -130,7 +130,7 @@ TEST_F(Settings, TheStringMapCanMoveEveryValueToAnotherKey)
     EXPECT_EQ(ReadStored("MusicVolume"), 50);
 }
 
-TEST_F(Settings, AWriteThatCannotBeStoredSaysSo)
+TEST_F(AppSettings, AWriteThatCannotBeStoredSaysSo)
 {
     TestApp& app = MakeApp();
     ASSERT_TRUE(app.RegistryWriteInteger("MusicVolume", 10));

@@ -80,7 +80,15 @@ public:
         return result;
     }
 
-    bool PresentDisplay(const Pyxo::Rect*) override { return true; }
+    bool PresentDisplay(const Pyxo::Rect*) override
+    {
+        ++mPresents;
+        if (mPresentResults.empty())
+            return true;
+        const bool presented = mPresentResults.front();
+        mPresentResults.pop_front();
+        return presented;
+    }
 
     std::unique_ptr<Pyxo::SoundManager> CreateSoundManager(Platform::WindowHandle, bool) override
     {
@@ -124,6 +132,8 @@ public:
     };
     std::deque<int> mStartResults; // scripted DDInterface results, then RESULT_OK
     std::vector<DisplayStart> mStarts;
+    std::deque<bool> mPresentResults; // scripted presents, then success
+    int mPresents = 0;
     bool mInitial3D = false;
     Platform::WindowRect mWorkArea{0, 0, 1920, 1080};
     FakeSoundManager* mSound = nullptr;      // owned by the application

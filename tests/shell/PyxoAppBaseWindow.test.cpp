@@ -15,7 +15,7 @@ namespace {
 using namespace PyxoTest;
 using namespace Platform;
 
-class Window : public AppFixture {
+class AppWindow : public AppFixture {
 protected:
     TestApp& Started()
     {
@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(Window, EachStepTakesOneQueuedMessage)
+TEST_F(AppWindow, EachStepTakesOneQueuedMessage)
 {
     TestApp& app = Started();
     for (uint32_t key : {'A', 'B', 'C'})
@@ -56,7 +56,7 @@ TEST_F(Window, EachStepTakesOneQueuedMessage)
     EXPECT_TRUE(app.mWidgetManager->mKeyDown['C']);
 }
 
-TEST_F(Window, RepeatedNoticesWaitOnlyOnce)
+TEST_F(AppWindow, RepeatedNoticesWaitOnlyOnce)
 {
     Started();
     Send(WM_TIMER, 100);
@@ -68,7 +68,7 @@ TEST_F(Window, RepeatedNoticesWaitOnlyOnce)
     EXPECT_EQ(Queued(), (std::vector<uint32_t>{WM_TIMER, WM_SYSCOLORCHANGE, WM_TIMER, WM_KEYDOWN}));
 }
 
-TEST_F(Window, ACloseIsQueuedOnceAndShutsDownAtTheNextStep)
+TEST_F(AppWindow, ACloseIsQueuedOnceAndShutsDownAtTheNextStep)
 {
     TestApp& app = Started();
     EXPECT_EQ(Send(WM_CLOSE), 0);
@@ -83,7 +83,7 @@ TEST_F(Window, ACloseIsQueuedOnceAndShutsDownAtTheNextStep)
     EXPECT_TRUE(app.mCloseFromWindow);
 }
 
-TEST_F(Window, InputWhileASystemDialogIsUpIsNotQueued)
+TEST_F(AppWindow, InputWhileASystemDialogIsUpIsNotQueued)
 {
     TestApp& app = Started();
     app.mInSystemDialog = true;
@@ -92,7 +92,7 @@ TEST_F(Window, InputWhileASystemDialogIsUpIsNotQueued)
     EXPECT_TRUE(app.mDeferredMessages.empty());
 }
 
-TEST_F(Window, EveryMessageBoxGivesInputBack)
+TEST_F(AppWindow, EveryMessageBoxGivesInputBack)
 {
     TestApp& app = Started(); // windowed: the flag used to stay up there
     MessageBoxScript script({IDOK});
@@ -104,7 +104,7 @@ TEST_F(Window, EveryMessageBoxGivesInputBack)
     EXPECT_EQ(Queued(), (std::vector<uint32_t>{WM_KEYDOWN}));
 }
 
-TEST_F(Window, LosingTheFocusOrMinimisingMutes)
+TEST_F(AppWindow, LosingTheFocusOrMinimisingMutes)
 {
     TestApp& app = Started();
     const double volume = app.mSfxVolume;
@@ -133,7 +133,7 @@ TEST_F(Window, LosingTheFocusOrMinimisingMutes)
     EXPECT_EQ(app.mMuteCount, 0);
 }
 
-TEST_F(Window, ASavedMuteOutlivesTheFocusComingBack)
+TEST_F(AppWindow, ASavedMuteOutlivesTheFocusComingBack)
 {
     {
         TestApp& first = MakeApp();
@@ -152,7 +152,7 @@ TEST_F(Window, ASavedMuteOutlivesTheFocusComingBack)
     EXPECT_EQ(ReadStored("Muted"), 1);
 }
 
-TEST_F(Window, MuteNestingCountsEachKindApart)
+TEST_F(AppWindow, MuteNestingCountsEachKindApart)
 {
     TestApp& app = Started();
     app.Mute(false);
@@ -171,7 +171,7 @@ TEST_F(Window, MuteNestingCountsEachKindApart)
     EXPECT_FALSE(app.IsMuted());
 }
 
-TEST_F(Window, ClicksMapToEncodedCountsAndKeepCaptureWhileAButtonIsHeld)
+TEST_F(AppWindow, ClicksMapToEncodedCountsAndKeepCaptureWhileAButtonIsHeld)
 {
     TestApp& app = Started();
     const intptr_t at = MakeLParam(20, 30);
@@ -188,7 +188,7 @@ TEST_F(Window, ClicksMapToEncodedCountsAndKeepCaptureWhileAButtonIsHeld)
     EXPECT_TRUE(app.mMouseIn);
 }
 
-TEST_F(Window, ALaterCopyBringsTheFirstToTheFront)
+TEST_F(AppWindow, ALaterCopyBringsTheFirstToTheFront)
 {
     TestApp& app = Started();
     InstanceLock second;
@@ -200,7 +200,7 @@ TEST_F(Window, ALaterCopyBringsTheFirstToTheFront)
     EXPECT_EQ(app.mRestores, 1);
 }
 
-TEST_F(Window, ASecondInstanceExitsWithoutAWindow)
+TEST_F(AppWindow, ASecondInstanceExitsWithoutAWindow)
 {
     TestApp& first = Started();
     TestApp second;
