@@ -26,6 +26,7 @@ typedef uint32_t V __attribute__((vector_size(32)));
 typedef int32_t VS __attribute__((vector_size(32)));
 typedef float VF __attribute__((vector_size(32)));
 typedef uint16_t V16 __attribute__((vector_size(16)));
+typedef uint16_t V16x16 __attribute__((vector_size(32)));
 
 constexpr int32_t kLanes = 8;
 constexpr V kIota = {0, 1, 2, 3, 4, 5, 6, 7};
@@ -118,7 +119,7 @@ RASTER_INLINE V DivideByCover(V n, V cover)
 // Frame-buffer words in and out of lanes.
 
 template <class Pixel>
-RASTER_INLINE V LoadPixels(const Pixel* pixels)
+RASTER_INLINE V LoadGroup(const Pixel* pixels)
 {
     if constexpr (sizeof(Pixel) == 4) {
         V v;
@@ -132,7 +133,7 @@ RASTER_INLINE V LoadPixels(const Pixel* pixels)
 }
 
 template <class Pixel>
-RASTER_INLINE void StorePixels(Pixel* pixels, V v)
+RASTER_INLINE void StoreGroup(Pixel* pixels, V v)
 {
     if constexpr (sizeof(Pixel) == 4) {
         __builtin_memcpy(pixels, &v, sizeof v);
@@ -142,14 +143,73 @@ RASTER_INLINE void StorePixels(Pixel* pixels, V v)
     }
 }
 
+// The first count (1..8) words only: nothing past them is read or written. The lanes past count read as 0.
+template <class Pixel>
+RASTER_INLINE V LoadPixels(const Pixel* pixels, int32_t count)
+{
+    if (count == kLanes)
+        return LoadGroup(pixels);
+#if defined(RASTER_SPAN_AVX2)
+    if constexpr (sizeof(Pixel) == 4)
+        return (V)_mm256_maskload_epi32(reinterpret_cast<const int*>(pixels), (__m256i)(kIota < (uint32_t)count));
+#endif
+    V v = {};
+    for (int32_t i = 0; i < count; ++i)
+        v[i] = pixels[i];
+    return v;
+}
+
+template <class Pixel>
+RASTER_INLINE void StorePixels(Pixel* pixels, V v, int32_t count)
+{
+    if (count == kLanes) {
+        StoreGroup(pixels, v);
+        return;
+    }
+    // In pieces of four, two and one pixels from a copy: masked vector stores are slow on some processors.
+    Pixel copy[kLanes];
+    StoreGroup(copy, v);
+    const Pixel* from = copy;
+    if (count & 4) {
+        __builtin_memcpy(pixels, from, 4 * sizeof(Pixel));
+        pixels += 4;
+        from += 4;
+    }
+    if (count & 2) {
+        __builtin_memcpy(pixels, from, 2 * sizeof(Pixel));
+        pixels += 2;
+        from += 2;
+    }
+    if (count & 1)
+        *pixels = *from;
+}
+
 RASTER_INLINE V Channel(V colour, int shift)
 {
     return (colour >> shift) & 0xFF;
 }
 
+RASTER_INLINE V Pack(V red, V green, V blue)
+{
+    return (red << 16) | (green << 8) | blue;
+}
+
+/// (channel × factor) >> 8 for each channel of a packed colour, factor 0..256: red and blue share a product.
+RASTER_INLINE V ScalePacked(V colour, V factor)
+{
+    return (((colour & 0xFF00FFu) * factor >> 8) & 0xFF00FFu) | (((colour & 0xFF00u) * factor >> 8) & 0xFF00u);
+}
+
+/// Lanes 0 .. count − 1.
+RASTER_INLINE V FirstLanes(int32_t count)
+{
+    return count == kLanes ? ~V{} : (V)(kIota < (uint32_t)count);
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // The formats' store, blend and additive rules, over channel lanes of 0..255 (see reference/ for the rules).
 
+// Sources come packed as 0x00RRGGBB with channels of 0..255.
 template <PixelFormat kFormat>
 struct Format32 {
     using Pixel = uint32_t;
@@ -158,29 +218,41 @@ struct Format32 {
     static RASTER_INLINE V Store(V red, V green, V blue) { return (red << 16) | (green << 8) | blue | 0xFF000000u; }
     static RASTER_INLINE V StoreWord(V colour) { return colour | 0xFF000000u; }
 
-    static RASTER_INLINE V Blend(V d, V a, V sRed, V sGreen, V sBlue)
+    /// The blend; valid says which lanes will be kept, so that the shortcut for opaque destinations may
+    /// ignore the rest.
+    static RASTER_INLINE V Blend(V d, V a, V source, V valid)
     {
         if constexpr (kHasAlpha) {
+            if (None(valid & ~Equal(d >> 24, 255)))
+                return BlendOverOpaque(d, a, source);
             const V dA = d >> 24;
             const V inverse = 256 - a;
             const V cover = 256 - (((256 - dA) * inverse) >> 8);
             const V noCover = Equal(cover, 0);
             const V divisor = cover | (noCover & 1);
-            const V out = ((cover - 1) << 24) | (OverChannel(d, 16, dA, inverse, divisor, sRed) << 16) |
-                          (OverChannel(d, 8, dA, inverse, divisor, sGreen) << 8) |
-                          OverChannel(d, 0, dA, inverse, divisor, sBlue);
+            const V out = ((cover - 1) << 24) | (OverChannel(d, 16, dA, inverse, divisor, Channel(source, 16)) << 16) |
+                          (OverChannel(d, 8, dA, inverse, divisor, Channel(source, 8)) << 8) |
+                          OverChannel(d, 0, dA, inverse, divisor, Channel(source, 0));
             return Select(noCover, d, out);
         } else {
             const V weight = 255 - a;
-            return (FadeChannel(d, 16, weight, sRed) << 16) | (FadeChannel(d, 8, weight, sGreen) << 8) |
-                   FadeChannel(d, 0, weight, sBlue) | 0xFF000000u;
+            return (FadeChannel(d, 16, weight, Channel(source, 16)) << 16) |
+                   (FadeChannel(d, 8, weight, Channel(source, 8)) << 8) | FadeChannel(d, 0, weight, Channel(source, 0)) |
+                   0xFF000000u;
         }
     }
 
-    static RASTER_INLINE V Add(V d, V sRed, V sGreen, V sBlue)
+    static RASTER_INLINE V Add(V d, V source)
     {
+#if defined(RASTER_SPAN_AVX2)
+        // Channels saturate at 255 on their own; the source's alpha byte is 0, which keeps the destination's.
+        const V sum = (V)_mm256_adds_epu8((__m256i)d, (__m256i)source);
+        return kHasAlpha ? sum : (sum | 0xFF000000u);
+#else
         const V alpha = kHasAlpha ? (d & 0xFF000000u) : Splat(0xFF000000u);
-        return alpha | (AddChannel(d, 16, sRed) << 16) | (AddChannel(d, 8, sGreen) << 8) | AddChannel(d, 0, sBlue);
+        return alpha | (AddChannel(d, 16, Channel(source, 16)) << 16) |
+               (AddChannel(d, 8, Channel(source, 8)) << 8) | AddChannel(d, 0, Channel(source, 0));
+#endif
     }
 
 private:
@@ -194,6 +266,32 @@ private:
         return Min(((Channel(d, shift) * weight) >> 8) + source, Splat(255));
     }
     static RASTER_INLINE V AddChannel(V d, int shift, V source) { return Min(Channel(d, shift) + source, Splat(255)); }
+    static RASTER_INLINE V16x16 Limit255(V16x16 x)
+    {
+#if defined(RASTER_SPAN_AVX2)
+        return (V16x16)_mm256_min_epu16((__m256i)x, _mm256_set1_epi16(255));
+#else
+        const V16x16 limit = V16x16{} + 255;
+        return x < limit ? x : limit;
+#endif
+    }
+    // ((c × 255) >> 8) × inverse >> 8 for the channels in bits 0..7 and 16..23.
+    static RASTER_INLINE V16x16 FadePair(V pair, V16x16 inverse)
+    {
+        const V16x16 c = (V16x16)(pair & 0x00FF00FFu);
+        return (((c * 255) >> 8) * inverse) >> 8;
+    }
+
+    /// Over a destination of alpha 255 the cover is 256 (for any a of 1 or more), so the division is a shift,
+    /// and (n × inverse + 256 × S) / 256 is (n × inverse) / 256 + S. Every product then fits 16 bits: all four
+    /// channels are worked in 16-bit lanes, two to a pixel. Stored alpha 255.
+    static RASTER_INLINE V BlendOverOpaque(V d, V a, V source)
+    {
+        const V16x16 inverse = (V16x16)((256 - a) * 0x10001u);
+        const V16x16 redBlue = FadePair(d, inverse) + (V16x16)(source & 0x00FF00FFu);
+        const V16x16 green = FadePair(d >> 8, inverse) + (V16x16)((source >> 8) & 0x00FF00FFu);
+        return (V)Limit255(redBlue) | ((V)Limit255(green) << 8) | 0xFF000000u;
+    }
 };
 
 template <int kRedShift, int kGreenBits>
@@ -213,22 +311,28 @@ struct Format16 {
     }
     static RASTER_INLINE V StoreWord(V colour)
     {
-        return ((colour >> (19 - kRedShift)) & (31u << kRedShift)) | ((colour >> (8 + kGreenDrop - 5)) & (kGreenMax << 5)) |
-               ((colour >> 3) & 31);
+        return ((colour >> (19 - kRedShift)) & (31u << kRedShift)) |
+               ((colour >> (8 + kGreenDrop - 5)) & (kGreenMax << 5)) | ((colour >> 3) & 31);
     }
 
-    static RASTER_INLINE V Blend(V d, V a, V sRed, V sGreen, V sBlue)
+    static RASTER_INLINE V Blend(V d, V a, V source, V)
     {
+        // Red and blue weighed by one product: neither field's product (at most 31 × 31) reaches the other.
+        constexpr uint32_t kRedBlue = (31u << kRedShift) | 31u;
+        constexpr uint32_t kGreen = kGreenMax << 5;
         const V k = (255 - a) >> 3;
-        return Compose(Min(((Red(d) * k) >> 5) + (sRed >> 3), Splat(31)),
-                       Min(((Green(d) * k) >> 5) + (sGreen >> kGreenDrop), Splat(kGreenMax)),
-                       Min(((Blue(d) * k) >> 5) + (sBlue >> 3), Splat(31)));
+        const V redBlue = (((d & kRedBlue) * k) >> 5) & kRedBlue;
+        const V green = (((d & kGreen) * k) >> 5) & kGreen;
+        return Compose(Min((redBlue >> kRedShift) + (Channel(source, 16) >> 3), Splat(31)),
+                       Min((green >> 5) + (Channel(source, 8) >> kGreenDrop), Splat(kGreenMax)),
+                       Min((redBlue & 31) + (Channel(source, 0) >> 3), Splat(31)));
     }
 
-    static RASTER_INLINE V Add(V d, V sRed, V sGreen, V sBlue)
+    static RASTER_INLINE V Add(V d, V source)
     {
-        return Compose(Min(Red(d) + (sRed >> 3), Splat(31)), Min(Green(d) + (sGreen >> kGreenDrop), Splat(kGreenMax)),
-                       Min(Blue(d) + (sBlue >> 3), Splat(31)));
+        return Compose(Min(Red(d) + (Channel(source, 16) >> 3), Splat(31)),
+                       Min(Green(d) + (Channel(source, 8) >> kGreenDrop), Splat(kGreenMax)),
+                       Min(Blue(d) + (Channel(source, 0) >> 3), Splat(31)));
     }
 };
 
@@ -244,6 +348,23 @@ struct FormatOf<PixelFormat::Rgb555> : Format16<10, 5> {
 
 // ---------------------------------------------------------------------------------------------------------
 // Span driving: lanes of carried values, and groups of eight pixels with a partial group at the end.
+
+RASTER_INLINE int32_t Smaller(int32_t a, int32_t b)
+{
+    return a < b ? a : b;
+}
+
+/// The next group's length, at most remaining. On long spans groups start on a multiple of their own size
+/// in memory, so that no full group's store straddles two cache lines; on short ones the partial group that
+/// this takes costs more than it saves.
+template <class Pixel>
+RASTER_INLINE int32_t GroupLength(const Pixel* pixels, int32_t remaining)
+{
+    if (remaining < 8 * kLanes)
+        return remaining < kLanes ? remaining : kLanes;
+    const auto word = reinterpret_cast<__UINTPTR_TYPE__>(pixels) / sizeof(Pixel);
+    return kLanes - static_cast<int32_t>(word % kLanes);
+}
 
 template <int kCarried>
 struct Lanes {
@@ -261,21 +382,6 @@ RASTER_INLINE Lanes<kCarried> LanesAt(const int32_t* start, const int32_t* step,
     return lanes;
 }
 
-/// Runs shade(pixels, lanes) over count pixels (1..8) at pixels. A partial group works on a copy, so that no
-/// lane past the span is read or written.
-template <class Pixel, class Shade>
-RASTER_INLINE void ShadeGroup(Pixel* pixels, int32_t count, const Shade& shade)
-{
-    if (count == kLanes) {
-        shade(pixels);
-        return;
-    }
-    Pixel copy[kLanes] = {};
-    __builtin_memcpy(copy, pixels, sizeof(Pixel) * static_cast<uint32_t>(count));
-    shade(copy);
-    __builtin_memcpy(pixels, copy, sizeof(Pixel) * static_cast<uint32_t>(count));
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // Untextured: Gouraud-shaded colour faded by the carried alpha (the global colour is folded in at set-up).
 
@@ -286,36 +392,30 @@ struct UntexturedShade {
 
     const Lanes<4>& lanes;
 
-    RASTER_INLINE void operator()(Pixel* pixels) const
+    RASTER_INLINE void operator()(Pixel* pixels, int32_t count) const
     {
         const V alpha = Carried(lanes.value[0]);
         const V red = Carried(lanes.value[1]);
         const V green = Carried(lanes.value[2]);
         const V blue = Carried(lanes.value[3]);
         const V keep = LessEqual(alpha, 0x80000);
-        if (All(keep))
-            return;
         const V opaque = kAdditive ? V{} : ~LessEqual(alpha, 0xF00000);
         const V stored = Format::Store(red >> 16, green >> 16, blue >> 16);
+        // Meshes are mostly all opaque or all translucent, so this branch is well predicted.
         if (!kAdditive && All(opaque)) {
-            StorePixels(pixels, stored);
+            StorePixels(pixels, stored, count);
             return;
         }
-        const V d = LoadPixels(pixels);
+        const V d = LoadPixels(pixels, count);
         const V a = alpha >> 16;
-        V sRed, sGreen, sBlue;
-        if constexpr (kFormat == PixelFormat::Argb8888) { // red enters with 16 fraction bits, green 8, blue none
-            sRed = (red * a) >> 24;
-            sGreen = ((green >> 8) * a) >> 16;
-            sBlue = ((blue >> 16) * a) >> 8;
-        } else {
-            sRed = ((red >> 16) * a) >> 8;
-            sGreen = ((green >> 16) * a) >> 8;
-            sBlue = ((blue >> 16) * a) >> 8;
-        }
-        V out = kAdditive ? Format::Add(d, sRed, sGreen, sBlue) : Format::Blend(d, a, sRed, sGreen, sBlue);
+        V source;
+        if constexpr (kFormat == PixelFormat::Argb8888) // red enters with 16 fraction bits, green 8, blue none
+            source = Pack((red * a) >> 24, ((green >> 8) * a) >> 16, ((blue >> 16) * a) >> 8);
+        else
+            source = Pack(((red >> 16) * a) >> 8, ((green >> 16) * a) >> 8, ((blue >> 16) * a) >> 8);
+        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, a, source, FirstLanes(count) & ~(keep | opaque));
         out = Select(opaque, stored, out);
-        StorePixels(pixels, Select(keep, d, out));
+        StorePixels(pixels, Select(keep, d, out), count);
     }
 };
 
@@ -324,9 +424,10 @@ void UntexturedSpan(void* pixels, int32_t count, const int32_t* values, const in
 {
     using Shade = UntexturedShade<kFormat, kAdditive>;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
-    for (int32_t i = 0; i < count; i += kLanes) {
-        const Lanes<4> lanes = LanesAt<4>(values, steps, i);
-        ShadeGroup(p + i, count - i < kLanes ? count - i : kLanes, Shade{lanes});
+    for (int32_t i = 0; i < count;) {
+        const int32_t n = GroupLength(p + i, count - i);
+        Shade{LanesAt<4>(values, steps, i)}(p + i, n);
+        i += n;
     }
 }
 
@@ -391,33 +492,27 @@ struct TexturedShade {
     const Lanes<kCarried>& lanes;
     const SpanContext& context;
 
-    RASTER_INLINE void operator()(Pixel* pixels) const
+    RASTER_INLINE void operator()(Pixel* pixels, int32_t count) const
     {
         if constexpr (!kFactors && !kTextureAlpha) {
             // Every texel is opaque, and one read outside the texture is black.
-            if constexpr (kAdditive) {
-                const V d = LoadPixels(pixels);
-                StorePixels(pixels, Format::Add(d, Channel(sample.colour, 16), Channel(sample.colour, 8),
-                                                Channel(sample.colour, 0)));
-            } else {
-                StorePixels(pixels, Format::StoreWord(sample.colour));
-            }
+            if constexpr (kAdditive)
+                StorePixels(pixels, Format::Add(LoadPixels(pixels, count), sample.colour), count);
+            else
+                StorePixels(pixels, Format::StoreWord(sample.colour), count);
             return;
         }
 
+        // No branch on the texels from here on: sprite edges would make it unpredictable.
         V keep = {};
         V texelAlpha = Splat(255);
         if constexpr (kTextureAlpha) {
             keep = LessEqual(sample.alpha, 8);
-            if (All(keep))
-                return;
             texelAlpha = sample.alpha;
         }
 
-        V red = Channel(sample.colour, 16);
-        V green = Channel(sample.colour, 8);
-        V blue = Channel(sample.colour, 0);
         V alpha = texelAlpha; // a factor of 256 leaves everything as it is
+        V stored, source;
         if constexpr (kFactors) {
             V fRed, fGreen, fBlue, fAlpha;
             if constexpr (kVertex && kGlobal) {
@@ -436,37 +531,40 @@ struct TexturedShade {
                 fGreen = Splat(context.green);
                 fBlue = Splat(context.blue);
             }
-            red = (red * fRed) >> 8;
-            green = (green * fGreen) >> 8;
-            blue = (blue * fBlue) >> 8;
+            V red = (Channel(sample.colour, 16) * fRed) >> 8;
+            V green = (Channel(sample.colour, 8) * fGreen) >> 8;
+            V blue = (Channel(sample.colour, 0) * fBlue) >> 8;
             if constexpr (kFiltered) {
                 red = (red * fAlpha) >> 8;
                 green = (green * fAlpha) >> 8;
                 blue = (blue * fAlpha) >> 8;
             }
             alpha = (fAlpha * texelAlpha) >> 8;
+            stored = Format::Store(red, green, blue);
+            source = Pack(red, green, blue);
+        } else {
+            stored = Format::StoreWord(sample.colour);
+            source = sample.colour;
         }
+        if constexpr (kAdditive && kFormat == PixelFormat::Argb8888) {
+            // Adding nothing leaves an 8888 pixel as it is, alpha included: skipped pixels add a zero source.
+            source &= ~(keep | Equal(alpha, 0));
+            if constexpr (!kFiltered)
+                source = ScalePacked(source, alpha);
+            StorePixels(pixels, Format::Add(LoadPixels(pixels, count), source), count);
+            return;
+        }
+        if constexpr (!kFiltered) // filtered colours come premultiplied
+            source = ScalePacked(source, alpha);
 
         const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240));
         keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
-        if (All(keep))
-            return;
-        const V stored = Format::Store(red, green, blue);
-        if (!kAdditive && All(opaque)) {
-            StorePixels(pixels, stored);
-            return;
-        }
-        const V d = LoadPixels(pixels);
-        V sRed = red, sGreen = green, sBlue = blue; // filtered colours come premultiplied
-        if constexpr (!kFiltered) {
-            sRed = (red * alpha) >> 8;
-            sGreen = (green * alpha) >> 8;
-            sBlue = (blue * alpha) >> 8;
-        }
-        V out = kAdditive ? Format::Add(d, sRed, sGreen, sBlue) : Format::Blend(d, alpha, sRed, sGreen, sBlue);
+        const V d = LoadPixels(pixels, count);
+        V out = kAdditive ? Format::Add(d, source)
+                          : Format::Blend(d, alpha, source, FirstLanes(count) & ~(keep | opaque));
         if constexpr (!kAdditive)
             out = Select(opaque, stored, out);
-        StorePixels(pixels, Select(keep, d, out));
+        StorePixels(pixels, Select(keep, d, out), count);
     }
 };
 
@@ -509,35 +607,50 @@ void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int3
                   const SpanContext& context)
 {
     using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
+    using Format = typename Shade::Format;
     constexpr int kCarried = Shade::kCarried;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
     int32_t i = 0;
     while (i < count) {
         if constexpr (!Shade::kFiltered) {
             uint32_t base = 0;
-            const int32_t run =
-                ContiguousRun(static_cast<uint32_t>(values[0]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[0]),
-                              static_cast<uint32_t>(values[1]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[1]),
-                              steps[0], steps[1], count - i, context, base);
+            const int32_t run = ContiguousRun(
+                static_cast<uint32_t>(values[0]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[0]),
+                static_cast<uint32_t>(values[1]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[1]), steps[0],
+                steps[1], count - i, context, base);
             if (run > 0) {
                 // The texels lie in a row: plain loads instead of gathers.
-                for (int32_t j = 0; j < run; j += kLanes) {
-                    const int32_t n = run - j < kLanes ? run - j : kLanes;
-                    V texels = {};
-                    __builtin_memcpy(&texels, context.texels + base + j, sizeof(uint32_t) * static_cast<uint32_t>(n));
-                    const Sample sample{texels & 0xFFFFFFu, texels >> 24};
-                    const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i + j);
-                    ShadeGroup(p + i + j, n, Shade{sample, lanes, context});
+                const uint32_t* texels = context.texels + base - i;
+                const int32_t end = i + run;
+                while (i < end) {
+                    if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !kAdditive) {
+                        // An opaque copy: loads run ahead of stores, four groups at a time.
+                        if (end - i >= 4 * kLanes && GroupLength(p + i, end - i) == kLanes) {
+                            const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8),
+                                    t2 = LoadGroup(texels + i + 16), t3 = LoadGroup(texels + i + 24);
+                            StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                            StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                            StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                            StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                            i += 4 * kLanes;
+                            continue;
+                        }
+                    }
+                    const int32_t n = GroupLength(p + i, end - i);
+                    const V texel = LoadPixels(texels + i, n);
+                    const Sample sample{texel & 0xFFFFFFu, texel >> 24};
+                    const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i);
+                    Shade{sample, lanes, context}(p + i, n);
+                    i += n;
                 }
-                i += run;
                 continue;
             }
         }
         const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i);
         const Sample sample = Shade::kFiltered ? BilinearSample(context, lanes.value[0], lanes.value[1])
                                                : NearestSample(context, lanes.value[0], lanes.value[1]);
-        const int32_t n = count - i < kLanes ? count - i : kLanes;
-        ShadeGroup(p + i, n, Shade{sample, lanes, context});
+        const int32_t n = GroupLength(p + i, count - i);
+        Shade{sample, lanes, context}(p + i, n);
         i += n;
     }
 }
