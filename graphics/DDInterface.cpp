@@ -21,17 +21,11 @@ namespace {
 
 using Platform::HResult;
 
-/// Ratio comparison of the display set-up: true when one ratio, cross-multiplied and truncated, falls short of the
-/// other in either direction. A ratio with a zero denominator differs from every other.
+/// Whether two aspect ratios differ. Cross-multiplied exactly: the truncating comparison of the original noticed
+/// only a ratio smaller than the other, so a desktop wider than the screen was never corrected.
 bool AspectDiffers(const Ratio& a, const Ratio& b)
 {
-    if (a.mDenominator == 0 || b.mDenominator == 0)
-        return !(a == b);
-    const int64_t an = a.mNumerator;
-    const int64_t ad = a.mDenominator;
-    const int64_t bn = b.mNumerator;
-    const int64_t bd = b.mDenominator;
-    return an * bd / ad < bn || an < bn * ad / bd;
+    return int64_t{a.mNumerator} * b.mDenominator != int64_t{b.mNumerator} * a.mDenominator;
 }
 
 int ScaleByRatio(int value, const Ratio& ratio)
