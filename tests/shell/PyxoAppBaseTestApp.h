@@ -8,6 +8,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStorage.h"
 #include "platform/time/Clock.h"
+#include "shell/PathHelpers.h"
 #include "shell/ProcessExit.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/SoundManager.h"
@@ -98,6 +99,7 @@ public:
     }
 
     Platform::WindowRect DesktopWorkArea() override { return mWorkArea; }
+    bool ExeFolderHook(const std::string&) override { return true; } // the test process keeps its folder
 
     /// Counts the draw; presenting takes mDrawDuration on the injected clock (in vsync mode, the wait for the
     /// refresh), and the time is added afterwards, as the real draw does.
@@ -153,11 +155,13 @@ protected:
         mPreviousClock = Platform::SetClock(&mClock);
         mPreviousStorage = Platform::SetRegistryStorage(&mRegistry);
         mPreviousExit = Pyxo::SetExitHandler(&ThrowExit);
+        mPreviousDataFolder = Pyxo::GetAppDataFolder();
     }
 
     void TearDown() override
     {
         mApp.reset();
+        Pyxo::SetAppDataFolder(mPreviousDataFolder); // Init sets it for the whole process
         Pyxo::SetExitHandler(mPreviousExit);
         Platform::SetRegistryStorage(mPreviousStorage);
         Platform::SetClock(mPreviousClock);
@@ -201,6 +205,7 @@ private:
     Platform::Clock* mPreviousClock = nullptr;
     Platform::RegistryStorage* mPreviousStorage = nullptr;
     Pyxo::ExitHandler mPreviousExit = nullptr;
+    std::string mPreviousDataFolder;
 };
 
 } // namespace PyxoTest
