@@ -36,9 +36,10 @@ RASTER_INLINE V Splat(uint32_t x)
     return V{} + x;
 }
 
+/// a where mask is set, b elsewhere; masks are all ones or all zeros per lane.
 RASTER_INLINE V Select(V mask, V a, V b)
 {
-    return (a & mask) | (b & ~mask);
+    return mask != 0 ? a : b;
 }
 
 RASTER_INLINE V Min(V a, V b)
