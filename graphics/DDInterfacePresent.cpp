@@ -42,10 +42,6 @@ WindowRect Offset(const WindowRect& r, int dx, int dy)
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
-} // namespace
-
-namespace {
-
 /// The client origin of the display's window in screen coordinates; (0, 0) for a window without one.
 Platform::WindowPoint ClientOrigin(Platform::WindowHandle window)
 {
