@@ -21,6 +21,7 @@
 namespace Raster::RASTER_SPAN_NAMESPACE {
 
 #define RASTER_INLINE inline __attribute__((always_inline))
+#define RASTER_INLINE_LAMBDA __attribute__((always_inline))
 
 typedef uint32_t V __attribute__((vector_size(32)));
 typedef int32_t VS __attribute__((vector_size(32)));
@@ -184,6 +185,26 @@ RASTER_INLINE void StorePixels(Pixel* pixels, V v, int32_t count)
     if (count & 1)
         *pixels = *from;
 }
+
+/// Where a group's eight lanes lie. A span of eight pixels or more is drawn in whole vectors only: a group
+/// that would be partial overlaps its neighbour instead, and its lanes outside the group are written back as
+/// they were read (the neighbour's are final already, or not drawn yet). Shorter spans work word by word.
+template <class Pixel>
+struct WholeGroup {
+    Pixel* pixels;
+    V live; // the lanes that belong to this group
+    RASTER_INLINE V Load() const { return LoadGroup(pixels); }
+    RASTER_INLINE void Store(V v) const { StoreGroup(pixels, v); }
+};
+
+template <class Pixel>
+struct ShortGroup {
+    Pixel* pixels;
+    int32_t count;
+    V live;
+    RASTER_INLINE V Load() const { return LoadPixels(pixels, count); }
+    RASTER_INLINE void Store(V v) const { StorePixels(pixels, v, count); }
+};
 
 RASTER_INLINE V Channel(V colour, int shift)
 {
@@ -350,11 +371,6 @@ struct FormatOf<PixelFormat::Rgb555> : Format16<10, 5> {
 // ---------------------------------------------------------------------------------------------------------
 // Span driving: lanes of carried values, and groups of eight pixels with a partial group at the end.
 
-RASTER_INLINE int32_t Smaller(int32_t a, int32_t b)
-{
-    return a < b ? a : b;
-}
-
 /// The next group's length, at most remaining. On long spans groups start on a multiple of their own size
 /// in memory, so that no full group's store straddles two cache lines; on short ones the partial group that
 /// this takes costs more than it saves.
@@ -393,43 +409,66 @@ struct UntexturedShade {
 
     const Lanes<4>& lanes;
 
-    RASTER_INLINE void operator()(Pixel* pixels, int32_t count) const
+    template <class Group>
+    RASTER_INLINE void operator()(const Group& group) const
     {
         const V alpha = Carried(lanes.value[0]);
         const V red = Carried(lanes.value[1]);
         const V green = Carried(lanes.value[2]);
         const V blue = Carried(lanes.value[3]);
-        const V keep = LessEqual(alpha, 0x80000);
-        const V opaque = kAdditive ? V{} : ~LessEqual(alpha, 0xF00000);
+        const V keep = LessEqual(alpha, 0x80000) | ~group.live;
+        const V opaque = kAdditive ? V{} : ~LessEqual(alpha, 0xF00000) & group.live;
         const V stored = Format::Store(red >> 16, green >> 16, blue >> 16);
         // Meshes are mostly all opaque or all translucent, so this branch is well predicted.
         if (!kAdditive && All(opaque)) {
-            StorePixels(pixels, stored, count);
+            group.Store(stored);
             return;
         }
-        const V d = LoadPixels(pixels, count);
+        const V d = group.Load();
         const V a = alpha >> 16;
         V source;
         if constexpr (kFormat == PixelFormat::Argb8888) // red enters with 16 fraction bits, green 8, blue none
             source = Pack((red * a) >> 24, ((green >> 8) * a) >> 16, ((blue >> 16) * a) >> 8);
         else
             source = Pack(((red >> 16) * a) >> 8, ((green >> 16) * a) >> 8, ((blue >> 16) * a) >> 8);
-        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, a, source, FirstLanes(count) & ~(keep | opaque));
+        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, a, source, ~(keep | opaque));
         out = Select(opaque, stored, out);
-        StorePixels(pixels, Select(keep, d, out), count);
+        group.Store(Select(keep, d, out));
     }
 };
+
+/// Draws the group at pixel i of the pixels i..end − 1, in a stretch of a span that started at start, through
+/// draw(group, first), first being the pixel of the group's lane 0. Returns how many pixels it drew.
+template <class Pixel, class Draw>
+RASTER_INLINE int32_t DrawGroup(Pixel* p, int32_t start, int32_t i, int32_t end, const Draw& draw)
+{
+    if (end - start < kLanes) {
+        draw(ShortGroup<Pixel>{p + i, end - i, FirstLanes(end - i)}, i);
+        return end - i;
+    }
+    const int32_t n = GroupLength(p + i, end - i);
+    int32_t first = i;
+    V live = ~V{};
+    if (n < kLanes) {
+        if (end - i > kLanes) { // up to a boundary; the rest of the vector is the next group's
+            live = FirstLanes(n);
+        } else { // the end: the vector's first lanes are the previous group's
+            first = end - kLanes;
+            live = ~FirstLanes(kLanes - n);
+        }
+    }
+    draw(WholeGroup<Pixel>{p + first, live}, first);
+    return n;
+}
 
 template <PixelFormat kFormat, bool kAdditive>
 void UntexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps, const SpanContext&)
 {
     using Shade = UntexturedShade<kFormat, kAdditive>;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
-    for (int32_t i = 0; i < count;) {
-        const int32_t n = GroupLength(p + i, count - i);
-        Shade{LanesAt<4>(values, steps, i)}(p + i, n);
-        i += n;
-    }
+    const auto draw = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA { Shade{LanesAt<4>(values, steps, first)}(group); };
+    for (int32_t i = 0; i < count;)
+        i += DrawGroup(p, 0, i, count, draw);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -493,22 +532,27 @@ struct TexturedShade {
     const Lanes<kCarried>& lanes;
     const SpanContext& context;
 
-    RASTER_INLINE void operator()(Pixel* pixels, int32_t count) const
+    template <class Group>
+    RASTER_INLINE void operator()(const Group& group) const
     {
         if constexpr (!kFactors && !kTextureAlpha) {
             // Every texel is opaque, and one read outside the texture is black.
-            if constexpr (kAdditive)
-                StorePixels(pixels, Format::Add(LoadPixels(pixels, count), sample.colour), count);
-            else
-                StorePixels(pixels, Format::StoreWord(sample.colour), count);
+            if constexpr (kAdditive) {
+                const V d = group.Load();
+                group.Store(Select(group.live, Format::Add(d, sample.colour), d));
+            } else if (All(group.live)) {
+                group.Store(Format::StoreWord(sample.colour));
+            } else {
+                group.Store(Select(group.live, Format::StoreWord(sample.colour), group.Load()));
+            }
             return;
         }
 
         // No branch on the texels from here on: sprite edges would make it unpredictable.
-        V keep = {};
+        V keep = ~group.live;
         V texelAlpha = Splat(255);
         if constexpr (kTextureAlpha) {
-            keep = LessEqual(sample.alpha, 8);
+            keep |= LessEqual(sample.alpha, 8);
             texelAlpha = sample.alpha;
         }
 
@@ -552,7 +596,7 @@ struct TexturedShade {
             source &= ~(keep | Equal(alpha, 0));
             if constexpr (!kFiltered)
                 source = ScalePacked(source, alpha);
-            StorePixels(pixels, Format::Add(LoadPixels(pixels, count), source), count);
+            group.Store(Format::Add(group.Load(), source));
             return;
         }
         if constexpr (!kFiltered) // filtered colours come premultiplied
@@ -560,12 +604,11 @@ struct TexturedShade {
 
         const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240));
         keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
-        const V d = LoadPixels(pixels, count);
-        V out = kAdditive ? Format::Add(d, source)
-                          : Format::Blend(d, alpha, source, FirstLanes(count) & ~(keep | opaque));
+        const V d = group.Load();
+        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, alpha, source, ~(keep | opaque));
         if constexpr (!kAdditive)
             out = Select(opaque, stored, out);
-        StorePixels(pixels, Select(keep, d, out), count);
+        group.Store(Select(keep, d, out));
     }
 };
 
@@ -611,6 +654,12 @@ void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int3
     using Format = typename Shade::Format;
     constexpr int kCarried = Shade::kCarried;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
+    const auto sampled = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
+        const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, first);
+        const Sample sample = Shade::kFiltered ? BilinearSample(context, lanes.value[0], lanes.value[1])
+                                               : NearestSample(context, lanes.value[0], lanes.value[1]);
+        Shade{sample, lanes, context}(group);
+    };
     int32_t i = 0;
     while (i < count) {
         if constexpr (!Shade::kFiltered) {
@@ -620,8 +669,14 @@ void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int3
                 static_cast<uint32_t>(values[1]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[1]), steps[0],
                 steps[1], count - i, context, base);
             if (run > 0) {
-                // The texels lie in a row: plain loads instead of gathers.
+                // The texels lie in a row: plain loads instead of gathers. Runs are at least a vector long.
                 const uint32_t* texels = context.texels + base - i;
+                const auto contiguous = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
+                    const V texel = LoadGroup(texels + first);
+                    const Sample sample{texel & 0xFFFFFFu, texel >> 24};
+                    Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
+                };
+                const int32_t start = i;
                 const int32_t end = i + run;
                 while (i < end) {
                     if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !kAdditive) {
@@ -637,22 +692,12 @@ void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int3
                             continue;
                         }
                     }
-                    const int32_t n = GroupLength(p + i, end - i);
-                    const V texel = LoadPixels(texels + i, n);
-                    const Sample sample{texel & 0xFFFFFFu, texel >> 24};
-                    const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i);
-                    Shade{sample, lanes, context}(p + i, n);
-                    i += n;
+                    i += DrawGroup(p, start, i, end, contiguous);
                 }
                 continue;
             }
         }
-        const Lanes<kCarried> lanes = LanesAt<kCarried>(values, steps, i);
-        const Sample sample = Shade::kFiltered ? BilinearSample(context, lanes.value[0], lanes.value[1])
-                                               : NearestSample(context, lanes.value[0], lanes.value[1]);
-        const int32_t n = GroupLength(p + i, count - i);
-        Shade{sample, lanes, context}(p + i, n);
-        i += n;
+        i += DrawGroup(p, 0, i, count, sampled);
     }
 }
 
@@ -683,5 +728,6 @@ constexpr SpanKernelTable MakeKernelTable(std::index_sequence<kIndex...>)
 }
 
 #undef RASTER_INLINE
+#undef RASTER_INLINE_LAMBDA
 
 } // namespace Raster::RASTER_SPAN_NAMESPACE
