@@ -132,6 +132,9 @@ bool PyxoAppBase::RunLoopStep(bool* updated)
                 Platform::PostMessage(mMainWindow, mNotifyMessage, static_cast<uintptr_t>(notification->wParam),
                                       static_cast<intptr_t>(notification->lParam));
         }
+        // The cursor thread draws into the in-memory primary only; SDL may show that from the main thread alone.
+        if (mDisplay)
+            mDisplay->ShowScreenChanges();
         if (!ProcessDeferredMessage(true))
             mLoopState = 1;
     } else {
