@@ -106,8 +106,11 @@ void ScanTriangle(const TriVertexFx* vertices, const TriFrameBuffer& target, con
         Values value;
         for (int i = 0; i < kCarried; ++i)
             value[i] = FxAdd(FxAdd(valueLong[i], FxMul(dRow[i], preX)), FxTimes(dRow[i], first - c0));
-        stage.ShadeSpan(origin + static_cast<std::ptrdiff_t>(row) * rowStride + first, end - first, value.data(),
-                        dRow.data());
+        Pixel* const pixels = origin + static_cast<std::ptrdiff_t>(row) * rowStride + first;
+        // The next row is a new stream of addresses: ask for its ends while this one is drawn.
+        __builtin_prefetch(pixels + rowStride, 1);
+        __builtin_prefetch(pixels + rowStride + (end - first - 1), 1);
+        stage.ShadeSpan(pixels, end - first, value.data(), dRow.data());
     };
 
     // Rows above the writable rows step the edges all at once (wrapping sums are the same either way), so
