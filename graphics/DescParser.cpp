@@ -3,7 +3,9 @@
 #include "graphics/PakFile.h"
 #include "shell/StringHelpers.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace Pyxo {
 namespace {
@@ -464,6 +466,31 @@ bool DescParser::DataToDoubleVector(const DataElement* source, std::vector<doubl
         }
         out.push_back(value);
     }
+    return true;
+}
+
+bool DescParser::DataToColor(const DataElement* source, Color& out)
+{
+    if (source == nullptr)
+        return false;
+    if (!source->mIsList) {
+        int packed = 0;
+        if (!WStringToInt(static_cast<const SingleDataElement*>(source)->mString, packed))
+            return false;
+        out = Color(uint32_t(packed));
+        return true;
+    }
+    std::vector<double> channels;
+    if (!DataToDoubleVector(source, channels) || channels.size() < 4)
+        return false;
+    int values[4];
+    for (size_t i = 0; i < 4; ++i) {
+        const double scaled = channels[i] * 255.0;
+        if (!(std::fabs(scaled) < double(std::numeric_limits<int>::max())))
+            return false;
+        values[i] = int(scaled);
+    }
+    out = Color(values[0], values[1], values[2], values[3]);
     return true;
 }
 

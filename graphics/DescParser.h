@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/Color.h"
+
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -93,6 +95,9 @@ public:
     bool DataToStringVector(const DataElement* source, std::vector<std::wstring>& out);
     bool DataToIntVector(const DataElement* source, std::vector<int>& out);
     bool DataToDoubleVector(const DataElement* source, std::vector<double>& out);
+    /// A single element as written read as 0xAARRGGBB, or a list whose first four numbers are red, green, blue
+    /// and alpha from 0.0 to 1.0 (times 255, truncated). A shorter list fails.
+    bool DataToColor(const DataElement* source, Color& out);
     /// A copy of the list in which quoted texts are unquoted, numbers kept and names replaced by copies of their
     /// definitions; nested lists are resolved alike.
     bool ResolveList(const ListDataElement& source, ListDataElement& out);

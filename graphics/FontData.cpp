@@ -6,7 +6,6 @@
 #include "shell/StringHelpers.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -171,29 +170,6 @@ bool FontData::ParamToInt(const DataElement* element, int& value)
 {
     // Ints are read as written: a definition name is no int.
     return (!element->mIsList && WStringToInt(TextOf(element), value)) || Error(L"Invalid Paramater Type");
-}
-
-bool FontData::ParamToColor(const DataElement* element, Color& color)
-{
-    if (!element->mIsList) {
-        int packed = 0;
-        if (!WStringToInt(TextOf(element), packed))
-            return Error(L"Invalid Paramater Type");
-        color = Color(uint32_t(packed));
-        return true;
-    }
-    std::vector<double> channels;
-    if (!DataToDoubleVector(element, channels) || channels.size() < 4)
-        return Error(L"Invalid Paramater Type");
-    int values[4];
-    for (size_t i = 0; i < 4; ++i) {
-        const double scaled = channels[i] * 255.0;
-        if (!(std::fabs(scaled) < double(std::numeric_limits<int>::max())))
-            return Error(L"Invalid Paramater Type");
-        values[i] = int(scaled);
-    }
-    color = Color(values[0], values[1], values[2], values[3]);
-    return true;
 }
 
 bool FontData::HandleCommand(const ListDataElement& params)
@@ -407,8 +383,10 @@ bool FontData::CmdLayerSetColor(const ListDataElement& params, Color FontLayer::
         return Error(L"Invalid Number of Parameters");
     FontLayer* layer = nullptr;
     Color color;
-    if (!ParamToLayer(params[1], layer) || !ParamToColor(params[2], color))
+    if (!ParamToLayer(params[1], layer))
         return false;
+    if (!DataToColor(params[2], color))
+        return Error(L"Invalid Paramater Type");
     layer->*field = color;
     return true;
 }

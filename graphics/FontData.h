@@ -52,7 +52,6 @@ public:
 
 private:
     bool ParamToInt(const DataElement* element, int& value);
-    bool ParamToColor(const DataElement* element, Color& color);
     /// The layer parameter; reports "Invalid Paramater Type" after GetLayer's own report.
     bool ParamToLayer(const DataElement* element, FontLayer*& layer);
     /// The new layer's name, upper-cased and narrow; false with the error reported when it cannot be one, and
