@@ -171,6 +171,31 @@ TEST_F(FontDescriptor, CommandsAndTheirParameterErrors)
     }
 }
 
+TEST_F(FontDescriptor, EachIntCommandSetsItsOwnField)
+{
+    const struct {
+        const wchar_t* command;
+        int FontLayer::*field;
+    } kFields[] = {
+        {L"LayerSetPointSize", &FontLayer::mPointSize},
+        {L"LayerSetHeight", &FontLayer::mHeight},
+        {L"LayerSetAscent", &FontLayer::mAscent},
+        {L"LayerSetAscentPadding", &FontLayer::mAscentPadding},
+        {L"LayerSetLineSpacingOffset", &FontLayer::mLineSpacingOffset},
+        {L"LayerSetSpacing", &FontLayer::mSpacing},
+        {L"LayerSetBaseOrder", &FontLayer::mBaseOrder},
+    };
+    std::wstring text = L"CreateLayer Main;";
+    int value = 101;
+    for (const auto& f : kFields)
+        text += std::wstring(f.command) + L" Main " + std::to_wstring(value++) + L";";
+    FontDataPtr data = Load(text);
+    ASSERT_TRUE(data->mInitialized) << data->GetErrorText();
+    value = 101;
+    for (const auto& f : kFields)
+        EXPECT_EQ(Layer(*data, "MAIN").*f.field, value++) << Pyxo::WStringToString(f.command);
+}
+
 TEST_F(FontDescriptor, UndefinedLayerIsAlsoAWrongParameter)
 {
     FontDataPtr data = Load(L"CreateLayer Main;\nLayerSetAscent Fill 3;");
