@@ -1,5 +1,6 @@
 // Fills, coverage spans and lines on the bits of a memory image.
 #include "graphics/MemoryImage.h"
+#include "graphics/MemoryImageGeometry.h"
 #include "graphics/MemoryImagePixels.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ bool UsableEndPoints(double x1, double y1, double x2, double y2)
 /// The part of rect inside an image of the given size.
 Rect InsideImage(const Rect& rect, int width, int height)
 {
-    return rect.Intersection(Rect(0, 0, width, height));
+    return ClipRectWide(rect, Rect(0, 0, width, height));
 }
 
 uint32_t NormalLinePixel(uint32_t d, const DrawColor& c)
@@ -104,7 +105,7 @@ void MemoryImage::FillSpansWithCoverage(const Span* spans, int count, const Colo
         const Rect area = InsideImage(Rect(coverX, coverY, coverWidth, coverHeight), mWidth, mHeight);
         for (int i = 0; i < count; ++i) {
             const Span& span = spans[i];
-            const Rect run = Rect(span.mX, span.mY, span.mWidth, 1).Intersection(area);
+            const Rect run = ClipRectWide(Rect(span.mX, span.mY, span.mWidth, 1), area);
             if (run.mWidth <= 0 || run.mHeight <= 0) {
                 continue;
             }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,14 @@ TEST(MemoryImageDraw, FillRectIgnoresTheDrawModeAndClipsToTheImage)
         EXPECT_EQ(BitsOf(*image)[0], 0xFF7F0000u);
         EXPECT_EQ(BitsOf(*image)[11], kOpaqueWhite);
     }
+    auto image = Filled(2, 2, kOpaqueBlack);
+    const int far = std::numeric_limits<int>::max() - 1;
+    image->FillRect(Rect(far, 0, 10, 1), Color::White, 0);
+    image->ClearRect(Rect(0, far, 1, far));
+    const Span spans[] = {{0, far, far}};
+    const uint8_t coverage[4] = {255, 255, 255, 255};
+    image->FillSpansWithCoverage(spans, 1, Color::White, 0, coverage, 0, 0, 2, 2);
+    EXPECT_EQ(BitsOf(*image), std::vector<uint32_t>(4, kOpaqueBlack));
 }
 
 TEST(MemoryImageDraw, DrawingRaisesTheChangeCountAndDropsDerivedStores)
@@ -230,6 +239,16 @@ TEST(MemoryImageDraw, AntiAliasedLineStartsFromTheFractionsOfItsFirstPoint)
     EXPECT_EQ(bits[0], 0xFFBEBEBEu); // a = (256 x 191) >> 8 = 191
     EXPECT_EQ(bits[1], 0xFF3F3F3Fu); // a = 64: (255 x 64) >> 8
     EXPECT_EQ(MaskOf(*image, kOpaqueBlack), (std::vector<std::string>{"##.", ".##", "..#"}));
+}
+
+TEST(MemoryImageDraw, AntiAliasedLinesWeighTheColourAlphaAndStayInTheImage)
+{
+    auto image = Filled(4, 4, kOpaqueBlack);
+    image->DrawLineAA(-2, -2, 6, 6, Color(255, 0, 0, 127), 0);
+    // Coverage 255 gives alpha (128 x 255) >> 8 = 127: red (255 x 127) >> 8.
+    const uint32_t red = 0xFF7E0000;
+    const uint32_t b = kOpaqueBlack;
+    EXPECT_EQ(BitsOf(*image), (std::vector<uint32_t>{red, b, b, b, b, red, b, b, b, b, red, b, b, b, b, red}));
 }
 
 TEST(MemoryImageDraw, AntiAliasedLinesOnlyInNormalModeExceptStraightOnes)
