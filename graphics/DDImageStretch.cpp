@@ -1,0 +1,232 @@
+// Stretched blits into a surface image: DirectDraw's own stretch, nearest samples of the native pixels, or an
+// area-weighted copy drawn by the plain blit; plain and mirrored.
+#include "graphics/D3DInterface.h"
+#include "graphics/DDImage.h"
+#include "graphics/DDImagePixels.h"
+#include "graphics/DDInterface.h"
+#include "graphics/Matrix3.h"
+#include "graphics/MemoryImageGeometry.h"
+#include "platform/directdraw/DirectDrawSurface.h"
+
+#include <cmath>
+#include <optional>
+
+namespace Pyxo {
+namespace {
+
+using namespace SurfacePixels;
+
+/// Draws the stretch through the 3-D display: the source rectangle scaled onto the destination rectangle.
+void StretchThrough3D(D3DInterface& d3d, Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                      const Color& color, int drawMode, bool fastStretch, bool mirror)
+{
+    if (srcRect.mWidth <= 0 || srcRect.mHeight <= 0)
+        return;
+    const float scaleX = float(destRect.mWidth) / float(srcRect.mWidth);
+    const float scaleY = float(destRect.mHeight) / float(srcRect.mHeight);
+    Matrix3 transform(true);
+    if (mirror) {
+        transform.Translate(float(-srcRect.mWidth), 0.0f);
+        transform.Scale(-scaleX, scaleY);
+    } else {
+        transform.Scale(scaleX, scaleY);
+    }
+    transform.Translate(float(destRect.mX), float(destRect.mY));
+    d3d.BltTransformed(image, &clipRect, color, drawMode, srcRect, transform, !fastStretch, 0.0f, 0.0f);
+}
+
+/// Each destination pixel of the cut takes the native pixel at its 16.16 source position (no filtering); mirrored,
+/// the destination row is walked from its right end.
+template <typename Pixel, typename Source, typename Op>
+void NearestRows(const Target& t, const StretchClip& cut, const Source& source, int srcWidth, int srcHeight,
+                 bool mirror, Op op)
+{
+    const Rect& to = cut.dest;
+    const int64_t stepX = int64_t(cut.source.mWidth * 65536.0 / to.mWidth);
+    const int64_t stepY = int64_t(cut.source.mHeight * 65536.0 / to.mHeight);
+    const int64_t startX = int64_t(cut.source.mX * 65536.0);
+    int64_t posY = int64_t(cut.source.mY * 65536.0);
+    const ptrdiff_t step = mirror ? -Pixel::kBytes : Pixel::kBytes;
+    for (int j = 0; j < to.mHeight; ++j, posY += stepY) {
+        // Rounding never carries a sample past the source; the clamp only guards a source rectangle that does.
+        const int64_t row = std::clamp<int64_t>(posY >> 16, 0, srcHeight - 1);
+        const int firstColumn = mirror ? to.mX + to.mWidth - 1 : to.mX;
+        uint8_t* p = t.Row(to.mY + j) + static_cast<ptrdiff_t>(firstColumn) * Pixel::kBytes;
+        int64_t posX = startX;
+        for (int i = 0; i < to.mWidth; ++i, posX += stepX, p += step) {
+            const int64_t column = std::clamp<int64_t>(posX >> 16, 0, srcWidth - 1);
+            Pixel::Store(p, op(Pixel::Load(p), source[size_t(row) * size_t(srcWidth) + size_t(column)]));
+        }
+    }
+}
+
+/// The nearest-sample loops of the fast and the mirrored stretch, per draw mode and colour.
+void NearestStretch(DDImage& dest, MemoryImage& source, const StretchClip& cut, const Color& color, int drawMode,
+                    bool mirror)
+{
+    source.CommitBits();
+    if (!source.GetNativeAlphaData(dest.mDDInterface) || !dest.LockSurface())
+        return;
+    Target t;
+    // The cut lies in the clip, which the caller keeps inside the image; the surface is what counts here.
+    if (TargetOf(dest, t) && cut.dest.Intersection(Rect(0, 0, t.width, t.height)) == cut.dest) {
+        const bool white = IsWhite(color);
+        const Rgb k = ScalesOf(color);
+        const uint32_t colorAlpha = uint32_t(Clamp255(color.mAlpha));
+        const int width = source.GetWidth();
+        const int height = source.GetHeight();
+        WithNative(source, dest.mDDInterface, [&](const auto& native) {
+            ForPixelSize(t, [&]<typename Pixel>() {
+                if (drawMode != 0) {
+                    NearestRows<Pixel>(t, cut, native, width, height, mirror, [&](uint32_t d, uint32_t n) {
+                        return n == 0 ? d : AddNative(t, d, n, k, white);
+                    });
+                } else if (white) {
+                    NearestRows<Pixel>(t, cut, native, width, height, mirror, [&](uint32_t d, uint32_t n) {
+                        return (n >> 24) == 0 ? d : OverNative<Pixel>(t, d, n);
+                    });
+                } else {
+                    NearestRows<Pixel>(t, cut, native, width, height, mirror, [&](uint32_t d, uint32_t n) {
+                        const uint32_t a = n >> 24;
+                        if (a == 0)
+                            return d;
+                        return a == 255 && colorAlpha == 255 ? ScaleNative(t, n, k)
+                                                             : OverNativeColored(t, d, n, k, colorAlpha);
+                    });
+                }
+            });
+        });
+    }
+    dest.UnlockSurface();
+}
+
+/// One pixel of the area-weighted stretch: the source pixels under the footprint [x0, x1) x [y0, y1), each
+/// weighted by the part of it covered, averaged with premultiplied colour; transparent when nothing is covered.
+/// The same sampling as the memory image's filtered stretch.
+uint32_t AreaSample(const uint32_t* bits, int width, const Rect& bounds, double x0, double x1, double y0, double y1)
+{
+    const int kx0 = std::max(bounds.mX, int(std::floor(x0)));
+    const int kx1 = std::min(bounds.mX + bounds.mWidth, int(std::ceil(x1)));
+    const int ky0 = std::max(bounds.mY, int(std::floor(y0)));
+    const int ky1 = std::min(bounds.mY + bounds.mHeight, int(std::ceil(y1)));
+    double area = 0, alpha = 0, red = 0, green = 0, blue = 0;
+    for (int ky = ky0; ky < ky1; ++ky) {
+        const double wy = std::min(double(ky + 1), y1) - std::max(double(ky), y0);
+        for (int kx = kx0; kx < kx1 && wy > 0; ++kx) {
+            const double wx = std::min(double(kx + 1), x1) - std::max(double(kx), x0);
+            if (wx <= 0)
+                continue;
+            const uint32_t p = bits[size_t(ky) * size_t(width) + size_t(kx)];
+            const double w = wx * wy;
+            const double wa = w * double(p >> 24);
+            area += w;
+            alpha += wa;
+            red += wa * double((p >> 16) & 0xFF);
+            green += wa * double((p >> 8) & 0xFF);
+            blue += wa * double(p & 0xFF);
+        }
+    }
+    if (area <= 0 || alpha <= 0)
+        return 0;
+    auto toByte = [](double v) { return uint32_t(std::clamp(v + 0.5, 0.0, 255.0)); };
+    return toByte(alpha / area) << 24 | toByte(red / alpha) << 16 | toByte(green / alpha) << 8 | toByte(blue / alpha);
+}
+
+} // namespace
+
+void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                         const Color& color, int drawMode, bool fastStretch)
+{
+    if (!image)
+        return;
+    image->mDrawn = true;
+    CommitBits();
+    if (Uses3D()) {
+        StretchThrough3D(*mDDInterface->mD3DInterface, image, destRect, srcRect, clipRect, color, drawMode, fastStretch,
+                         false);
+        return;
+    }
+    const Rect clip = ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight));
+    const std::optional<StretchClip> cut = ClipStretchBlt(destRect, srcRect, clip, false);
+    if (!cut)
+        return;
+    const Rect& to = cut->dest;
+    const FRect& from = cut->source;
+    auto* source = dynamic_cast<MemoryImage*>(image);
+    if (fastStretch) {
+        auto* surfaceSource = dynamic_cast<DDImage*>(image);
+        if (surfaceSource && surfaceSource->mSurface && IsWhite(color) && drawMode == 0 && !source->mHasAlpha) {
+            // DirectDraw stretches opaque surfaces itself.
+            if (GetSurface()) {
+                const bool wasLocked = mLockCount > 0;
+                if (wasLocked)
+                    mSurface->Unlock();
+                const Platform::WindowRect fromRect{int(from.mX), int(from.mY), int(from.mX + from.mWidth),
+                                                    int(from.mY + from.mHeight)};
+                const Platform::WindowRect toRect{to.mX, to.mY, to.mX + to.mWidth, to.mY + to.mHeight};
+                const Platform::BltFx fx;
+                const uint32_t flags = Platform::DDBLT_WAIT | (surfaceSource->mHasTrans ? Platform::DDBLT_KEYSRC : 0);
+                mSurface->Blt(&toRect, surfaceSource->mSurface, &fromRect, flags, &fx);
+                if (wasLocked)
+                    mSurface->Lock(nullptr, &mLockDesc, Platform::DDLOCK_WAIT);
+            }
+        } else if (source) {
+            NearestStretch(*this, *source, *cut, color, drawMode, false);
+        }
+        FreeAfterSurfaceDraw(*this);
+        return;
+    }
+    if (mHasAlpha || mHasTrans || (mDDInterface && mDDInterface->mIs3D)) {
+        MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, false);
+        return;
+    }
+    if (!source)
+        return;
+    // The filtered stretch goes through an image of the destination's size, drawn by the plain blit.
+    source->CommitBits();
+    const uint32_t* bits = source->GetBits();
+    const Rect bounds = ClipRectWide(srcRect, Rect(0, 0, source->GetWidth(), source->GetHeight()));
+    if (!bits || bounds.mWidth <= 0 || bounds.mHeight <= 0)
+        return;
+    MemoryImage stretched(mApp);
+    stretched.Create(to.mWidth, to.mHeight);
+    uint32_t* out = stretched.GetBits();
+    if (!out)
+        return;
+    const double rx = double(srcRect.mWidth) / double(destRect.mWidth);
+    const double ry = double(srcRect.mHeight) / double(destRect.mHeight);
+    for (int j = 0; j < to.mHeight; ++j) {
+        const double y0 = from.mY + double(j) * ry;
+        for (int i = 0; i < to.mWidth; ++i) {
+            const double x0 = from.mX + double(i) * rx;
+            out[size_t(j) * size_t(to.mWidth) + size_t(i)] =
+                AreaSample(bits, source->GetWidth(), bounds, x0, x0 + rx, y0, y0 + ry);
+        }
+    }
+    stretched.BitsChanged();
+    stretched.CommitBits();
+    Blt(&stretched, to.mX, to.mY, Rect(0, 0, to.mWidth, to.mHeight), color, drawMode);
+}
+
+void DDImage::StretchBltMirrored(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                                 const Color& color, int drawMode, bool fastStretch)
+{
+    if (!image)
+        return;
+    image->mDrawn = true;
+    CommitBits();
+    if (Uses3D()) {
+        StretchThrough3D(*mDDInterface->mD3DInterface, image, destRect, srcRect, clipRect, color, drawMode, fastStretch,
+                         true);
+        return;
+    }
+    const Rect clip = ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight));
+    const std::optional<StretchClip> cut = ClipStretchBlt(destRect, srcRect, clip, true);
+    if (!cut)
+        return;
+    if (auto* source = dynamic_cast<MemoryImage*>(image))
+        NearestStretch(*this, *source, *cut, color, drawMode, true);
+    FreeAfterSurfaceDraw(*this);
+}
+
+} // namespace Pyxo
