@@ -61,6 +61,9 @@ public:
         mKernel(pixels, count, values, steps, mContext);
     }
 
+    static bool CanJoin() { return false; }
+    void ShadeSpans(Pixel*, int32_t, const int32_t*, const int32_t*, int32_t, const int32_t*, const int32_t*) const {}
+
 private:
     SpanKernel mKernel;
     uint32_t mFactors[4]; // a, r, g, b
@@ -74,8 +77,9 @@ public:
     using Pixel = PixelOf<kFormat>;
     static constexpr int kCarried = kVertex ? 6 : 2;
 
-    TexturedStage(const TriTextureInfo& texture, const TriGlobalColor& color, SpanKernel kernel)
-        : mKernel(kernel), mContext{texture.texels,           static_cast<uint32_t>(texture.count),
+    TexturedStage(const TriTextureInfo& texture, const TriGlobalColor& color, SpanKernel kernel,
+                  SpanPairKernel pairKernel)
+        : mKernel(kernel), mPairKernel(pairKernel), mContext{texture.texels,           static_cast<uint32_t>(texture.count),
                                     static_cast<uint32_t>(texture.stride), GlobalChannel(color.red),
                                     GlobalChannel(color.green), GlobalChannel(color.blue),
                                     GlobalChannel(color.alpha)}
@@ -95,10 +99,46 @@ public:
         mKernel(pixels, count, values, steps, mContext);
     }
 
+    bool CanJoin() const { return mPairKernel != nullptr; }
+    void ShadeSpans(Pixel* pixels, int32_t countA, const int32_t* valuesA, const int32_t* stepsA, int32_t countB,
+                    const int32_t* valuesB, const int32_t* stepsB) const
+    {
+        mPairKernel(pixels, countA, valuesA, stepsA, countB, valuesB, stepsB, mContext);
+    }
+
 private:
     SpanKernel mKernel;
+    SpanPairKernel mPairKernel; // null where spans are not joined
     SpanContext mContext;
 };
+
+} // namespace Detail
+
+namespace Detail {
+
+/// Draws one triangle (vertices[0..2]) or, with kPair, two (vertices[0..5]) as ScanTrianglePair does.
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive, bool kPair>
+void DrawTriangles(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
+                   const TriGlobalColor& color)
+{
+    constexpr bool kVertex = (kFeatures & TriFeature::V) != 0;
+    const SpanKernelTable& kernels = ActiveSpanKernels();
+    constexpr std::size_t kIndex = SpanKernelIndex(kFormat, kFeatures, kAdditive);
+    const auto scan = [&](const auto& stage) {
+        if constexpr (kPair)
+            ScanTrianglePair(vertices, vertices + 3, target, stage);
+        else
+            ScanTriangle(vertices, target, stage);
+    };
+    if constexpr ((kFeatures & TriFeature::T) == 0) {
+        static_assert(kVertex, "an untextured triangle without vertex colour has nothing to draw");
+        scan(UntexturedStage<kFormat, (kFeatures & TriFeature::G) != 0>(color, kernels.spans[kIndex]));
+    } else {
+        if (texture.texels == nullptr || texture.count <= 0)
+            return;
+        scan(TexturedStage<kFormat, kVertex>(texture, color, kernels.spans[kIndex], kernels.pairs[kIndex]));
+    }
+}
 
 } // namespace Detail
 
@@ -106,35 +146,30 @@ template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
 void DrawTri(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
              const TriGlobalColor& color)
 {
-    constexpr bool kVertex = (kFeatures & TriFeature::V) != 0;
-    const SpanKernel kernel = ActiveSpanKernels()[SpanKernelIndex(kFormat, kFeatures, kAdditive)];
-    if constexpr ((kFeatures & TriFeature::T) == 0) {
-        static_assert(kVertex, "an untextured triangle without vertex colour has nothing to draw");
-        ScanTriangle(vertices, target,
-                     Detail::UntexturedStage<kFormat, (kFeatures & TriFeature::G) != 0>(color, kernel));
-    } else {
-        if (texture.texels == nullptr || texture.count <= 0)
-            return;
-        ScanTriangle(vertices, target, Detail::TexturedStage<kFormat, kVertex>(texture, color, kernel));
-    }
+    Detail::DrawTriangles<kFormat, kFeatures, kAdditive, false>(vertices, target, texture, color);
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void DrawTriPair(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
+                 const TriGlobalColor& color)
+{
+    Detail::DrawTriangles<kFormat, kFeatures, kAdditive, true>(vertices, target, texture, color);
 }
 
 } // namespace Raster
 
 /// Explicit instantiations of one feature set in every format and draw mode, for the converter sources.
-#define RASTER_INSTANTIATE_DRAW_TRI_MODE(LETTERS, ADDITIVE)                                                            \
-    template void Raster::DrawTri<Raster::PixelFormat::Argb8888, Raster::TriFeatures(LETTERS), ADDITIVE>(              \
-        const Raster::TriVertexFx*, const Raster::TriFrameBuffer&, const Raster::TriTextureInfo&,                      \
-        const Raster::TriGlobalColor&);                                                                                \
-    template void Raster::DrawTri<Raster::PixelFormat::Rgb888, Raster::TriFeatures(LETTERS), ADDITIVE>(                \
-        const Raster::TriVertexFx*, const Raster::TriFrameBuffer&, const Raster::TriTextureInfo&,                      \
-        const Raster::TriGlobalColor&);                                                                                \
-    template void Raster::DrawTri<Raster::PixelFormat::Rgb565, Raster::TriFeatures(LETTERS), ADDITIVE>(                \
-        const Raster::TriVertexFx*, const Raster::TriFrameBuffer&, const Raster::TriTextureInfo&,                      \
-        const Raster::TriGlobalColor&);                                                                                \
-    template void Raster::DrawTri<Raster::PixelFormat::Rgb555, Raster::TriFeatures(LETTERS), ADDITIVE>(                \
+#define RASTER_INSTANTIATE_DRAW_TRI_FORMAT(FUNCTION, FORMAT, LETTERS, ADDITIVE)                                        \
+    template void Raster::FUNCTION<Raster::PixelFormat::FORMAT, Raster::TriFeatures(LETTERS), ADDITIVE>(               \
         const Raster::TriVertexFx*, const Raster::TriFrameBuffer&, const Raster::TriTextureInfo&,                      \
         const Raster::TriGlobalColor&)
+#define RASTER_INSTANTIATE_DRAW_TRI_MODE(FUNCTION, LETTERS, ADDITIVE)                                                  \
+    RASTER_INSTANTIATE_DRAW_TRI_FORMAT(FUNCTION, Argb8888, LETTERS, ADDITIVE);                                         \
+    RASTER_INSTANTIATE_DRAW_TRI_FORMAT(FUNCTION, Rgb888, LETTERS, ADDITIVE);                                           \
+    RASTER_INSTANTIATE_DRAW_TRI_FORMAT(FUNCTION, Rgb565, LETTERS, ADDITIVE);                                           \
+    RASTER_INSTANTIATE_DRAW_TRI_FORMAT(FUNCTION, Rgb555, LETTERS, ADDITIVE)
 #define RASTER_INSTANTIATE_DRAW_TRI(LETTERS)                                                                           \
-    RASTER_INSTANTIATE_DRAW_TRI_MODE(LETTERS, false);                                                                  \
-    RASTER_INSTANTIATE_DRAW_TRI_MODE(LETTERS, true)
+    RASTER_INSTANTIATE_DRAW_TRI_MODE(DrawTri, LETTERS, false);                                                         \
+    RASTER_INSTANTIATE_DRAW_TRI_MODE(DrawTri, LETTERS, true);                                                          \
+    RASTER_INSTANTIATE_DRAW_TRI_MODE(DrawTriPair, LETTERS, false);                                                     \
+    RASTER_INSTANTIATE_DRAW_TRI_MODE(DrawTriPair, LETTERS, true)

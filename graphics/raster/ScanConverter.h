@@ -123,6 +123,12 @@ template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
 void DrawTri(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
              const TriGlobalColor& color);
 
+/// Two triangles, vertices[0..2] and vertices[3..5], with exactly the pixels of DrawTri on the first and then
+/// on the second; drawn row by row together, so that the halves of a quad's rows can be drawn as one span.
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void DrawTriPair(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
+                 const TriGlobalColor& color);
+
 /// Stands in every slot of an untextured triangle without vertex colour: draws nothing.
 void DrawTri_None(const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
                   const TriGlobalColor& color);
@@ -161,32 +167,44 @@ constexpr TriConverterKey TriConverterKeyAt(std::size_t index)
     return key;
 }
 
-template <std::size_t kIndex>
+template <std::size_t kIndex, bool kPair>
 constexpr TriScanConverter TriConverterAt()
 {
     constexpr TriConverterKey key = TriConverterKeyAt(kIndex);
     if constexpr (key.none)
         return &DrawTri_None;
+    else if constexpr (kPair)
+        return &DrawTriPair<key.format, key.features, key.additive>;
     else
         return &DrawTri<key.format, key.features, key.additive>;
 }
 
-template <std::size_t... kIndex>
+template <bool kPair, std::size_t... kIndex>
 constexpr std::array<TriScanConverter, sizeof...(kIndex)> MakeTriConverterTable(std::index_sequence<kIndex...>)
 {
-    return {TriConverterAt<kIndex>()...};
+    return {TriConverterAt<kIndex, kPair>()...};
 }
 
 } // namespace Detail
 
 /// Every combination of format, features and draw mode, built at compile time.
 inline constexpr std::array<TriScanConverter, kTriConverterCount> gTriScanConverters =
-    Detail::MakeTriConverterTable(std::make_index_sequence<kTriConverterCount>{});
+    Detail::MakeTriConverterTable<false>(std::make_index_sequence<kTriConverterCount>{});
 static_assert(gTriScanConverters.size() == 256, "two draw modes × four formats × 32 feature sets");
+
+/// The same table for pairs of triangles (six records), each entry drawing what its gTriScanConverters entry
+/// draws for the first three records and then for the last three. DrawTri_None draws nothing either way.
+inline constexpr std::array<TriScanConverter, kTriConverterCount> gTriPairConverters =
+    Detail::MakeTriConverterTable<true>(std::make_index_sequence<kTriConverterCount>{});
 
 /// Picks the converter for the flags, format and draw mode and calls it; a draw mode other than normal or
 /// additive draws nothing.
 void DispatchTriScanConverter(bool textured, bool textureAlpha, bool vertexColour, bool globalColour,
+                              const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
+                              const TriGlobalColor& color, PixelFormat format, bool filter, DrawMode drawMode);
+
+/// The same for two triangles, vertices[0..2] and vertices[3..5], through gTriPairConverters.
+void DispatchTriPairConverter(bool textured, bool textureAlpha, bool vertexColour, bool globalColour,
                               const TriVertexFx* vertices, const TriFrameBuffer& target, const TriTextureInfo& texture,
                               const TriGlobalColor& color, PixelFormat format, bool filter, DrawMode drawMode);
 

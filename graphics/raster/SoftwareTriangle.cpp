@@ -113,24 +113,31 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
     const float textureHeight = textured ? static_cast<float>(texture->height) : 0.0f;
 
     ClipVertexPool pool;
-    std::array<TriVertexFx, ClipPolygon::kCapacity> records{};
-    for (int j = 0; j + 2 < count; ++j) {
+    const auto dispatch = [&](const TriVertexFx* records, bool pair) {
+        (pair ? DispatchTriPairConverter : DispatchTriScanConverter)(textured, textureAlpha, vertexColours,
+                                                                       globalColour, records, target, textureInfo,
+                                                                       globalColor, destination.format, filter,
+                                                                       drawMode);
+    };
+
+    // Triangle j of the strip, clipped and in fixed point. False when nothing of it is left to draw. Clipping
+    // reuses the pool, so the records are made before the next triangle is clipped.
+    const auto prepare = [&](int j, std::array<TriVertexFx, ClipPolygon::kCapacity>& records, int& vertexCount) {
         const TriVertex& v0 = vertices[j];
         const TriVertex& v1 = (j % 2 == 0) ? vertices[j + 1] : vertices[j + 2];
         const TriVertex& v2 = (j % 2 == 0) ? vertices[j + 2] : vertices[j + 1];
         if (!IsFinite(v0, textured) || !IsFinite(v1, textured) || !IsFinite(v2, textured))
-            continue;
+            return false;
         const ClipPolygon polygon = ClipTriangleToRect(v0, v1, v2, bounds, pool);
         if (polygon.count < 3)
-            continue;
-
-        bool usable = true;
-        for (int i = 0; i < polygon.count && usable; ++i) {
+            return false;
+        for (int i = 0; i < polygon.count; ++i) {
             const TriVertex& vertex = *polygon.vertices[static_cast<std::size_t>(i)];
             TriVertexFx& record = records[static_cast<std::size_t>(i)];
             // Far-off input can put a cut point well off its bound through float rounding, or make it NaN; such a
             // triangle is skipped, and positions are kept within a pixel of the bounds.
-            usable = IsFinite(vertex, textured);
+            if (!IsFinite(vertex, textured))
+                return false;
             record.x = FloatToFx(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f));
             record.y = FloatToFx(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f));
             if (textured) {
@@ -140,16 +147,44 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
             if (vertexColours)
                 SetColour(record, vertex.color);
         }
-        if (!usable)
-            continue;
+        vertexCount = polygon.count;
+        return true;
+    };
 
-        // The polygon is drawn as the fan (0, 1, 2), (0, 2, 3), ... by the same converter.
+    // The polygon is drawn as the fan (0, 1, 2), (0, 2, 3), ... by the same converter.
+    const auto drawFan = [&](const std::array<TriVertexFx, ClipPolygon::kCapacity>& records, int vertexCount) {
         std::array<TriVertexFx, 3> triangle{records[0], records[1], records[2]};
-        for (int k = 2; k < polygon.count; ++k) {
+        for (int k = 2; k < vertexCount; ++k) {
             triangle[1] = records[static_cast<std::size_t>(k - 1)];
             triangle[2] = records[static_cast<std::size_t>(k)];
-            DispatchTriScanConverter(textured, textureAlpha, vertexColours, globalColour, triangle.data(), target,
-                                     textureInfo, globalColor, destination.format, filter, drawMode);
+            dispatch(triangle.data(), false);
+        }
+    };
+
+    std::array<TriVertexFx, ClipPolygon::kCapacity> records{};
+    std::array<TriVertexFx, ClipPolygon::kCapacity> nextRecords{};
+    for (int j = 0; j + 2 < count; ++j) {
+        int vertexCount = 0;
+        if (!prepare(j, records, vertexCount))
+            continue;
+        // Two whole triangles in a row (a quad, unless clipped) are drawn together, which gives the same pixels
+        // as one after the other and lets the halves of each row be drawn as one span.
+        int nextCount = 0;
+        if (vertexCount == 3 && j + 3 < count && prepare(j + 1, nextRecords, nextCount)) {
+            if (nextCount == 3) {
+                std::array<TriVertexFx, 6> pair{records[0],     records[1],     records[2],
+                                                nextRecords[0], nextRecords[1], nextRecords[2]};
+                dispatch(pair.data(), true);
+            } else {
+                drawFan(records, vertexCount);
+                drawFan(nextRecords, nextCount);
+            }
+            ++j;
+            continue;
+        }
+        drawFan(records, vertexCount);
+        if (vertexCount == 3 && j + 3 < count) {
+            ++j; // the next triangle left nothing to draw
         }
     }
 }

@@ -26,9 +26,20 @@ struct SpanContext {
 using SpanKernel = void (*)(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
                             const SpanContext& context);
 
+/// Two adjacent spans of one row, the second starting right after the first, each with its own values and
+/// steps (two triangles of a strip): the pixels of two SpanKernel calls, which the kernel may draw as one run.
+using SpanPairKernel = void (*)(void* pixels, int32_t countA, const int32_t* valuesA, const int32_t* stepsA,
+                                int32_t countB, const int32_t* valuesB, const int32_t* stepsB,
+                                const SpanContext& context);
+
 /// One kernel per format, feature set and draw mode, at 128 × additive + 32 × format block + features, the
-/// untextured ones keeping only the V and G bits. Slots of untextured feature sets without V are null.
-using SpanKernelTable = std::array<SpanKernel, kTriConverterCount>;
+/// untextured ones keeping only the V and G bits. Slots of untextured feature sets without V are null, and
+/// pair kernels exist only where joining can pay (unfiltered texels whose shading needs nothing else per
+/// pixel).
+struct SpanKernelTable {
+    std::array<SpanKernel, kTriConverterCount> spans;
+    std::array<SpanPairKernel, kTriConverterCount> pairs;
+};
 
 constexpr std::size_t SpanKernelIndex(PixelFormat format, unsigned features, bool additive)
 {

@@ -526,6 +526,7 @@ struct TexturedShade {
     static constexpr bool kVertex = (kFeatures & TriFeature::V) != 0;
     static constexpr bool kGlobal = (kFeatures & TriFeature::G) != 0;
     static constexpr bool kFactors = kVertex || kGlobal;
+    static constexpr bool kAdditiveMode = kAdditive;
     static constexpr int kCarried = kVertex ? 6 : 2;
 
     const Sample& sample;
@@ -614,7 +615,7 @@ struct TexturedShade {
 
 /// How many pixels from here on, at most limit, read texels base, base + 1, ... that all lie inside the
 /// texture: texture coordinates that step one texel across and none down, as an unscaled, unrotated image
-/// gives. 0 when fewer than eight could.
+/// gives. 0 when fewer than minimum do.
 RASTER_INLINE int32_t AxisRun(uint32_t fraction, int64_t delta, int32_t limit)
 {
     // The pixels j ≥ 0 with 0 ≤ fraction + j × delta < 65536, whose texel stays in line.
@@ -625,12 +626,12 @@ RASTER_INLINE int32_t AxisRun(uint32_t fraction, int64_t delta, int32_t limit)
 }
 
 RASTER_INLINE int32_t ContiguousRun(uint32_t u, uint32_t v, int32_t du, int32_t dv, int32_t limit,
-                                    const SpanContext& context, uint32_t& base)
+                                    const SpanContext& context, uint32_t& base, int32_t minimum = kLanes)
 {
     const int64_t deltaU = static_cast<int64_t>(du) - 0x10000;
     const int64_t deltaV = dv;
-    if (deltaU * (kLanes - 1) > 65535 || deltaU * (kLanes - 1) < -65535 || deltaV * (kLanes - 1) > 65535 ||
-        deltaV * (kLanes - 1) < -65535)
+    if (deltaU * (minimum - 1) > 65535 || deltaU * (minimum - 1) < -65535 || deltaV * (minimum - 1) > 65535 ||
+        deltaV * (minimum - 1) < -65535)
         return 0;
     const uint32_t column = u >> 16;
     // The column must not pass 65535, where the 32-bit coordinate wraps.
@@ -643,15 +644,57 @@ RASTER_INLINE int32_t ContiguousRun(uint32_t u, uint32_t v, int32_t du, int32_t 
         return 0;
     if (static_cast<uint32_t>(run) > context.count - base)
         run = static_cast<int32_t>(context.count - base);
-    return run >= kLanes ? run : 0;
+    return run >= minimum ? run : 0;
 }
 
-template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
-void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
-                  const SpanContext& context)
+/// Draws the pixels start .. end − 1 of a span, whose texels are texels[start] .. texels[end − 1] (a run of
+/// ContiguousRun, at least a vector long).
+template <class Shade>
+RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end, const uint32_t* texels,
+                           const int32_t* values, const int32_t* steps, const SpanContext& context)
 {
-    using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
     using Format = typename Shade::Format;
+    constexpr int kCarried = Shade::kCarried;
+    const auto contiguous = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
+        const V texel = LoadGroup(texels + first);
+        const Sample sample{texel & 0xFFFFFFu, texel >> 24};
+        Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
+    };
+    for (int32_t i = start; i < end;) {
+        if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !Shade::kAdditiveMode) {
+            // An opaque copy: loads run ahead of stores, four groups at a time.
+            if (end - i >= 4 * kLanes && GroupLength(p + i, end - i) == kLanes) {
+                const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
+                        t3 = LoadGroup(texels + i + 24);
+                StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                i += 4 * kLanes;
+                continue;
+            }
+        }
+        i += DrawGroup(p, start, i, end, contiguous);
+    }
+}
+
+RASTER_INLINE uint32_t CoordinateAt(const int32_t* values, const int32_t* steps, int k, int32_t i)
+{
+    return static_cast<uint32_t>(values[k]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[k]);
+}
+
+/// A span, and optionally a second one that starts right after it (countB > 0), the spans of two triangles
+/// of a strip in one row. When the second span's texels continue the first span's last run, both are drawn
+/// as one run; this is only for shading that needs nothing per pixel but the texel, so that which span a
+/// pixel belongs to does not matter.
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive, bool kPair>
+RASTER_INLINE void TexturedSpans(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
+                                 int32_t countB, const int32_t* valuesB, const int32_t* stepsB,
+                                 const SpanContext& context)
+{
+    if constexpr (!kPair)
+        countB = 0;
+    using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
     constexpr int kCarried = Shade::kCarried;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
     const auto sampled = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
@@ -664,41 +707,52 @@ void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int3
     while (i < count) {
         if constexpr (!Shade::kFiltered) {
             uint32_t base = 0;
-            const int32_t run = ContiguousRun(
-                static_cast<uint32_t>(values[0]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[0]),
-                static_cast<uint32_t>(values[1]) + static_cast<uint32_t>(i) * static_cast<uint32_t>(steps[1]), steps[0],
-                steps[1], count - i, context, base);
+            const int32_t run = ContiguousRun(CoordinateAt(values, steps, 0, i), CoordinateAt(values, steps, 1, i),
+                                              steps[0], steps[1], count - i, context, base, countB > 0 ? 1 : kLanes);
             if (run > 0) {
-                // The texels lie in a row: plain loads instead of gathers. Runs are at least a vector long.
-                const uint32_t* texels = context.texels + base - i;
-                const auto contiguous = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
-                    const V texel = LoadGroup(texels + first);
-                    const Sample sample{texel & 0xFFFFFFu, texel >> 24};
-                    Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
-                };
-                const int32_t start = i;
-                const int32_t end = i + run;
-                while (i < end) {
-                    if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !kAdditive) {
-                        // An opaque copy: loads run ahead of stores, four groups at a time.
-                        if (end - i >= 4 * kLanes && GroupLength(p + i, end - i) == kLanes) {
-                            const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8),
-                                    t2 = LoadGroup(texels + i + 16), t3 = LoadGroup(texels + i + 24);
-                            StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
-                            StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
-                            StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
-                            StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
-                            i += 4 * kLanes;
-                            continue;
-                        }
+                int32_t end = i + run;
+                if (kPair && end == count && countB > 0) {
+                    uint32_t baseB = 0;
+                    if (ContiguousRun(valuesB[0], valuesB[1], stepsB[0], stepsB[1], countB, context, baseB, 1) ==
+                            countB &&
+                        baseB == base + static_cast<uint32_t>(run)) {
+                        end += countB;
+                        countB = 0;
                     }
-                    i += DrawGroup(p, start, i, end, contiguous);
                 }
-                continue;
+                // The texels lie in a row: plain loads instead of gathers.
+                if (end - i >= kLanes) {
+                    DrawRun<Shade>(p, i, end, context.texels + base - i, values, steps, context);
+                    i = end;
+                    continue;
+                }
+                if (end > count) { // too short to draw as a run: the two spans one by one after all
+                    countB = end - count;
+                    end = count;
+                }
             }
         }
         i += DrawGroup(p, 0, i, count, sampled);
     }
+    if (kPair && countB > 0)
+        TexturedSpans<kFormat, kFeatures, kAdditive, false>(p + count, countB, valuesB, stepsB, 0, nullptr, nullptr,
+                                                            context);
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
+                  const SpanContext& context)
+{
+    TexturedSpans<kFormat, kFeatures, kAdditive, false>(pixels, count, values, steps, 0, nullptr, nullptr, context);
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void TexturedSpanPair(void* pixels, int32_t countA, const int32_t* valuesA, const int32_t* stepsA, int32_t countB,
+                      const int32_t* valuesB, const int32_t* stepsB, const SpanContext& context)
+{
+    static_assert(TexturedShade<kFormat, kFeatures, kAdditive>::kCarried == 2);
+    TexturedSpans<kFormat, kFeatures, kAdditive, true>(pixels, countA, valuesA, stepsA, countB, valuesB, stepsB,
+                                                       context);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -721,10 +775,21 @@ constexpr SpanKernel KernelAt()
     }
 }
 
+template <std::size_t kIndex>
+constexpr SpanPairKernel PairKernelAt()
+{
+    constexpr unsigned kFeatures = kIndex % 32;
+    if constexpr ((kFeatures & TriFeature::T) == 0 || (kFeatures & (TriFeature::V | TriFeature::F)) != 0)
+        return nullptr;
+    else
+        return &TexturedSpanPair<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kFeatures,
+                                 (kIndex >= kTriAdditiveOffset)>;
+}
+
 template <std::size_t... kIndex>
 constexpr SpanKernelTable MakeKernelTable(std::index_sequence<kIndex...>)
 {
-    return {KernelAt<kIndex>()...};
+    return {{KernelAt<kIndex>()...}, {PairKernelAt<kIndex>()...}};
 }
 
 #undef RASTER_INLINE

@@ -1,5 +1,7 @@
 // The vector span kernels against the plain per-pixel converters in reference/: every table entry, in every
-// format and draw mode, with each instruction set this processor runs, must give the same pixels.
+// format and draw mode, with each instruction set this processor runs, must give the same pixels; so must
+// the pair table, which draws two triangles row by row together, against the reference drawing one after
+// the other.
 #include "graphics/raster/SpanKernels.h"
 #include "graphics/raster/reference/ReferenceConverters.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
@@ -115,7 +117,36 @@ std::vector<TriVertexFx> MakeTriangle(Random& random, const Texture& texture)
     return triangle;
 }
 
-void CompareEveryEntry(uint32_t seed)
+// Two triangles: the halves of a quad (corners top-left, top-right, bottom-left, bottom-right, as a strip
+// cuts them) mapped one texel per pixel, or two triangles anywhere, which may overlap.
+std::vector<TriVertexFx> MakePair(Random& random, const Texture& texture)
+{
+    if (random.Chance(50)) {
+        std::vector<TriVertexFx> pair = MakeTriangle(random, texture);
+        const std::vector<TriVertexFx> second = MakeTriangle(random, texture);
+        pair.insert(pair.end(), second.begin(), second.end());
+        return pair;
+    }
+    const int32_t left = random.Int(-6, 30) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
+    const int32_t top = random.Int(-4, 14) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
+    const int32_t width = random.Int(1, 40) * 65536;
+    const int32_t height = random.Int(1, 16) * 65536;
+    const int32_t u = random.Int(-2, texture.info.width) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
+    const int32_t v = random.Int(-2, texture.info.count / texture.info.stride) * 65536;
+    const int32_t stretch = random.Chance(70) ? 0 : random.Int(-3, 3) * 65536;
+    const auto corner = [&](int32_t dx, int32_t dy) {
+        TriVertexFx vertex = Fx(0, 0, random.Chance(80) ? 0xFFFFFFFFu : random.Colour());
+        vertex.x = left + dx;
+        vertex.y = top + dy;
+        vertex.u = u + dx + (dx != 0 ? stretch : 0);
+        vertex.v = v + dy;
+        return vertex;
+    };
+    const TriVertexFx tl = corner(0, 0), tr = corner(width, 0), bl = corner(0, height), br = corner(width, height);
+    return {tl, tr, bl, tr, br, bl};
+}
+
+void CompareEveryEntry(uint32_t seed, bool pairs)
 {
     Random random(seed);
     constexpr int kRounds = 40;
@@ -123,7 +154,7 @@ void CompareEveryEntry(uint32_t seed)
         const PixelFormat format = Detail::kBlockFormats[index / 32 % 4];
         for (int round = 0; round < kRounds; ++round) {
             const Texture texture = MakeTexture(random);
-            const std::vector<TriVertexFx> triangle = MakeTriangle(random, texture);
+            const std::vector<TriVertexFx> triangle = pairs ? MakePair(random, texture) : MakeTriangle(random, texture);
             const TriGlobalColor color = random.Chance(10)
                                              ? TriGlobalColor{random.Int(-5, 300), random.Int(-5, 300), 255, 255}
                                              : Global(random.Colour());
@@ -142,9 +173,11 @@ void CompareEveryEntry(uint32_t seed)
             }
 
             Reference::gTriScanConverters[index](triangle.data(), frame, texture.info, color);
+            if (pairs)
+                Reference::gTriScanConverters[index](triangle.data() + 3, frame, texture.info, color);
             TriFrameBuffer actualFrame = frame;
             actualFrame.bits = actual.Bits();
-            gTriScanConverters[index](triangle.data(), actualFrame, texture.info, color);
+            (pairs ? gTriPairConverters : gTriScanConverters)[index](triangle.data(), actualFrame, texture.info, color);
 
             for (int y = 0; y < expected.Height(); ++y)
                 for (int x = 0; x < expected.Width(); ++x)
@@ -172,14 +205,16 @@ protected:
 TEST_F(KernelChoice, PortableKernelsMatchTheReferenceInEveryEntry)
 {
     ASSERT_TRUE(SelectSpanKernels(SpanIsa::Portable));
-    CompareEveryEntry(0x0DDBA11);
+    CompareEveryEntry(0x0DDBA11, false);
+    CompareEveryEntry(0x5EAF00D, true);
 }
 
 TEST_F(KernelChoice, Avx2KernelsMatchTheReferenceInEveryEntry)
 {
     if (!SelectSpanKernels(SpanIsa::Avx2))
         GTEST_SKIP() << "no AVX2 kernels on this build or processor";
-    CompareEveryEntry(0xFACADE);
+    CompareEveryEntry(0xFACADE, false);
+    CompareEveryEntry(0xB0A710AD, true);
 }
 
 } // namespace
