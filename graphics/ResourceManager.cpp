@@ -751,6 +751,9 @@ bool ResourceManager::ReplaceImage(const std::string& id, MemoryImage* image)
     if (it == mImageMap.end())
         return false;
     auto& res = static_cast<ImageRes&>(*it->second);
+    // Releasing the image the record already holds would delete it before it is taken again.
+    if (image != nullptr && static_cast<MemoryImage*>(res.mImage) == image)
+        return true;
     res.DeleteResource();
     res.mImage = image;
     return true;

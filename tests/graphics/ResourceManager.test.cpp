@@ -336,6 +336,9 @@ TEST_F(ResourceManagerTest, ReplaceImagePutsTheProgramsImageInPlace)
     auto* made = new MemoryImage(&mApp);
     ASSERT_TRUE(mManager.ReplaceImage("SCREEN", made));
     EXPECT_EQ(static_cast<MemoryImage*>(mManager.GetImageThrow("SCREEN")), made);
+    ASSERT_TRUE(mManager.ReplaceImage("SCREEN", made)) << "the same image again";
+    EXPECT_EQ(static_cast<MemoryImage*>(mManager.GetImageThrow("SCREEN")), made);
+    EXPECT_EQ(made->mWidth, 0) << "still alive";
 
     const auto key = std::make_pair(Pyxo::StringToUpper(Path("tile.png")), std::string());
     ASSERT_EQ(mApp.mSharedImages.at(key).mRefCount.load(), 1);
