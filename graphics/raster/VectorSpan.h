@@ -603,8 +603,18 @@ struct TexturedShade {
         if constexpr (!kFiltered) // filtered colours come premultiplied
             source = ScalePacked(source, alpha);
 
-        const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240));
-        keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
+        const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240)) & group.live;
+        if constexpr (!kTextureAlpha || kFactors)
+            keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
+        if constexpr (kTextureAlpha && !kAdditive) {
+            // Sprites are mostly wholly opaque or wholly transparent inside, in stretches along a row.
+            if (All(keep))
+                return;
+            if (All(opaque)) {
+                group.Store(stored);
+                return;
+            }
+        }
         const V d = group.Load();
         V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, alpha, source, ~(keep | opaque));
         if constexpr (!kAdditive)
