@@ -6,60 +6,9 @@
 set -u
 
 program=${1:?usage: display_shows_pattern.sh <display_pattern_app>}
-readonly kSkip=77
-
-if ! command -v Xvfb >/dev/null 2>&1; then
-    echo "SKIP: Xvfb is not installed, so the window cannot be shown"
-    exit $kSkip
-fi
-for tool in xdotool import convert; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-scratch=$(mktemp -d)
-app_pid=""
-xvfb_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    if [ -s "$scratch/program.log" ]; then
-        echo "--- program output ---"
-        tail -n 40 "$scratch/program.log"
-    fi
-    exit 1
-}
-
-export XDG_CONFIG_HOME="$scratch/config"
-export XDG_DATA_HOME="$scratch/data"
-export XDG_RUNTIME_DIR="$scratch/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset SDL_VIDEODRIVER
-export SDL_AUDIODRIVER=dummy
-export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-
-mkfifo "$scratch/display.fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display.fifo" 2>"$scratch/xvfb.log" &
-xvfb_pid=$!
-display=""
-if ! read -r -t 20 display <"$scratch/display.fifo" || [ -z "$display" ]; then
-    cat "$scratch/xvfb.log"
-    fail "the X server did not start"
-fi
-export DISPLAY=":$display"
-
-"$program" >"$scratch/program.log" 2>&1 &
-app_pid=$!
-
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ilvane Display Pattern$' 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no window named \"Ilvane Display Pattern\" appeared"
+source "$(dirname "$0")/xvfb_session.sh"
+require_tools xdotool import convert identify
+start_in_xvfb "$program" "Ilvane Display Pattern"
 
 # One channel triple per probe point, "r,g,b" in 0..255.
 probe() {
