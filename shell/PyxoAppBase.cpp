@@ -3,6 +3,7 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/ImageLib.h"
+#include "graphics/ResourceManager.h"
 #include "platform/audio/DirectSound.h"
 #include "platform/directdraw/DirectDraw.h"
 #include "platform/files/FileSystem.h"
@@ -102,6 +103,7 @@ PyxoAppBase::PyxoAppBase()
         L"There is an update available for this product.  Would you like to visit the web site to download it?";
 
     mWidgetManager = std::make_unique<WidgetManager>(this);
+    mResourceManager = std::make_unique<ResourceManager>(this);
 
     // Whatever path ends the process must first stop the threads this object runs.
     mExitStopperTicket = AddThreadStopper([this] {

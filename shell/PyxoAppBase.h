@@ -326,7 +326,7 @@ public:
     // Owned parts.
     std::unique_ptr<WidgetManager> mWidgetManager;
     // Deleted through the deleter stored with it, so that this class needs no complete ResourceManager.
-    std::unique_ptr<ResourceManager, void (*)(ResourceManager*)> mResourceManager{nullptr, nullptr};
+    std::unique_ptr<ResourceManager> mResourceManager;
     std::unique_ptr<DDInterface> mDisplay;
     std::unique_ptr<SoundManager> mSoundManager;
     std::unique_ptr<MusicInterface> mMusicInterface;

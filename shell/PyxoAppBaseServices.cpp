@@ -167,7 +167,4 @@ std::string PyxoAppBase::GetClipboardText()
     return WStringToString(Platform::GetClipboardText());
 }
 
-void PyxoAppBase::LoadResourceManifest() {}  // not built yet: waits for the resource manager
-void PyxoAppBase::ShowResourceError(bool) {} // not built yet
-
 } // namespace Pyxo
