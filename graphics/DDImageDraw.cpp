@@ -318,6 +318,12 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
             Color::White, drawMode);
         return;
     }
+    if (!DrawsIntoSurface()) {
+        // As the fills: an image with partial alpha has no surface, and a keyed one would blend over its key.
+        MemoryImage::FillSpansWithCoverage(spans, count, color, drawMode, coverage, coverX, coverY, coverWidth,
+                                           coverHeight);
+        return;
+    }
     if (!LockSurface())
         return;
     Target t;

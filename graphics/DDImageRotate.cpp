@@ -203,7 +203,7 @@ void DDImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, co
                 drawMode == 0 ? 0 : 1);
         return;
     }
-    if (mHasAlpha || mHasTrans || (mDDInterface && mDDInterface->mIs3D)) {
+    if (!DrawsIntoSurface()) {
         MemoryImage::BltRotated(image, x, y, srcRect, clipRect, color, drawMode, angle, rotCenterX, rotCenterY);
         return;
     }

@@ -146,6 +146,11 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
                          false);
         return;
     }
+    if (!DrawsIntoSurface()) {
+        // Fast stretches too: an image with partial alpha has no surface, and a keyed one would blend over its key.
+        MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+        return;
+    }
     const Rect clip = ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight));
     const std::optional<StretchClip> cut = ClipStretchBlt(destRect, srcRect, clip, false);
     if (!cut)
@@ -174,10 +179,6 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
             NearestStretch(*this, *source, *cut, color, drawMode, false);
         }
         FreeAfterSurfaceDraw(*this);
-        return;
-    }
-    if (mHasAlpha || mHasTrans || (mDDInterface && mDDInterface->mIs3D)) {
-        MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, false);
         return;
     }
     if (!source)

@@ -259,6 +259,15 @@ TEST_F(DDImageDrawTest, CoverageSpansBlendByTheirCoverage)
     mTarget->FillSpansWithCoverage(wide, 3, Color(255, 0, 0), 0, strip, 1, 0, 3, 2);
     EXPECT_EQ(Row(0), (std::vector<uint32_t>{0, 0x090000, 0xFD0000, 0xFD0000}));
     EXPECT_EQ(Row(1), (std::vector<uint32_t>{0, 0, 0, 0}));
+
+    // An image with partial alpha has no surface: its bits take the spans, as they take fills.
+    Pyxo::DDImage translucent(mDisplay);
+    const std::vector<uint32_t> pixels = {0x80000000, 0x80000000};
+    translucent.SetBits(pixels.data(), 2, 1, true);
+    translucent.FillSpansWithCoverage(spans, 1, Color(255, 0, 0), 0, coverage, 0, 0, 4, 2);
+    EXPECT_EQ(translucent.mSurface, nullptr);
+    ASSERT_NE(translucent.mBits, nullptr);
+    EXPECT_NE(translucent.mBits[0], 0x80000000u) << "drawn on the bits";
 }
 
 } // namespace

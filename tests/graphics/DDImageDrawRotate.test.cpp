@@ -53,6 +53,18 @@ TEST_F(DDImageDrawRotateTest, HalfPixelShiftMixesNeighbours)
     }
 }
 
+// Just off a whole pixel every fraction is 1 of 0x10000: the top-left weight's product (0xFFFF x 0xFFFF) lies
+// beyond a signed 32-bit range, and the weight comes out as 254 of 255.
+TEST_F(DDImageDrawRotateTest, NearlyWholePositionWeighsTheTopLeftPixel)
+{
+    auto source =
+        Source(4, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000});
+    MakeTarget(kX888, 6, 2, 0x808080);
+    mTarget->BltRotated(source.get(), 1.0000001f, 0.0f, Rect(0, 0, 4, 2), Rect(0, 0, 6, 2), Color::White, 0, 0.0, 0, 0);
+    EXPECT_EQ(Row(0), (std::vector<uint32_t>{0x808080, 0x808080, 0x01FE01, 0x0101FE, 0x808080, 0x808080}));
+    EXPECT_EQ(Row(1), (std::vector<uint32_t>(6, 0x808080)));
+}
+
 // A quarter turn about the centre of a 4 x 4 source: destination (x, y) samples source (4 - y, x), each opaque
 // channel coming out as (254 x c) >> 8.
 TEST_F(DDImageDrawRotateTest, QuarterTurnSamplesTheTurnedSource)

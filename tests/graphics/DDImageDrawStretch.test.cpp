@@ -148,16 +148,26 @@ TEST_F(DDImageDrawStretchTest, FilteredStretchAveragesTheFootprint)
     EXPECT_EQ(Colors(0), (std::vector<uint32_t>{0xFF, 0xFF, 0xFF0000, 0xFF0000}));
     mTarget->StretchBlt(source.get(), Rect(0, 0, 1, 1), Rect(0, 0, 2, 1), Rect(0, 0, 4, 1), Color::White, 0, false);
     EXPECT_EQ(Colors(0)[0], 0x80007Fu);
+}
 
-    // A target with transparency is drawn by the memory image on its bits.
+// Targets with transparency or partial alpha are drawn by the memory image on their bits, fast or filtered.
+TEST_F(DDImageDrawStretchTest, TranslucentTargetsStretchOnTheirBits)
+{
     ASSERT_EQ(StartWindowed(), Pyxo::DDInterface::RESULT_OK);
-    Pyxo::DDImage keyed(mDisplay);
-    const std::vector<uint32_t> pixels = {0x00000000, 0xFF000000};
-    keyed.SetBits(pixels.data(), 2, 1, true);
-    keyed.StretchBlt(source.get(), Rect(0, 0, 2, 1), Rect(0, 0, 2, 1), Rect(0, 0, 2, 1), Color::White, 0, false);
-    EXPECT_EQ(keyed.mSurface, nullptr);
-    ASSERT_NE(keyed.mBits, nullptr);
-    EXPECT_NE(keyed.mBits[1], 0xFF000000u) << "drawn on the bits";
+    auto source = Source(2, 1, {0x00FFFFFF, 0xFFFF0000});
+    for (const uint32_t first : {0x00000000u, 0x80000000u}) {
+        for (const bool fast : {false, true}) {
+            SCOPED_TRACE(fast);
+            Pyxo::DDImage target(mDisplay);
+            const std::vector<uint32_t> pixels = {first, 0xFF000000};
+            target.SetBits(pixels.data(), 2, 1, true);
+            target.StretchBlt(source.get(), Rect(0, 0, 2, 1), Rect(0, 0, 2, 1), Rect(0, 0, 2, 1), Color::White, 0,
+                              fast);
+            EXPECT_EQ(target.mSurface, nullptr);
+            ASSERT_NE(target.mBits, nullptr);
+            EXPECT_NE(target.mBits[1], 0xFF000000u) << "drawn on the bits";
+        }
+    }
 }
 
 } // namespace
