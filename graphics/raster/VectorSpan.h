@@ -145,6 +145,18 @@ RASTER_INLINE void StoreGroup(Pixel* pixels, V v)
     }
 }
 
+/// Sixteen 16-bit words, two groups' worth, in one store.
+RASTER_INLINE void StoreWords(uint16_t* pixels, V low, V high)
+{
+#if defined(RASTER_SPAN_AVX2)
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32((__m256i)low, (__m256i)high), 0xD8);
+    __builtin_memcpy(pixels, &packed, sizeof packed);
+#else
+    const V16 words[2] = {__builtin_convertvector(low, V16), __builtin_convertvector(high, V16)};
+    __builtin_memcpy(pixels, words, sizeof words);
+#endif
+}
+
 // The first count (1..8) words only: nothing past them is read or written. The lanes past count read as 0.
 template <class Pixel>
 RASTER_INLINE V LoadPixels(const Pixel* pixels, int32_t count)
@@ -676,10 +688,15 @@ RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end,
             if (end - i >= 4 * kLanes && GroupLength(p + i, end - i) == kLanes) {
                 const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
                         t3 = LoadGroup(texels + i + 24);
-                StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
-                StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
-                StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
-                StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                if constexpr (sizeof(typename Shade::Pixel) == 2) {
+                    StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
+                    StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
+                } else {
+                    StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                    StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                    StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                    StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                }
                 i += 4 * kLanes;
                 continue;
             }
