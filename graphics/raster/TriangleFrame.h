@@ -149,8 +149,13 @@ public:
     /// of addresses.
     void Prefetch(const Span& span) const
     {
-        __builtin_prefetch(span.pixels + mRowStride, 1);
-        __builtin_prefetch(span.pixels + mRowStride + (span.count - 1), 1);
+        // Two rows ahead, every line of a short span; a longer stream the processor follows by itself.
+        constexpr int32_t kLine = 64 / sizeof(Pixel);
+        const Pixel* ahead = span.pixels + 2 * mRowStride;
+        const int32_t reach = std::min<int32_t>(span.count, 8 * kLine);
+        for (int32_t i = 0; i < reach; i += kLine)
+            __builtin_prefetch(ahead + i, 1);
+        __builtin_prefetch(ahead + (span.count - 1), 1);
     }
 
 private:
