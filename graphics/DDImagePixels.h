@@ -262,8 +262,7 @@ inline uint32_t AddNative(const Target& t, uint32_t d, uint32_t n, const Rgb& k,
     uint32_t out = 0;
     for (int i = 0; i < 3; ++i) {
         const Channel& c = t.rgb[i];
-        const uint32_t sum =
-            white ? ShiftRight((n & c.mask) + (d & c.mask), c.shift) : ((Field(n, c) * k.v[i]) >> 8) + Field(d, c);
+        const uint32_t sum = white ? Field(n, c) + Field(d, c) : ((Field(n, c) * k.v[i]) >> 8) + Field(d, c);
         out |= ShiftLeft(Saturate(sum, c), c.shift);
     }
     return out;

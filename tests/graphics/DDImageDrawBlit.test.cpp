@@ -219,6 +219,27 @@ TEST_F(DDImageDrawBlitTest, MirroredBlitsWalkTheDestinationBackwards)
     EXPECT_EQ(mTarget->mBits, nullptr);
 }
 
+// The display's 3-D draw surface is drawn by the 3-D interface alone: no surface loop touches it.
+TEST_F(DDImageDrawBlitTest, TheThreeDDrawSurfaceIsLeftToTheDevice)
+{
+    ASSERT_EQ(StartWindowed(), Pyxo::DDInterface::RESULT_OK);
+    mDisplay->mIs3D = true;
+    Pyxo::DDImage* screen = mDisplay->GetScreenImage();
+    ASSERT_TRUE(screen->Uses3D());
+    mDisplay->mDrawSurface->SetPixelAt(1, 1, 0x123456);
+    auto source = Source(2, 2, std::vector<uint32_t>(4, 0xFFFFFFFF));
+    const Rect all(0, 0, 800, 600);
+    screen->BltMirrored(source.get(), 1, 1, Rect(0, 0, 2, 2), Color::White, 0);
+    screen->BltRotated(source.get(), 0.5f, 0.5f, Rect(0, 0, 2, 2), all, Color::White, 0, 0.3, 1, 1);
+    screen->StretchBlt(source.get(), Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), all, Color::White, 0, true);
+    screen->StretchBltMirrored(source.get(), Rect(0, 0, 4, 4), Rect(0, 0, 2, 2), all, Color::White, 0, false);
+    const Pyxo::Span span{1, 0, 3};
+    const uint8_t coverage[3] = {255, 255, 255};
+    screen->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 1, 3, 1);
+    EXPECT_EQ(mDisplay->mDrawSurface->PixelAt(1, 1), 0x123456u);
+    EXPECT_EQ(mDisplay->mDrawSurface->LockCount(), 0);
+}
+
 // An image whose surface cannot be made keeps its pixels: the memory stores are dropped only while a surface
 // holds them.
 TEST_F(DDImageDrawBlitTest, AFailedSurfaceDrawKeepsTheBits)
