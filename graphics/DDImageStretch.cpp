@@ -6,6 +6,7 @@
 #include "graphics/DDInterface.h"
 #include "graphics/Matrix3.h"
 #include "graphics/MemoryImageGeometry.h"
+#include "graphics/MemoryImagePixels.h"
 #include "platform/directdraw/DirectDrawSurface.h"
 
 #include <cmath>
@@ -100,38 +101,6 @@ void NearestStretch(DDImage& dest, MemoryImage& source, const StretchClip& cut, 
     dest.UnlockSurface();
 }
 
-/// One pixel of the area-weighted stretch: the source pixels under the footprint [x0, x1) x [y0, y1), each
-/// weighted by the part of it covered, averaged with premultiplied colour; transparent when nothing is covered.
-/// The same sampling as the memory image's filtered stretch.
-uint32_t AreaSample(const uint32_t* bits, int width, const Rect& bounds, double x0, double x1, double y0, double y1)
-{
-    const int kx0 = std::max(bounds.mX, int(std::floor(x0)));
-    const int kx1 = std::min(bounds.mX + bounds.mWidth, int(std::ceil(x1)));
-    const int ky0 = std::max(bounds.mY, int(std::floor(y0)));
-    const int ky1 = std::min(bounds.mY + bounds.mHeight, int(std::ceil(y1)));
-    double area = 0, alpha = 0, red = 0, green = 0, blue = 0;
-    for (int ky = ky0; ky < ky1; ++ky) {
-        const double wy = std::min(double(ky + 1), y1) - std::max(double(ky), y0);
-        for (int kx = kx0; kx < kx1 && wy > 0; ++kx) {
-            const double wx = std::min(double(kx + 1), x1) - std::max(double(kx), x0);
-            if (wx <= 0)
-                continue;
-            const uint32_t p = bits[size_t(ky) * size_t(width) + size_t(kx)];
-            const double w = wx * wy;
-            const double wa = w * double(p >> 24);
-            area += w;
-            alpha += wa;
-            red += wa * double((p >> 16) & 0xFF);
-            green += wa * double((p >> 8) & 0xFF);
-            blue += wa * double(p & 0xFF);
-        }
-    }
-    if (area <= 0 || alpha <= 0)
-        return 0;
-    auto toByte = [](double v) { return uint32_t(std::clamp(v + 0.5, 0.0, 255.0)); };
-    return toByte(alpha / area) << 24 | toByte(red / alpha) << 16 | toByte(green / alpha) << 8 | toByte(blue / alpha);
-}
-
 } // namespace
 
 void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
@@ -189,6 +158,7 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
     const Rect bounds = ClipRectWide(srcRect, Rect(0, 0, source->GetWidth(), source->GetHeight()));
     if (!bits || bounds.mWidth <= 0 || bounds.mHeight <= 0)
         return;
+    const Pixels::SourceBounds sampled{bounds.mX, bounds.mY, bounds.mX + bounds.mWidth, bounds.mY + bounds.mHeight};
     MemoryImage stretched(mApp);
     stretched.Create(to.mWidth, to.mHeight);
     uint32_t* out = stretched.GetBits();
@@ -201,7 +171,7 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
         for (int i = 0; i < to.mWidth; ++i) {
             const double x0 = from.mX + double(i) * rx;
             out[size_t(j) * size_t(to.mWidth) + size_t(i)] =
-                AreaSample(bits, source->GetWidth(), bounds, x0, x0 + rx, y0, y0 + ry);
+                Pixels::AreaSample(bits, source->GetWidth(), sampled, x0, x0 + rx, y0, y0 + ry);
         }
     }
     stretched.BitsChanged();

@@ -3,6 +3,7 @@
 #include "graphics/Color.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -94,5 +95,57 @@ struct PaletteSource {
     const uint8_t* indices = nullptr;
     [[nodiscard]] uint32_t operator[](size_t i) const { return palette[indices[i]]; }
 };
+
+/// The source pixels a stretch may read: its source rectangle within the source image.
+struct SourceBounds {
+    int left = 0;
+    int top = 0;
+    int right = 0; // exclusive
+    int bottom = 0;
+};
+
+/// One destination pixel of the area-weighted stretch: the source pixels under its footprint [x0, x1) x [y0, y1),
+/// each weighted by the part it covers, averaged with premultiplied colour. Alpha 0 when nothing is covered.
+/// Surface images share it, so that both kinds of image stretch alike.
+template <typename Source>
+[[nodiscard]] uint32_t AreaSample(const Source& source, int sourceWidth, const SourceBounds& bounds, double x0, double x1, double y0,
+                    double y1)
+{
+    const int kx0 = std::max(bounds.left, int(std::floor(x0)));
+    const int kx1 = std::min(bounds.right, int(std::ceil(x1)));
+    const int ky0 = std::max(bounds.top, int(std::floor(y0)));
+    const int ky1 = std::min(bounds.bottom, int(std::ceil(y1)));
+    double area = 0.0;
+    double alpha = 0.0;
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+    for (int ky = ky0; ky < ky1; ++ky) {
+        const double wy = std::min(double(ky + 1), y1) - std::max(double(ky), y0);
+        if (wy <= 0.0) {
+            continue;
+        }
+        const size_t row = size_t(ky) * size_t(sourceWidth);
+        for (int kx = kx0; kx < kx1; ++kx) {
+            const double wx = std::min(double(kx + 1), x1) - std::max(double(kx), x0);
+            if (wx <= 0.0) {
+                continue;
+            }
+            const uint32_t p = source[row + size_t(kx)];
+            const double w = wx * wy;
+            const double wa = w * double(AlphaOf(p));
+            area += w;
+            alpha += wa;
+            red += wa * double(RedOf(p));
+            green += wa * double(GreenOf(p));
+            blue += wa * double(BlueOf(p));
+        }
+    }
+    if (area <= 0.0 || alpha <= 0.0) {
+        return 0;
+    }
+    auto toByte = [](double v) { return uint32_t(std::clamp(v + 0.5, 0.0, 255.0)); };
+    return Pack(toByte(alpha / area), toByte(red / alpha), toByte(green / alpha), toByte(blue / alpha));
+}
 
 } // namespace Pyxo::Pixels
