@@ -193,6 +193,9 @@ void DDImage::DeleteDDSurface()
 
 void DDImage::FreeNonSurfaceData()
 {
+    // Until a surface holds the pixels, the memory stores are their only copy.
+    if (!mSurface)
+        return;
     mBits.reset();
     mNativeAlphaData.reset();
     mRLAdditiveData.reset();

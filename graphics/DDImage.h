@@ -91,7 +91,8 @@ public:
     /// The surface, generated when there is none; null when generation fails.
     Platform::DirectDrawSurface* GetSurface();
     void DeleteDDSurface();
-    /// Frees every memory store; software drawing into the surface ends with it.
+    /// Frees every memory store once the surface holds the pixels (nothing without a surface); software drawing
+    /// into the surface ends with it.
     void FreeNonSurfaceData();
     /// The display's screen image: drawn into its surface even while the display is in 3-D mode.
     [[nodiscard]] bool IsScreenImage() const;

@@ -344,7 +344,7 @@ void DDImage::BltMirrored(Image* image, int x, int y, const Rect& srcRect, const
         NormalBltMirror(image, x, y, srcRect, color);
     else if (drawMode == 1)
         AdditiveBltMirror(image, x, y, srcRect, color);
-    FreeAfterSurfaceDraw(*this);
+    FreeNonSurfaceData();
 }
 
 } // namespace Pyxo

@@ -357,7 +357,7 @@ void DDImage::FillSpansWithCoverage(const Span* spans, int count, const Color& c
         });
     }
     UnlockSurface();
-    FreeAfterSurfaceDraw(*this);
+    FreeNonSurfaceData();
 }
 
 } // namespace Pyxo

@@ -268,12 +268,4 @@ inline uint32_t AddNative(const Target& t, uint32_t d, uint32_t n, const Rgb& k,
     return out;
 }
 
-/// Frees the memory stores after drawing into the surface, but only while the surface holds the pixels: an image
-/// whose surface could not be made keeps its bits.
-inline void FreeAfterSurfaceDraw(DDImage& image)
-{
-    if (image.mSurface)
-        image.FreeNonSurfaceData();
-}
-
 } // namespace Pyxo::SurfacePixels

@@ -261,7 +261,7 @@ void DDImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, co
         }
     }
     UnlockSurface();
-    FreeAfterSurfaceDraw(*this);
+    FreeNonSurfaceData();
 }
 
 } // namespace Pyxo

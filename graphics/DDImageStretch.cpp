@@ -147,7 +147,7 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
         } else if (source) {
             NearestStretch(*this, *source, *cut, color, drawMode, false);
         }
-        FreeAfterSurfaceDraw(*this);
+        FreeNonSurfaceData();
         return;
     }
     if (!source)
@@ -197,7 +197,7 @@ void DDImage::StretchBltMirrored(Image* image, const Rect& destRect, const Rect&
         return;
     if (auto* source = dynamic_cast<MemoryImage*>(image))
         NearestStretch(*this, *source, *cut, color, drawMode, true);
-    FreeAfterSurfaceDraw(*this);
+    FreeNonSurfaceData();
 }
 
 } // namespace Pyxo

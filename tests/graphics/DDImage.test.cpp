@@ -200,6 +200,7 @@ TEST_F(DDImageTest, DrawingIsRoutedByTheImagesAlpha)
     RecordingImage opaque(mDisplay);
     const std::vector<uint32_t> black(16, 0xFF000000);
     opaque.SetBits(black.data(), 4, 4, true);
+    ASSERT_NE(opaque.GetSurface(), nullptr);
     opaque.DrawLine(10.7, 5, 3.2, 5, Color(1, 2, 3), 0);
     opaque.DrawLine(2, 7.9, 2, 1.5, Color(1, 2, 3), 0);
     ASSERT_EQ(opaque.mFills.size(), 2u);
