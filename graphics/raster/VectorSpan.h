@@ -612,9 +612,6 @@ struct TexturedShade {
             group.Store(Format::Add(group.Load(), source));
             return;
         }
-        if constexpr (!kFiltered) // filtered colours come premultiplied
-            source = ScalePacked(source, alpha);
-
         const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240)) & group.live;
         if constexpr (!kTextureAlpha || kFactors)
             keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
@@ -627,6 +624,8 @@ struct TexturedShade {
                 return;
             }
         }
+        if constexpr (!kFiltered) // filtered colours come premultiplied
+            source = ScalePacked(source, alpha);
         const V d = group.Load();
         V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, alpha, source, ~(keep | opaque));
         if constexpr (!kAdditive)
