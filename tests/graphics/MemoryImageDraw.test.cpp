@@ -1,5 +1,6 @@
 // Fills, coverage spans and lines on memory images, against hand-computed pixels.
 #include "graphics/MemoryImage.h"
+#include "tests/graphics/MemoryImageTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -17,41 +18,7 @@ using Pyxo::MemoryImage;
 using Pyxo::Rect;
 using Pyxo::Span;
 
-std::unique_ptr<MemoryImage> ImageOf(const std::vector<uint32_t>& pixels, int width, int height)
-{
-    auto image = std::make_unique<MemoryImage>(nullptr);
-    image->SetBits(pixels.data(), width, height, true);
-    return image;
-}
-
-std::unique_ptr<MemoryImage> Filled(int width, int height, uint32_t pixel)
-{
-    return ImageOf(std::vector<uint32_t>(size_t(width) * size_t(height), pixel), width, height);
-}
-
-std::vector<uint32_t> BitsOf(MemoryImage& image)
-{
-    const uint32_t* bits = image.GetBits();
-    return std::vector<uint32_t>(bits, bits + image.PixelCount());
-}
-
-// Rows of '#' (pixel differs from the background) and '.' (unchanged).
-std::vector<std::string> MaskOf(MemoryImage& image, uint32_t background)
-{
-    std::vector<std::string> rows;
-    const std::vector<uint32_t> bits = BitsOf(image);
-    for (int y = 0; y < image.GetHeight(); ++y) {
-        std::string row;
-        for (int x = 0; x < image.GetWidth(); ++x) {
-            row += bits[size_t(y * image.GetWidth() + x)] == background ? '.' : '#';
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
-constexpr uint32_t kOpaqueBlack = 0xFF000000;
+using namespace MemoryImageTestKit;
 
 TEST(MemoryImageDraw, FillRectBlendsOverOrStoresOpaqueColours)
 {

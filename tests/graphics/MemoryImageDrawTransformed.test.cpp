@@ -2,6 +2,7 @@
 // compared with what the rasterizer draws for the same strip, plus a few hand-checked pixels.
 #include "graphics/Matrix3.h"
 #include "graphics/MemoryImage.h"
+#include "tests/graphics/MemoryImageTestKit.h"
 #include "graphics/raster/SoftwareTriangle.h"
 
 #include <gtest/gtest.h>
@@ -19,23 +20,7 @@ using Pyxo::Rect;
 using Pyxo::TriVertex;
 using Pyxo::Vector2;
 
-std::unique_ptr<MemoryImage> ImageOf(const std::vector<uint32_t>& pixels, int width, int height)
-{
-    auto image = std::make_unique<MemoryImage>(nullptr);
-    image->SetBits(pixels.data(), width, height, true);
-    return image;
-}
-
-std::unique_ptr<MemoryImage> Filled(int width, int height, uint32_t pixel)
-{
-    return ImageOf(std::vector<uint32_t>(size_t(width) * size_t(height), pixel), width, height);
-}
-
-std::vector<uint32_t> BitsOf(MemoryImage& image)
-{
-    const uint32_t* bits = image.GetBits();
-    return std::vector<uint32_t>(bits, bits + image.PixelCount());
-}
+using namespace MemoryImageTestKit;
 
 // 5 x 4 texels with partial alpha; texel (x, y) red 50 x, green 60 y.
 std::unique_ptr<MemoryImage> Source()
