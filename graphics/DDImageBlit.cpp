@@ -295,7 +295,11 @@ void DDImage::AdditiveBlt(Image* image, int x, int y, const Rect& srcRect, const
     UnlockSurface();
 }
 
-void DDImage::NormalBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color)
+namespace {
+
+// The mirrored blits' shared frame: the source marked drawn and committed, the surface locked around the path.
+template <typename Path>
+void MirroredBlt(DDImage& dest, Image* image, Path path)
 {
     if (!image)
         return;
@@ -304,25 +308,22 @@ void DDImage::NormalBltMirror(Image* image, int x, int y, const Rect& srcRect, c
     if (!source)
         return;
     source->CommitBits();
-    if (mNoLock || !LockSurface())
+    if (dest.mNoLock || !dest.LockSurface())
         return;
-    AlphaPathBlt(*this, *source, x, y, srcRect, color, true);
-    UnlockSurface();
+    path(*source);
+    dest.UnlockSurface();
+}
+
+} // namespace
+
+void DDImage::NormalBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color)
+{
+    MirroredBlt(*this, image, [&](MemoryImage& source) { AlphaPathBlt(*this, source, x, y, srcRect, color, true); });
 }
 
 void DDImage::AdditiveBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color)
 {
-    if (!image)
-        return;
-    image->mDrawn = true;
-    auto* source = dynamic_cast<MemoryImage*>(image);
-    if (!source)
-        return;
-    source->CommitBits();
-    if (mNoLock || !LockSurface())
-        return;
-    AdditivePathBlt(*this, *source, x, y, srcRect, color, true);
-    UnlockSurface();
+    MirroredBlt(*this, image, [&](MemoryImage& source) { AdditivePathBlt(*this, source, x, y, srcRect, color, true); });
 }
 
 void DDImage::BltMirrored(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode)
