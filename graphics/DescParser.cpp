@@ -433,16 +433,20 @@ bool DescParser::DataToStringVector(const DataElement* source, std::vector<std::
     return true;
 }
 
-bool DescParser::DataToIntVector(const DataElement* source, std::vector<int>& out)
+namespace {
+
+// A list of numbers, each parsed by `parse`; empty and false when any element is a list or no number.
+template <typename T, typename Parse>
+bool NumbersOf(DescParser& parser, const DataElement* source, std::vector<T>& out, Parse parse)
 {
     out.clear();
     std::vector<std::wstring> texts;
-    if (!DataToStringVector(source, texts))
+    if (!parser.DataToStringVector(source, texts))
         return false;
     out.reserve(texts.size());
     for (const std::wstring& text : texts) {
-        int value = 0;
-        if (!WStringToInt(text, value)) {
+        T value{};
+        if (!parse(text, value)) {
             out.clear();
             return false;
         }
@@ -451,22 +455,18 @@ bool DescParser::DataToIntVector(const DataElement* source, std::vector<int>& ou
     return true;
 }
 
+} // namespace
+
+bool DescParser::DataToIntVector(const DataElement* source, std::vector<int>& out)
+{
+    return NumbersOf(*this, source, out,
+                     [](const std::wstring& text, int& value) { return WStringToInt(text, value); });
+}
+
 bool DescParser::DataToDoubleVector(const DataElement* source, std::vector<double>& out)
 {
-    out.clear();
-    std::vector<std::wstring> texts;
-    if (!DataToStringVector(source, texts))
-        return false;
-    out.reserve(texts.size());
-    for (const std::wstring& text : texts) {
-        double value = 0.0;
-        if (!WStringToDouble(text, value)) {
-            out.clear();
-            return false;
-        }
-        out.push_back(value);
-    }
-    return true;
+    return NumbersOf(*this, source, out,
+                     [](const std::wstring& text, double& value) { return WStringToDouble(text, value); });
 }
 
 bool DescParser::DataToColor(const DataElement* source, Color& out)
