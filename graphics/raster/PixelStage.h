@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/raster/FixedPoint.h"
+#include "graphics/raster/QuadFrame.h"
 #include "graphics/raster/ScanConverter.h"
 #include "graphics/raster/SpanKernels.h"
 #include "graphics/raster/TriangleFrame.h"
@@ -31,7 +32,8 @@ inline void LoadVertexColour(const TriVertexFx& vertex, int32_t* values)
 }
 
 template <PixelFormat kFormat>
-using PixelOf = std::conditional_t<kFormat == PixelFormat::Rgb565 || kFormat == PixelFormat::Rgb555, uint16_t, uint32_t>;
+using PixelOf =
+    std::conditional_t<kFormat == PixelFormat::Rgb565 || kFormat == PixelFormat::Rgb555, uint16_t, uint32_t>;
 
 /// Untextured: the vertex colours carried as a, r, g, b, each scaled once by the global colour at set-up when
 /// it is on.
@@ -78,11 +80,15 @@ public:
     static constexpr int kCarried = kVertex ? 6 : 2;
 
     TexturedStage(const TriTextureInfo& texture, const TriGlobalColor& color, SpanKernel kernel,
-                  SpanPairKernel pairKernel)
-        : mKernel(kernel), mPairKernel(pairKernel), mContext{texture.texels,           static_cast<uint32_t>(texture.count),
-                                    static_cast<uint32_t>(texture.stride), GlobalChannel(color.red),
-                                    GlobalChannel(color.green), GlobalChannel(color.blue),
-                                    GlobalChannel(color.alpha)}
+                  SpanPairKernel pairKernel, SpanRunKernel runKernel)
+        : mKernel(kernel), mPairKernel(pairKernel),
+          mRunKernel(runKernel), mContext{texture.texels,
+                                          static_cast<uint32_t>(texture.count),
+                                          static_cast<uint32_t>(texture.stride),
+                                          GlobalChannel(color.red),
+                                          GlobalChannel(color.green),
+                                          GlobalChannel(color.blue),
+                                          GlobalChannel(color.alpha)}
     {
     }
 
@@ -106,9 +112,17 @@ public:
         mPairKernel(pixels, countA, valuesA, stepsA, countB, valuesB, stepsB, mContext);
     }
 
+    bool CanRun() const { return mRunKernel != nullptr; }
+    const SpanContext& Context() const { return mContext; }
+    void ShadeRun(Pixel* pixels, int32_t count, const uint32_t* texels) const
+    {
+        mRunKernel(pixels, count, texels, mContext);
+    }
+
 private:
     SpanKernel mKernel;
     SpanPairKernel mPairKernel; // null where spans are not joined
+    SpanRunKernel mRunKernel;   // null where the shading needs more than the texels
     SpanContext mContext;
 };
 
@@ -136,7 +150,14 @@ void DrawTriangles(const TriVertexFx* vertices, const TriFrameBuffer& target, co
     } else {
         if (texture.texels == nullptr || texture.count <= 0)
             return;
-        scan(TexturedStage<kFormat, kVertex>(texture, color, kernels.spans[kIndex], kernels.pairs[kIndex]));
+        const TexturedStage<kFormat, kVertex> stage(texture, color, kernels.spans[kIndex], kernels.pairs[kIndex],
+                                                    kernels.runs[kIndex]);
+        if constexpr (kPair && !kVertex) {
+            if (stage.CanRun() && stage.CanJoin() &&
+                AxisQuadWalker<TexturedStage<kFormat, kVertex>>::Scan(vertices, vertices + 3, target, stage))
+                return;
+        }
+        scan(stage);
     }
 }
 

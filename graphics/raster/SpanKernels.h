@@ -32,13 +32,18 @@ using SpanPairKernel = void (*)(void* pixels, int32_t countA, const int32_t* val
                                 int32_t countB, const int32_t* valuesB, const int32_t* stepsB,
                                 const SpanContext& context);
 
+/// count pixels from count texels that lie in a row of the texture, texels[0] first: the pixels a span kernel
+/// gives when the span's coordinates step one texel across and stay in one texel row.
+using SpanRunKernel = void (*)(void* pixels, int32_t count, const uint32_t* texels, const SpanContext& context);
+
 /// One kernel per format, feature set and draw mode, at 128 × additive + 32 × format block + features, the
 /// untextured ones keeping only the V and G bits. Slots of untextured feature sets without V are null, and
 /// pair kernels exist only where joining can pay (unfiltered texels whose shading needs nothing else per
-/// pixel).
+/// pixel); run kernels exist where pair kernels do.
 struct SpanKernelTable {
     std::array<SpanKernel, kTriConverterCount> spans;
     std::array<SpanPairKernel, kTriConverterCount> pairs;
+    std::array<SpanRunKernel, kTriConverterCount> runs;
 };
 
 constexpr std::size_t SpanKernelIndex(PixelFormat format, unsigned features, bool additive)

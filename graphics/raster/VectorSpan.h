@@ -98,8 +98,8 @@ RASTER_INLINE bool All(V mask)
 RASTER_INLINE V Gather(const uint32_t* texels, V index, V valid)
 {
 #if defined(RASTER_SPAN_AVX2)
-    return (V)_mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(texels),
-                                          (__m256i)index, (__m256i)valid, 4);
+    return (V)_mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(texels), (__m256i)index,
+                                          (__m256i)valid, 4);
 #else
     V out = {};
     for (int32_t i = 0; i < kLanes; ++i)
@@ -114,7 +114,7 @@ RASTER_INLINE V DivideByCover(V n, V cover)
 {
     const VF reciprocal = (VF{} + 1.0f) / __builtin_convertvector((VS)cover, VF);
     const VF nudged = (VF)((V)reciprocal + 1);
-    return (V)__builtin_convertvector(__builtin_convertvector((VS)n, VF) * nudged, VS);
+    return (V) __builtin_convertvector(__builtin_convertvector((VS)n, VF) * nudged, VS);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -271,8 +271,8 @@ struct Format32 {
         } else {
             const V weight = 255 - a;
             return (FadeChannel(d, 16, weight, Channel(source, 16)) << 16) |
-                   (FadeChannel(d, 8, weight, Channel(source, 8)) << 8) | FadeChannel(d, 0, weight, Channel(source, 0)) |
-                   0xFF000000u;
+                   (FadeChannel(d, 8, weight, Channel(source, 8)) << 8) |
+                   FadeChannel(d, 0, weight, Channel(source, 0)) | 0xFF000000u;
         }
     }
 
@@ -284,8 +284,8 @@ struct Format32 {
         return kHasAlpha ? sum : (sum | 0xFF000000u);
 #else
         const V alpha = kHasAlpha ? (d & 0xFF000000u) : Splat(0xFF000000u);
-        return alpha | (AddChannel(d, 16, Channel(source, 16)) << 16) |
-               (AddChannel(d, 8, Channel(source, 8)) << 8) | AddChannel(d, 0, Channel(source, 0));
+        return alpha | (AddChannel(d, 16, Channel(source, 16)) << 16) | (AddChannel(d, 8, Channel(source, 8)) << 8) |
+               AddChannel(d, 0, Channel(source, 0));
 #endif
     }
 
@@ -299,7 +299,10 @@ private:
     {
         return Min(((Channel(d, shift) * weight) >> 8) + source, Splat(255));
     }
-    static RASTER_INLINE V AddChannel(V d, int shift, V source) { return Min(Channel(d, shift) + source, Splat(255)); }
+    static RASTER_INLINE V AddChannel(V d, int shift, V source)
+    {
+        return Min(Channel(d, shift) + source, Splat(255));
+    }
     static RASTER_INLINE V16x16 Limit255(V16x16 x)
     {
 #if defined(RASTER_SPAN_AVX2)
@@ -339,10 +342,7 @@ struct Format16 {
     static RASTER_INLINE V Green(V d) { return (d >> 5) & kGreenMax; }
     static RASTER_INLINE V Blue(V d) { return d & 31; }
 
-    static RASTER_INLINE V Store(V red, V green, V blue)
-    {
-        return Compose(red >> 3, green >> kGreenDrop, blue >> 3);
-    }
+    static RASTER_INLINE V Store(V red, V green, V blue) { return Compose(red >> 3, green >> kGreenDrop, blue >> 3); }
     static RASTER_INLINE V StoreWord(V colour)
     {
         return ((colour >> (19 - kRedShift)) & (31u << kRedShift)) |
@@ -473,12 +473,32 @@ RASTER_INLINE int32_t DrawGroup(Pixel* p, int32_t start, int32_t i, int32_t end,
     return n;
 }
 
+/// Draws the pixels start .. end − 1 through draw(group, first) in whole groups from start. A length that is
+/// not a multiple of eight leaves a last group overlapping the one before it; that group is drawn first, so
+/// that no load waits on a store that overlaps it only in part, which costs more than the group.
+template <class Pixel, class Draw>
+RASTER_INLINE void DrawStretch(Pixel* p, int32_t start, int32_t end, const Draw& draw)
+{
+    const int32_t length = end - start;
+    if (length < kLanes) {
+        if (length > 0)
+            draw(ShortGroup<Pixel>{p + start, length, FirstLanes(length)}, start);
+        return;
+    }
+    const int32_t tail = length % kLanes;
+    if (tail != 0)
+        draw(WholeGroup<Pixel>{p + end - kLanes, ~FirstLanes(kLanes - tail)}, end - kLanes);
+    for (int32_t i = start; i + kLanes <= end; i += kLanes)
+        draw(WholeGroup<Pixel>{p + i, ~V{}}, i);
+}
+
 template <PixelFormat kFormat, bool kAdditive>
 void UntexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps, const SpanContext&)
 {
     using Shade = UntexturedShade<kFormat, kAdditive>;
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
-    const auto draw = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA { Shade{LanesAt<4>(values, steps, first)}(group); };
+    const auto draw = [&](const auto& group, int32_t first)
+                          RASTER_INLINE_LAMBDA { Shade{LanesAt<4>(values, steps, first)}(group); };
     for (int32_t i = 0; i < count;)
         i += DrawGroup(p, 0, i, count, draw);
 }
@@ -523,8 +543,8 @@ RASTER_INLINE Sample BilinearSample(const SpanContext& context, V u, V v)
     const V w01 = (((gx * fy) >> 16) * (t01 >> 24)) >> 16;
     const V w11 = (((fx * fy) >> 16) * (t11 >> 24)) >> 16;
     // The weights add up to at most 255, so red and blue share one product per texel without carry.
-    const V redBlue = (t00 & 0xFF00FFu) * w00 + (t10 & 0xFF00FFu) * w10 + (t01 & 0xFF00FFu) * w01 +
-                      (t11 & 0xFF00FFu) * w11;
+    const V redBlue =
+        (t00 & 0xFF00FFu) * w00 + (t10 & 0xFF00FFu) * w10 + (t01 & 0xFF00FFu) * w01 + (t11 & 0xFF00FFu) * w11;
     const V green = (t00 & 0xFF00u) * w00 + (t10 & 0xFF00u) * w10 + (t01 & 0xFF00u) * w01 + (t11 & 0xFF00u) * w11;
     return {((redBlue >> 8) & 0xFF00FFu) | ((green >> 8) & 0xFF00u), w00 + w10 + w01 + w11};
 }
@@ -642,8 +662,11 @@ RASTER_INLINE int32_t AxisRun(uint32_t fraction, int64_t delta, int32_t limit)
     // The pixels j ≥ 0 with 0 ≤ fraction + j × delta < 65536, whose texel stays in line.
     if (delta == 0)
         return limit;
-    const int64_t run = delta < 0 ? fraction / -delta + 1 : (65535 - fraction) / delta + 1;
-    return run < limit ? static_cast<int32_t>(run) : limit;
+    // |delta| is below 2^32, and a truncated gradient is mostly one unit off: no 64-bit division per span.
+    const uint32_t room = delta < 0 ? fraction : 65535 - fraction;
+    const auto magnitude = static_cast<uint32_t>(delta < 0 ? -delta : delta);
+    const uint32_t run = (magnitude == 1 ? room : room / magnitude) + 1;
+    return run < static_cast<uint32_t>(limit) ? static_cast<int32_t>(run) : limit;
 }
 
 RASTER_INLINE int32_t ContiguousRun(uint32_t u, uint32_t v, int32_t du, int32_t dv, int32_t limit,
@@ -681,27 +704,27 @@ RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end,
         const Sample sample{texel & 0xFFFFFFu, texel >> 24};
         Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
     };
-    for (int32_t i = start; i < end;) {
-        if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !Shade::kAdditiveMode) {
-            // An opaque copy: loads run ahead of stores, four groups at a time.
-            if (end - i >= 4 * kLanes && GroupLength(p + i, end - i) == kLanes) {
-                const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
-                        t3 = LoadGroup(texels + i + 24);
-                if constexpr (sizeof(typename Shade::Pixel) == 2) {
-                    StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
-                    StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
-                } else {
-                    StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
-                    StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
-                    StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
-                    StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
-                }
-                i += 4 * kLanes;
-                continue;
+    int32_t i = start;
+    if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !Shade::kAdditiveMode) {
+        // An opaque copy: loads run ahead of stores, four groups at a time.
+        while (end - i >= 4 * kLanes) {
+            const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
+                    t3 = LoadGroup(texels + i + 24);
+            if constexpr (sizeof(typename Shade::Pixel) == 2) {
+                StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
+                StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
+            } else {
+                StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
             }
+            i += 4 * kLanes;
         }
-        i += DrawGroup(p, start, i, end, contiguous);
+        if (i > start && end - i < kLanes && end - i > 0) // an overlapping last group, after the copies' stores
+            i = end - kLanes;
     }
+    DrawStretch(p, i, end, contiguous);
 }
 
 RASTER_INLINE uint32_t CoordinateAt(const int32_t* values, const int32_t* steps, int k, int32_t i)
@@ -766,8 +789,7 @@ RASTER_INLINE void TexturedSpans(void* pixels, int32_t count, const int32_t* val
 }
 
 template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
-void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps,
-                  const SpanContext& context)
+void TexturedSpan(void* pixels, int32_t count, const int32_t* values, const int32_t* steps, const SpanContext& context)
 {
     TexturedSpans<kFormat, kFeatures, kAdditive, false>(pixels, count, values, steps, 0, nullptr, nullptr, context);
 }
@@ -779,6 +801,15 @@ void TexturedSpanPair(void* pixels, int32_t countA, const int32_t* valuesA, cons
     static_assert(TexturedShade<kFormat, kFeatures, kAdditive>::kCarried == 2);
     TexturedSpans<kFormat, kFeatures, kAdditive, true>(pixels, countA, valuesA, stepsA, countB, valuesB, stepsB,
                                                        context);
+}
+
+template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
+void TexturedRun(void* pixels, int32_t count, const uint32_t* texels, const SpanContext& context)
+{
+    using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
+    static_assert(Shade::kCarried == 2 && !Shade::kFiltered);
+    const int32_t unused[2] = {0, 0}; // the shading reads no carried value
+    DrawRun<Shade>(static_cast<typename Shade::Pixel*>(pixels), 0, count, texels, unused, unused, context);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -812,10 +843,20 @@ constexpr SpanPairKernel PairKernelAt()
                                  (kIndex >= kTriAdditiveOffset)>;
 }
 
+template <std::size_t kIndex>
+constexpr SpanRunKernel RunKernelAt()
+{
+    if constexpr (PairKernelAt<kIndex>() == nullptr)
+        return nullptr;
+    else
+        return &TexturedRun<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kIndex % 32,
+                            (kIndex >= kTriAdditiveOffset)>;
+}
+
 template <std::size_t... kIndex>
 constexpr SpanKernelTable MakeKernelTable(std::index_sequence<kIndex...>)
 {
-    return {{KernelAt<kIndex>()...}, {PairKernelAt<kIndex>()...}};
+    return {{KernelAt<kIndex>()...}, {PairKernelAt<kIndex>()...}, {RunKernelAt<kIndex>()...}};
 }
 
 #undef RASTER_INLINE

@@ -132,14 +132,22 @@ std::vector<TriVertexFx> MakePair(Random& random, const Texture& texture)
     const int32_t width = random.Int(1, 40) * 65536;
     const int32_t height = random.Int(1, 16) * 65536;
     const int32_t u = random.Int(-2, texture.info.width) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
-    const int32_t v = random.Int(-2, texture.info.count / texture.info.stride) * 65536;
+    const int32_t v = random.Int(-2, texture.info.count / texture.info.stride) * 65536 +
+                      (random.Chance(80) ? 0 : random.Int(0, 65535));
     const int32_t stretch = random.Chance(70) ? 0 : random.Int(-3, 3) * 65536;
+    // Mostly one texel per pixel; else mirrored, halved or doubled along one axis.
+    const int scaleKind = random.Int(0, 9);
+    const auto scaled = [&](int32_t d, bool alongV) {
+        if (scaleKind < 6 || alongV != (scaleKind % 2 == 0))
+            return d;
+        return scaleKind < 8 ? -d : scaleKind == 8 ? d / 2 : 2 * d;
+    };
     const auto corner = [&](int32_t dx, int32_t dy) {
         TriVertexFx vertex = Fx(0, 0, random.Chance(80) ? 0xFFFFFFFFu : random.Colour());
         vertex.x = left + dx;
         vertex.y = top + dy;
-        vertex.u = u + dx + (dx != 0 ? stretch : 0);
-        vertex.v = v + dy;
+        vertex.u = u + scaled(dx, false) + (dx != 0 ? stretch : 0);
+        vertex.v = v + scaled(dy, true);
         return vertex;
     };
     const TriVertexFx tl = corner(0, 0), tr = corner(width, 0), bl = corner(0, height), br = corner(width, height);
@@ -170,6 +178,10 @@ void CompareEveryEntry(uint32_t seed, bool pairs)
             if (random.Chance(30)) {
                 frame.left = random.Int(0, expected.Width() - 1);
                 frame.right = random.Int(frame.left, expected.Width());
+            }
+            if (random.Chance(20)) {
+                frame.top = random.Int(0, expected.Height() - 1);
+                frame.bottom = random.Int(frame.top, expected.Height());
             }
 
             Reference::gTriScanConverters[index](triangle.data(), frame, texture.info, color);

@@ -1,0 +1,185 @@
+#pragma once
+
+#include "graphics/raster/FixedPoint.h"
+#include "graphics/raster/ScanConverter.h"
+#include "graphics/raster/SpanKernels.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+namespace Raster {
+
+/// The two triangles of an upright image quad, walked as one: corners on whole pixels, top-left, top-right,
+/// bottom-left, bottom-right as a strip cuts them (first (tl, tr, bl), then (tr, br, bl)), u following x and v
+/// following y. ScanTrianglePair would walk two triangles; here each row's two spans come from the same
+/// arithmetic, specialised to this layout, so the pixels are the same, and a row whose texels lie in one
+/// contiguous run (an unscaled image) goes to the stage's run kernel with no further set-up. Other rows take
+/// the stage's span kernels as ScanTrianglePair does.
+///
+/// Stage supplies, besides what TriangleWalker asks for (with kCarried == 2: u, v):
+///   const SpanContext& Context() const;                 the texture
+///   void ShadeRun(Pixel*, int32_t count, const uint32_t* texels) const;
+///                                                       count pixels from count texels in a row
+template <class Stage>
+class AxisQuadWalker {
+public:
+    using Pixel = typename Stage::Pixel;
+
+    /// False when the six vertices (the pair's two triangles) are not such a quad, or the pixels are not
+    /// certain to match; the caller walks the triangles then.
+    static bool Scan(const TriVertexFx* first, const TriVertexFx* second, const TriFrameBuffer& target,
+                     const Stage& stage)
+    {
+        static_assert(Stage::kCarried == 2);
+        AxisQuadWalker walker;
+        if (!walker.SetUp(first, second, target))
+            return false;
+        walker.Walk(target, stage);
+        return true;
+    }
+
+private:
+    static bool Same(const TriVertexFx& a, const TriVertexFx& b)
+    {
+        return a.x == b.x && a.y == b.y && a.u == b.u && a.v == b.v;
+    }
+
+    bool SetUp(const TriVertexFx* first, const TriVertexFx* second, const TriFrameBuffer& target)
+    {
+        const TriVertexFx& tl = first[0];
+        const TriVertexFx& tr = first[1];
+        const TriVertexFx& bl = first[2];
+        const TriVertexFx& br = second[1];
+        if (!Same(second[0], tr) || !Same(second[2], bl))
+            return false;
+        if (tl.y != tr.y || bl.y != br.y || tl.x != bl.x || tr.x != br.x || tl.u != bl.u || tr.u != br.u ||
+            tl.v != tr.v || bl.v != br.v)
+            return false;
+        // Whole-pixel corners: no edge needs a pre-step, and the diagonal's ceiling stays inside the columns.
+        if (((tl.x | tl.y | tr.x | bl.y) & 0xFFFF) != 0 || tl.x >= tr.x || tl.y >= bl.y)
+            return false;
+
+        const int32_t height = FxSub(bl.y, tl.y);
+        const int32_t width = FxSub(tr.x, tl.x);
+        // The first triangle: its long edge the left side, its lower short edge the diagonal.
+        mStepU = FxRatio(static_cast<int64_t>(tr.u) - tl.u, width);
+        mStepV = FxRatio(FxSub(bl.v, tl.v), height);
+        mDiagonalStep = FxEdgeSlope(FxSub(bl.x, tr.x), height);
+        // The second triangle: its long edge the diagonal, from the top-right corner.
+        mLongStepU = FxRatio(FxSub(bl.u, tr.u), height);
+        const int32_t xAtMid = FxAdd(tr.x, FxMul(mDiagonalStep, height));
+        if (xAtMid >= tr.x)
+            return false; // the second triangle would be empty or mirrored
+        const int32_t across = FxSub(tr.x, xAtMid);
+        mRowStepU = FxRatio(-FxMul64(mLongStepU, height), across);
+        mRowStepV = FxRatio(static_cast<int64_t>(bl.v) - tr.v - FxMul64(mStepV, height), across);
+
+        mTop = tl.y >> 16;
+        mLeft = tl.x >> 16;
+        mRight = tr.x >> 16;
+        mFirstRow = std::max(mTop, target.top);
+        mEndRow = std::min(bl.y >> 16, target.bottom);
+        mU0 = tl.u;
+        mV0 = tl.v;
+        mU1 = tr.u;
+        mX1 = tr.x;
+        return true;
+    }
+
+    void Walk(const TriFrameBuffer& target, const Stage& stage) const
+    {
+        const SpanContext& texture = stage.Context();
+        const std::ptrdiff_t rowStride = target.pitch >> (sizeof(Pixel) == 4 ? 2 : 1);
+        Pixel* const origin = static_cast<Pixel*>(target.bits);
+
+        // The first triangle's columns start at the same texel in every row.
+        const int32_t firstA = std::max(mLeft, target.left);
+        const uint32_t uA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, firstA - mLeft)));
+        const int32_t runA = Run(uA, mStepU, 0, 0, std::numeric_limits<int32_t>::max());
+        const int32_t stepsA[2] = {mStepU, 0};
+        const int32_t stepsB[2] = {mRowStepU, mRowStepV};
+
+        for (int32_t row = mFirstRow; row < mEndRow; ++row) {
+            const int32_t down = row - mTop;
+            const int32_t diagonal = FxAdd(mX1, FxTimes(mDiagonalStep, down));
+            const int32_t middle = Ceil16(diagonal);
+            const int32_t endA = std::min(middle, target.right);
+            const int32_t firstB = std::max(middle, target.left);
+            const int32_t endB = std::min(mRight, target.right);
+            const int32_t countA = std::max(endA - firstA, 0);
+            const int32_t countB = std::max(endB - firstB, 0);
+            Pixel* const line = origin + static_cast<std::ptrdiff_t>(row) * rowStride;
+
+            const int32_t vA = FxAdd(mV0, FxTimes(mStepV, down));
+            // The second triangle's values start on the diagonal and step to its first pixel.
+            const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(middle) * kFxOne), diagonal);
+            const int32_t valuesB[2] = {FxAdd(FxAdd(FxAdd(mU1, FxTimes(mLongStepU, down)), FxMul(mRowStepU, preX)),
+                                              FxTimes(mRowStepU, firstB - middle)),
+                                        FxAdd(FxAdd(vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, firstB - middle))};
+
+            // One run of texels across both spans, or the spans as the triangles would draw them.
+            const uint32_t rowBase = (static_cast<uint32_t>(vA) >> 16) * texture.stride;
+            const uint32_t base = countA > 0 ? rowBase + (uA >> 16)
+                                             : (static_cast<uint32_t>(valuesB[1]) >> 16) * texture.stride +
+                                                   (static_cast<uint32_t>(valuesB[0]) >> 16);
+            const bool aInRun = countA <= runA;
+            const bool bInRun = countB == 0 || (Run(static_cast<uint32_t>(valuesB[0]), mRowStepU,
+                                                    static_cast<uint32_t>(valuesB[1]), mRowStepV, countB) == countB &&
+                                                (static_cast<uint32_t>(valuesB[1]) >> 16) * texture.stride +
+                                                        (static_cast<uint32_t>(valuesB[0]) >> 16) ==
+                                                    base + static_cast<uint32_t>(countA));
+            const auto total = static_cast<uint32_t>(countA + countB);
+            if (aInRun && bInRun && base < texture.count && total <= texture.count - base) {
+                if (total > 0)
+                    stage.ShadeRun(line + (countA > 0 ? firstA : firstB), static_cast<int32_t>(total),
+                                   texture.texels + base);
+                continue;
+            }
+            const int32_t valuesA[2] = {static_cast<int32_t>(uA), vA};
+            if (countA > 0 && countB > 0)
+                stage.ShadeSpans(line + firstA, countA, valuesA, stepsA, countB, valuesB, stepsB);
+            else if (countA > 0)
+                stage.ShadeSpan(line + firstA, countA, valuesA, stepsA);
+            else if (countB > 0)
+                stage.ShadeSpan(line + firstB, countB, valuesB, stepsB);
+        }
+    }
+
+    /// How many pixels, at most limit, read texels in a row, one texel per pixel across: coordinates (u, v)
+    /// stepping (du, dv) per pixel keep column − pixel and the texel row fixed. The column stays at most 65535.
+    static int32_t Run(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t limit)
+    {
+        const auto stay = [](uint32_t fraction, int64_t delta, int64_t most) {
+            if (delta == 0)
+                return most;
+            // A truncated gradient is mostly one unit off, which needs no division.
+            const int64_t room = delta < 0 ? fraction : 65535 - fraction;
+            const int64_t magnitude = delta < 0 ? -delta : delta;
+            return std::min((magnitude == 1 ? room : room / magnitude) + 1, most);
+        };
+        int64_t run = std::min<int64_t>(limit, 65536 - (u >> 16));
+        run = stay(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne, run);
+        run = stay(v & 0xFFFF, dv, run);
+        return static_cast<int32_t>(run);
+    }
+
+    int32_t mStepU = 0; // first triangle: u per pixel across
+    int32_t mStepV = 0; // both: v per row down the long edges
+    int32_t mDiagonalStep = 0;
+    int32_t mLongStepU = 0; // second triangle: u per row along the diagonal
+    int32_t mRowStepU = 0;  // second triangle: u and v per pixel across
+    int32_t mRowStepV = 0;
+    int32_t mTop = 0;
+    int32_t mLeft = 0;
+    int32_t mRight = 0;
+    int32_t mFirstRow = 0;
+    int32_t mEndRow = 0;
+    int32_t mU0 = 0;
+    int32_t mV0 = 0;
+    int32_t mU1 = 0;
+    int32_t mX1 = 0;
+};
+
+} // namespace Raster
