@@ -7,6 +7,7 @@
 #include "graphics/raster/TriangleFrame.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -114,9 +115,10 @@ public:
 
     bool CanRun() const { return mRunKernel != nullptr; }
     const SpanContext& Context() const { return mContext; }
-    void ShadeRun(Pixel* pixels, int32_t count, const uint32_t* texels) const
+    void ShadeRuns(Pixel* pixels, std::ptrdiff_t pitch, int32_t rows, int32_t count, const uint32_t* texels,
+                   std::ptrdiff_t stride) const
     {
-        mRunKernel(pixels, count, texels, mContext);
+        mRunKernel(pixels, pitch, rows, count, texels, stride, mContext);
     }
 
 private:

@@ -20,8 +20,9 @@ namespace Raster {
 ///
 /// Stage supplies, besides what TriangleWalker asks for (with kCarried == 2: u, v):
 ///   const SpanContext& Context() const;                 the texture
-///   void ShadeRun(Pixel*, int32_t count, const uint32_t* texels) const;
-///                                                       count pixels from count texels in a row
+///   void ShadeRuns(Pixel*, std::ptrdiff_t pitch, int32_t rows, int32_t count, const uint32_t* texels,
+///                  std::ptrdiff_t stride) const;         rows of count pixels, each from count texels in a row,
+///                                                       the next row pitch pixels and stride texels on
 template <class Stage>
 class AxisQuadWalker {
 public:
@@ -85,6 +86,9 @@ private:
         mV0 = tl.v;
         mU1 = tr.u;
         mX1 = tr.x;
+        mUnscaled = mStepU == kFxOne && mStepV == kFxOne && mRowStepU == kFxOne && mRowStepV == 0 &&
+                    mLongStepU == mDiagonalStep && FxSub(tr.u, tl.u) == width && mDiagonalStep <= 0 &&
+                    FxAdd(tr.x, FxTimes(mDiagonalStep, (height >> 16) - 1)) > FxSub(tl.x, kFxOne);
         return true;
     }
 
@@ -94,10 +98,21 @@ private:
         const std::ptrdiff_t rowStride = target.pitch >> (sizeof(Pixel) == 4 ? 2 : 1);
         Pixel* const origin = static_cast<Pixel*>(target.bits);
 
-        // The first triangle's columns start at the same texel in every row.
+        // The first triangle's columns start at the same texel in every row, and break into runs at the same
+        // places.
         const int32_t firstA = std::max(mLeft, target.left);
+        const int32_t endB = std::min(mRight, target.right);
         const uint32_t uA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, firstA - mLeft)));
-        const int32_t runA = Run(uA, mStepU, 0, 0, std::numeric_limits<int32_t>::max());
+        if (mUnscaled && DrawBlock(stage, origin, rowStride, firstA, endB, uA))
+            return;
+        Piece pieces[kPieces];
+        int pieceCount = 0;
+        for (int32_t offset = 0; offset < endB - firstA && pieceCount < kPieces;) {
+            const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(uA), FxTimes(mStepU, offset)));
+            const int32_t length = Run(u, mStepU, 0, 0, endB - firstA - offset);
+            pieces[pieceCount++] = {offset, length, u >> 16};
+            offset += length;
+        }
         const int32_t stepsA[2] = {mStepU, 0};
         const int32_t stepsB[2] = {mRowStepU, mRowStepV};
 
@@ -107,7 +122,6 @@ private:
             const int32_t middle = Ceil16(diagonal);
             const int32_t endA = std::min(middle, target.right);
             const int32_t firstB = std::max(middle, target.left);
-            const int32_t endB = std::min(mRight, target.right);
             const int32_t countA = std::max(endA - firstA, 0);
             const int32_t countB = std::max(endB - firstB, 0);
             Pixel* const line = origin + static_cast<std::ptrdiff_t>(row) * rowStride;
@@ -119,22 +133,34 @@ private:
                                               FxTimes(mRowStepU, firstB - middle)),
                                         FxAdd(FxAdd(vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, firstB - middle))};
 
-            // One run of texels across both spans, or the spans as the triangles would draw them.
+            // Runs of texels across both spans, or the spans as the triangles would draw them.
+            Piece runs[kPieces + 1];
+            int runCount = 0;
+            bool inRuns = true;
             const uint32_t rowBase = (static_cast<uint32_t>(vA) >> 16) * texture.stride;
-            const uint32_t base = countA > 0 ? rowBase + (uA >> 16)
-                                             : (static_cast<uint32_t>(valuesB[1]) >> 16) * texture.stride +
-                                                   (static_cast<uint32_t>(valuesB[0]) >> 16);
-            const bool aInRun = countA <= runA;
-            const bool bInRun = countB == 0 || (Run(static_cast<uint32_t>(valuesB[0]), mRowStepU,
-                                                    static_cast<uint32_t>(valuesB[1]), mRowStepV, countB) == countB &&
-                                                (static_cast<uint32_t>(valuesB[1]) >> 16) * texture.stride +
-                                                        (static_cast<uint32_t>(valuesB[0]) >> 16) ==
-                                                    base + static_cast<uint32_t>(countA));
-            const auto total = static_cast<uint32_t>(countA + countB);
-            if (aInRun && bInRun && base < texture.count && total <= texture.count - base) {
-                if (total > 0)
-                    stage.ShadeRun(line + (countA > 0 ? firstA : firstB), static_cast<int32_t>(total),
-                                   texture.texels + base);
+            for (int k = 0; k < pieceCount && pieces[k].offset < countA; ++k)
+                runs[runCount++] = {firstA + pieces[k].offset, std::min(pieces[k].length, countA - pieces[k].offset),
+                                    rowBase + pieces[k].column};
+            if (countA > 0 && (runCount == 0 || runs[runCount - 1].offset + runs[runCount - 1].length != endA))
+                inRuns = false;
+            if (countB > 0 && inRuns) {
+                const auto u = static_cast<uint32_t>(valuesB[0]);
+                const auto v = static_cast<uint32_t>(valuesB[1]);
+                const uint32_t base = (v >> 16) * texture.stride + (u >> 16);
+                Piece& last = runs[runCount > 0 ? runCount - 1 : 0];
+                if (Run(u, mRowStepU, v, mRowStepV, countB) != countB)
+                    inRuns = false;
+                else if (runCount > 0 && last.column + static_cast<uint32_t>(last.length) == base)
+                    last.length += countB;
+                else
+                    runs[runCount++] = {firstB, countB, base};
+            }
+            for (int k = 0; k < runCount && inRuns; ++k)
+                inRuns = runs[k].column < texture.count &&
+                         static_cast<uint32_t>(runs[k].length) <= texture.count - runs[k].column;
+            if (inRuns) {
+                for (int k = 0; k < runCount; ++k)
+                    stage.ShadeRuns(line + runs[k].offset, 0, 1, runs[k].length, texture.texels + runs[k].column, 0);
                 continue;
             }
             const int32_t valuesA[2] = {static_cast<int32_t>(uA), vA};
@@ -146,6 +172,36 @@ private:
                 stage.ShadeSpan(line + firstB, countB, valuesB, stepsB);
         }
     }
+
+    /// An unscaled image: both triangles read texel column c − left + u0 in pixel column c and texel row
+    /// r − top + v0 in pixel row r, and every row's two spans make the columns firstA .. end − 1 (the
+    /// diagonal's ceiling never leaves the quad's columns). Drawn as one block of runs when every row's
+    /// texels lie inside the texture; false, drawing nothing, otherwise.
+    bool DrawBlock(const Stage& stage, Pixel* origin, std::ptrdiff_t rowStride, int32_t first, int32_t end,
+                   uint32_t u) const
+    {
+        const SpanContext& texture = stage.Context();
+        const int32_t rows = mEndRow - mFirstRow;
+        if (end <= first || rows <= 0)
+            return true;
+        const uint64_t count = static_cast<uint64_t>(end - first);
+        const uint64_t column = u >> 16;
+        const uint64_t texelRow = static_cast<uint32_t>(FxAdd(mV0, FxTimes(mStepV, mFirstRow - mTop))) >> 16;
+        const uint64_t lastRow = texelRow + static_cast<uint64_t>(rows) - 1;
+        if (column + count > 65536 || lastRow > 65535 || lastRow * texture.stride + column + count > texture.count)
+            return false;
+        stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow) * rowStride + first, rowStride, rows,
+                        static_cast<int32_t>(count), texture.texels + texelRow * texture.stride + column,
+                        texture.stride);
+        return true;
+    }
+
+    struct Piece {
+        int32_t offset; // pixels from the span's start
+        int32_t length;
+        uint32_t column; // the texel of its first pixel (as a run, its texel index)
+    };
+    static constexpr int kPieces = 4;
 
     /// How many pixels, at most limit, read texels in a row, one texel per pixel across: coordinates (u, v)
     /// stepping (du, dv) per pixel keep column − pixel and the texel row fixed. The column stays at most 65535.
@@ -180,6 +236,7 @@ private:
     int32_t mV0 = 0;
     int32_t mU1 = 0;
     int32_t mX1 = 0;
+    bool mUnscaled = false;
 };
 
 } // namespace Raster

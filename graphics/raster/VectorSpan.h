@@ -804,12 +804,15 @@ void TexturedSpanPair(void* pixels, int32_t countA, const int32_t* valuesA, cons
 }
 
 template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
-void TexturedRun(void* pixels, int32_t count, const uint32_t* texels, const SpanContext& context)
+void TexturedRuns(void* pixels, __PTRDIFF_TYPE__ pitch, int32_t rows, int32_t count, const uint32_t* texels,
+                  __PTRDIFF_TYPE__ stride, const SpanContext& context)
 {
     using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
     static_assert(Shade::kCarried == 2 && !Shade::kFiltered);
     const int32_t unused[2] = {0, 0}; // the shading reads no carried value
-    DrawRun<Shade>(static_cast<typename Shade::Pixel*>(pixels), 0, count, texels, unused, unused, context);
+    auto* p = static_cast<typename Shade::Pixel*>(pixels);
+    for (int32_t row = 0; row < rows; ++row, p += pitch, texels += stride)
+        DrawRun<Shade>(p, 0, count, texels, unused, unused, context);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -849,8 +852,8 @@ constexpr SpanRunKernel RunKernelAt()
     if constexpr (PairKernelAt<kIndex>() == nullptr)
         return nullptr;
     else
-        return &TexturedRun<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kIndex % 32,
-                            (kIndex >= kTriAdditiveOffset)>;
+        return &TexturedRuns<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kIndex % 32,
+                             (kIndex >= kTriAdditiveOffset)>;
 }
 
 template <std::size_t... kIndex>
