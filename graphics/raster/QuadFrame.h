@@ -148,7 +148,7 @@ private:
                 const auto v = static_cast<uint32_t>(valuesB[1]);
                 const uint32_t base = (v >> 16) * texture.stride + (u >> 16);
                 Piece& last = runs[runCount > 0 ? runCount - 1 : 0];
-                if (Run(u, mRowStepU, v, mRowStepV, countB) != countB)
+                if (!InOneRun(u, mRowStepU, v, mRowStepV, countB))
                     inRuns = false;
                 else if (runCount > 0 && last.column + static_cast<uint32_t>(last.length) == base)
                     last.length += countB;
@@ -219,6 +219,18 @@ private:
         run = stay(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne, run);
         run = stay(v & 0xFFFF, dv, run);
         return static_cast<int32_t>(run);
+    }
+
+    /// Whether all count pixels read texels in a row, as Run would count them, without a division: the
+    /// coordinates step linearly, so the first and the last pixel decide.
+    static bool InOneRun(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t count)
+    {
+        const auto stays = [count](uint32_t fraction, int64_t delta) {
+            const int64_t last = fraction + delta * (count - 1);
+            return last >= 0 && last <= 0xFFFF;
+        };
+        return (u >> 16) + static_cast<uint32_t>(count) <= 65536 &&
+               stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne) && stays(v & 0xFFFF, dv);
     }
 
     int32_t mStepU = 0; // first triangle: u per pixel across

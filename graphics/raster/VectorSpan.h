@@ -704,27 +704,42 @@ RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end,
         const Sample sample{texel & 0xFFFFFFu, texel >> 24};
         Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
     };
-    int32_t i = start;
+    using Pixel = typename Shade::Pixel;
     if constexpr (!Shade::kFactors && !Shade::kTextureAlpha && !Shade::kAdditiveMode) {
-        // An opaque copy: loads run ahead of stores, four groups at a time.
-        while (end - i >= 4 * kLanes) {
-            const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
-                    t3 = LoadGroup(texels + i + 24);
-            if constexpr (sizeof(typename Shade::Pixel) == 2) {
-                StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
-                StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
-            } else {
-                StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
-                StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
-                StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
-                StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+        // An opaque copy, stores only, so groups may overlap: aligned stores, loads running ahead of them.
+        if (end - start >= 4 * kLanes) {
+            const auto copy = [&](int32_t at) RASTER_INLINE_LAMBDA {
+                StoreGroup(p + at, Format::StoreWord(LoadGroup(texels + at) & 0xFFFFFFu));
+            };
+            constexpr int32_t kAlign = 32 / sizeof(Pixel);
+            const auto word = static_cast<int32_t>(reinterpret_cast<__UINTPTR_TYPE__>(p + start) / sizeof(Pixel));
+            int32_t i = start;
+            if (word % kAlign != 0) {
+                for (int32_t j = 0; j < kAlign - word % kAlign; j += kLanes)
+                    copy(start + j);
+                i = start + kAlign - word % kAlign;
             }
-            i += 4 * kLanes;
+            for (; end - i >= 4 * kLanes; i += 4 * kLanes) {
+                const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
+                        t3 = LoadGroup(texels + i + 24);
+                if constexpr (sizeof(Pixel) == 2) {
+                    StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
+                    StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
+                } else {
+                    StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                    StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                    StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                    StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                }
+            }
+            for (; end - i >= kLanes; i += kLanes)
+                copy(i);
+            if (i < end)
+                copy(end - kLanes);
+            return;
         }
-        if (i > start && end - i < kLanes && end - i > 0) // an overlapping last group, after the copies' stores
-            i = end - kLanes;
     }
-    DrawStretch(p, i, end, contiguous);
+    DrawStretch(p, start, end, contiguous);
 }
 
 RASTER_INLINE uint32_t CoordinateAt(const int32_t* values, const int32_t* steps, int k, int32_t i)
@@ -811,8 +826,16 @@ void TexturedRuns(void* pixels, __PTRDIFF_TYPE__ pitch, int32_t rows, int32_t co
     static_assert(Shade::kCarried == 2 && !Shade::kFiltered);
     const int32_t unused[2] = {0, 0}; // the shading reads no carried value
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
-    for (int32_t row = 0; row < rows; ++row, p += pitch, texels += stride)
+    constexpr int32_t kLine = 64 / sizeof(typename Shade::Pixel);
+    for (int32_t row = 0; row < rows; ++row, p += pitch, texels += stride) {
+        // Each row is a new stream of addresses: ask for the one two rows on while this one is drawn.
+        if (row + 2 < rows && count <= 16 * kLine) {
+            for (int32_t i = 0; i < count; i += kLine)
+                __builtin_prefetch(p + 2 * pitch + i, 1);
+            __builtin_prefetch(p + 2 * pitch + count - 1, 1);
+        }
         DrawRun<Shade>(p, 0, count, texels, unused, unused, context);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
