@@ -107,12 +107,15 @@ private:
             return;
         Piece pieces[kPieces];
         int pieceCount = 0;
+        int64_t columnEnd = 0; // past the pieces' last texel column, for the texture bound
         for (int32_t offset = 0; offset < endB - firstA && pieceCount < kPieces;) {
             const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(uA), FxTimes(mStepU, offset)));
             const int32_t length = Run(u, mStepU, 0, 0, endB - firstA - offset);
             pieces[pieceCount++] = {offset, length, u >> 16};
+            columnEnd = std::max<int64_t>(columnEnd, (u >> 16) + static_cast<int64_t>(length));
             offset += length;
         }
+        const int32_t piecesEnd = pieceCount > 0 ? pieces[pieceCount - 1].offset + pieces[pieceCount - 1].length : 0;
         const int32_t stepsA[2] = {mStepU, 0};
         const int32_t stepsB[2] = {mRowStepU, mRowStepV};
 
@@ -133,34 +136,29 @@ private:
                                               FxTimes(mRowStepU, firstB - middle)),
                                         FxAdd(FxAdd(vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, firstB - middle))};
 
-            // Runs of texels across both spans, or the spans as the triangles would draw them.
-            Piece runs[kPieces + 1];
-            int runCount = 0;
-            bool inRuns = true;
+            // Runs of texels across both spans (the first triangle's pieces, the second's span joined to the
+            // last one where its texels follow on), or the spans as the triangles would draw them. Every run is
+            // checked against the texture before any is drawn.
             const uint32_t rowBase = (static_cast<uint32_t>(vA) >> 16) * texture.stride;
-            for (int k = 0; k < pieceCount && pieces[k].offset < countA; ++k)
-                runs[runCount++] = {firstA + pieces[k].offset, std::min(pieces[k].length, countA - pieces[k].offset),
-                                    rowBase + pieces[k].column};
-            if (countA > 0 && (runCount == 0 || runs[runCount - 1].offset + runs[runCount - 1].length != endA))
-                inRuns = false;
-            if (countB > 0 && inRuns) {
-                const auto u = static_cast<uint32_t>(valuesB[0]);
-                const auto v = static_cast<uint32_t>(valuesB[1]);
-                const uint32_t base = (v >> 16) * texture.stride + (u >> 16);
-                Piece& last = runs[runCount > 0 ? runCount - 1 : 0];
-                if (!InOneRun(u, mRowStepU, v, mRowStepV, countB))
-                    inRuns = false;
-                else if (runCount > 0 && last.column + static_cast<uint32_t>(last.length) == base)
-                    last.length += countB;
-                else
-                    runs[runCount++] = {firstB, countB, base};
-            }
-            for (int k = 0; k < runCount && inRuns; ++k)
-                inRuns = runs[k].column < texture.count &&
-                         static_cast<uint32_t>(runs[k].length) <= texture.count - runs[k].column;
+            const auto uB = static_cast<uint32_t>(valuesB[0]);
+            const auto vB = static_cast<uint32_t>(valuesB[1]);
+            const uint32_t baseB = (vB >> 16) * texture.stride + (uB >> 16);
+            const bool inRuns = (countA == 0 || (countA <= piecesEnd && rowBase + columnEnd <= texture.count)) &&
+                                (countB == 0 || (InOneRun(uB, mRowStepU, vB, mRowStepV, countB) &&
+                                                 baseB + static_cast<int64_t>(countB) <= texture.count));
             if (inRuns) {
-                for (int k = 0; k < runCount; ++k)
-                    stage.ShadeRuns(line + runs[k].offset, 0, 1, runs[k].length, texture.texels + runs[k].column, 0);
+                bool joined = false;
+                for (int k = 0; k < pieceCount && pieces[k].offset < countA; ++k) {
+                    int32_t length = std::min(pieces[k].length, countA - pieces[k].offset);
+                    const uint32_t base = rowBase + pieces[k].column;
+                    if (pieces[k].offset + length == countA && countB > 0 && base + length == baseB) {
+                        length += countB;
+                        joined = true;
+                    }
+                    stage.ShadeRuns(line + firstA + pieces[k].offset, 0, 1, length, texture.texels + base, 0);
+                }
+                if (countB > 0 && !joined)
+                    stage.ShadeRuns(line + firstB, 0, 1, countB, texture.texels + baseB, 0);
                 continue;
             }
             const int32_t valuesA[2] = {static_cast<int32_t>(uA), vA};
