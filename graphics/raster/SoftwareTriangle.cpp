@@ -115,14 +115,14 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
     ClipVertexPool pool;
     const auto dispatch = [&](const TriVertexFx* records, bool pair) {
         (pair ? DispatchTriPairConverter : DispatchTriScanConverter)(textured, textureAlpha, vertexColours,
-                                                                       globalColour, records, target, textureInfo,
-                                                                       globalColor, destination.format, filter,
-                                                                       drawMode);
+                                                                     globalColour, records, target, textureInfo,
+                                                                     globalColor, destination.format, filter, drawMode);
     };
 
     // Triangle j of the strip, clipped and in fixed point. False when nothing of it is left to draw. Clipping
     // reuses the pool, so the records are made before the next triangle is clipped.
-    const auto prepare = [&](int j, std::array<TriVertexFx, ClipPolygon::kCapacity>& records, int& vertexCount) {
+    using VertexRecords = ScratchArray<TriVertexFx, ClipPolygon::kCapacity>;
+    const auto prepare = [&](int j, VertexRecords& records, int& vertexCount) {
         const TriVertex& v0 = vertices[j];
         const TriVertex& v1 = (j % 2 == 0) ? vertices[j + 1] : vertices[j + 2];
         const TriVertex& v2 = (j % 2 == 0) ? vertices[j + 2] : vertices[j + 1];
@@ -133,7 +133,7 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
             return false;
         for (int i = 0; i < polygon.count; ++i) {
             const TriVertex& vertex = *polygon.vertices[static_cast<std::size_t>(i)];
-            TriVertexFx& record = records[static_cast<std::size_t>(i)];
+            TriVertexFx record;
             // Far-off input can put a cut point well off its bound through float rounding, or make it NaN; such a
             // triangle is skipped, and positions are kept within a pixel of the bounds.
             if (!IsFinite(vertex, textured))
@@ -146,13 +146,14 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
             }
             if (vertexColours)
                 SetColour(record, vertex.color);
+            records[static_cast<std::size_t>(i)] = record;
         }
         vertexCount = polygon.count;
         return true;
     };
 
     // The polygon is drawn as the fan (0, 1, 2), (0, 2, 3), ... by the same converter.
-    const auto drawFan = [&](const std::array<TriVertexFx, ClipPolygon::kCapacity>& records, int vertexCount) {
+    const auto drawFan = [&](const VertexRecords& records, int vertexCount) {
         std::array<TriVertexFx, 3> triangle{records[0], records[1], records[2]};
         for (int k = 2; k < vertexCount; ++k) {
             triangle[1] = records[static_cast<std::size_t>(k - 1)];
@@ -161,8 +162,8 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
         }
     };
 
-    std::array<TriVertexFx, ClipPolygon::kCapacity> records{};
-    std::array<TriVertexFx, ClipPolygon::kCapacity> nextRecords{};
+    VertexRecords records;
+    VertexRecords nextRecords;
     for (int j = 0; j + 2 < count; ++j) {
         int vertexCount = 0;
         if (!prepare(j, records, vertexCount))

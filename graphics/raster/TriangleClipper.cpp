@@ -10,7 +10,7 @@ const TriVertex* Cut(const TriVertex& p, const TriVertex& q, float t, ClipVertex
 {
     if (pool.count >= ClipVertexPool::kCapacity)
         return nullptr;
-    TriVertex& cut = pool.records[static_cast<std::size_t>(pool.count++)];
+    TriVertex cut;
     cut.x = p.x + (q.x - p.x) * t;
     cut.y = p.y + (q.y - p.y) * t;
     cut.u = p.u + (q.u - p.u) * t;
@@ -24,7 +24,9 @@ const TriVertex* Cut(const TriVertex& p, const TriVertex& q, float t, ClipVertex
         color |= static_cast<uint32_t>(channel & 0xFF) << shift;
     }
     cut.color = color;
-    return &cut;
+    TriVertex& record = pool.records[static_cast<std::size_t>(pool.count++)];
+    record = cut;
+    return &record;
 }
 
 enum class Edge { Left, Right, Top, Bottom };

@@ -3,6 +3,7 @@
 #include "graphics/raster/SoftwareTriangle.h"
 
 #include <array>
+#include <cstddef>
 
 namespace Raster {
 
@@ -14,11 +15,26 @@ struct ClipBounds {
     float bottom = 0;
 };
 
+/// N records that are always written before they are read, so not cleared when made: clearing them cost more
+/// than drawing a small sprite. T must be trivially copyable; records are assigned whole.
+template <class T, std::size_t N>
+class ScratchArray {
+public:
+    ScratchArray() {}
+    T& operator[](std::size_t i) { return mItems[i]; }
+    const T& operator[](std::size_t i) const { return mItems[i]; }
+
+private:
+    union {
+        T mItems[N];
+    };
+};
+
 /// Room for the cut vertices of one triangle. Each clip pass makes at most two cut points, so a triangle uses
 /// at most 8; the drawing owns one per call, which keeps it re-entrant.
 struct ClipVertexPool {
     static constexpr int kCapacity = 16;
-    std::array<TriVertex, kCapacity> records{};
+    ScratchArray<TriVertex, kCapacity> records;
     int count = 0;
 };
 
