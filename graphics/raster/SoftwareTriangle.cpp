@@ -18,9 +18,10 @@ namespace {
 // difference of two, fits the 16.16 set-up of the converters.
 constexpr int64_t kMaxExtent = 16384;
 
-int PixelSize(PixelFormat format)
+/// log2 of the bytes per pixel.
+int PixelShift(PixelFormat format)
 {
-    return format == PixelFormat::Rgb565 || format == PixelFormat::Rgb555 ? 2 : 4;
+    return format == PixelFormat::Rgb565 || format == PixelFormat::Rgb555 ? 1 : 2;
 }
 
 /// The writable columns and rows: the clip rectangle within the destination. Empty when either is unusable.
@@ -29,7 +30,7 @@ TriFrameBuffer FrameBufferFor(const TriDestination& destination, const TriClipRe
     TriFrameBuffer target;
     target.bits = destination.bits;
     target.pitch = destination.pitch;
-    const int64_t rowPixels = std::abs(static_cast<int64_t>(destination.pitch)) / PixelSize(destination.format);
+    const int64_t rowPixels = std::abs(static_cast<int64_t>(destination.pitch)) >> PixelShift(destination.format);
     if (destination.bits == nullptr || destination.width <= 0 || destination.height <= 0 ||
         rowPixels < destination.width)
         return target;
@@ -128,25 +129,36 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
         const TriVertex& v2 = (j % 2 == 0) ? vertices[j + 2] : vertices[j + 1];
         if (!IsFinite(v0, textured) || !IsFinite(v1, textured) || !IsFinite(v2, textured))
             return false;
+        const auto record = [&](const TriVertex& vertex, std::size_t i) {
+            TriVertexFx fx;
+            // Within a pixel of the bounds, so well inside the 16.16 range.
+            fx.x = static_cast<int32_t>(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f) * 65536.0);
+            fx.y = static_cast<int32_t>(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f) * 65536.0);
+            if (textured) {
+                fx.u = FloatToFx(vertex.u * textureWidth);
+                fx.v = FloatToFx(vertex.v * textureHeight);
+            }
+            if (vertexColours)
+                SetColour(fx, vertex.color);
+            records[i] = fx;
+        };
+        if (InsideBounds(v0, bounds) && InsideBounds(v1, bounds) && InsideBounds(v2, bounds)) {
+            record(v0, 0);
+            record(v1, 1);
+            record(v2, 2);
+            vertexCount = 3;
+            return true;
+        }
         const ClipPolygon polygon = ClipTriangleToRect(v0, v1, v2, bounds, pool);
         if (polygon.count < 3)
             return false;
         for (int i = 0; i < polygon.count; ++i) {
             const TriVertex& vertex = *polygon.vertices[static_cast<std::size_t>(i)];
-            TriVertexFx record;
             // Far-off input can put a cut point well off its bound through float rounding, or make it NaN; such a
             // triangle is skipped, and positions are kept within a pixel of the bounds.
             if (!IsFinite(vertex, textured))
                 return false;
-            record.x = FloatToFx(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f));
-            record.y = FloatToFx(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f));
-            if (textured) {
-                record.u = FloatToFx(vertex.u * textureWidth);
-                record.v = FloatToFx(vertex.v * textureHeight);
-            }
-            if (vertexColours)
-                SetColour(record, vertex.color);
-            records[static_cast<std::size_t>(i)] = record;
+            record(vertex, static_cast<std::size_t>(i));
         }
         vertexCount = polygon.count;
         return true;

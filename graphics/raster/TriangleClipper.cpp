@@ -119,11 +119,7 @@ ClipPolygon ClipTriangleToRect(const TriVertex& a, const TriVertex& b, const Tri
     polygon.vertices[2] = &c;
     polygon.count = 3;
     // Most triangles lie wholly inside, where every pass would hand the three vertices on unchanged.
-    const auto inside = [&bounds](const TriVertex& vertex) {
-        return vertex.x >= bounds.left && vertex.x <= bounds.right && vertex.y >= bounds.top &&
-               vertex.y <= bounds.bottom;
-    };
-    if (inside(a) && inside(b) && inside(c))
+    if (InsideBounds(a, bounds) && InsideBounds(b, bounds) && InsideBounds(c, bounds))
         return polygon;
     polygon = ClipPolygonLeft(polygon, bounds.left, pool);
     polygon = ClipPolygonRight(polygon, bounds.right, pool);

@@ -46,6 +46,11 @@ struct ClipPolygon {
     int count = 0;
 };
 
+inline bool InsideBounds(const TriVertex& vertex, const ClipBounds& bounds)
+{
+    return vertex.x >= bounds.left && vertex.x <= bounds.right && vertex.y >= bounds.top && vertex.y <= bounds.bottom;
+}
+
 /// Clips a triangle against the bounds, one Sutherland-Hodgman pass per edge (left, right, top, bottom), and
 /// gives a convex polygon of 0 or 3 to 7 vertices. Cut vertices carry every attribute, interpolated. Resets the
 /// pool first; its records stay valid until the next triangle is clipped with it.

@@ -56,7 +56,7 @@ RASTER_INLINE V Less(V a, V b)
 
 RASTER_INLINE V LessEqual(V a, uint32_t b)
 {
-    return (V)((VS)a <= (VS)Splat(b));
+    return ~(V)((VS)a > (VS)Splat(b)); // one comparison where there is no "less or equal"
 }
 
 RASTER_INLINE V Equal(V a, uint32_t b)
@@ -626,10 +626,13 @@ struct TexturedShade {
         }
         if constexpr (kAdditive && kFormat == PixelFormat::Argb8888) {
             // Adding nothing leaves an 8888 pixel as it is, alpha included: skipped pixels add a zero source.
-            source &= ~(keep | Equal(alpha, 0));
+            // (Texture alpha 0 is skipped already.)
+            V skip = keep;
+            if constexpr (!kTextureAlpha || kFactors)
+                skip |= Equal(alpha, 0);
             if constexpr (!kFiltered)
                 source = ScalePacked(source, alpha);
-            group.Store(Format::Add(group.Load(), source));
+            group.Store(Format::Add(group.Load(), source & ~skip));
             return;
         }
         const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240)) & group.live;
