@@ -116,25 +116,19 @@ private:
             offset += length;
         }
         const int32_t piecesEnd = pieceCount > 0 ? pieces[pieceCount - 1].offset + pieces[pieceCount - 1].length : 0;
+        if (piecesEnd == endB - firstA && DrawGrid(target, stage, origin, rowStride, firstA, endB, pieces, pieceCount))
+            return;
         const int32_t stepsA[2] = {mStepU, 0};
         const int32_t stepsB[2] = {mRowStepU, mRowStepV};
 
         for (int32_t row = mFirstRow; row < mEndRow; ++row) {
-            const int32_t down = row - mTop;
-            const int32_t diagonal = FxAdd(mX1, FxTimes(mDiagonalStep, down));
-            const int32_t middle = Ceil16(diagonal);
-            const int32_t endA = std::min(middle, target.right);
-            const int32_t firstB = std::max(middle, target.left);
-            const int32_t countA = std::max(endA - firstA, 0);
-            const int32_t countB = std::max(endB - firstB, 0);
+            const Row r = RowAt(row, target, firstA, endB);
+            const int32_t countA = r.countA;
+            const int32_t countB = r.countB;
+            const int32_t firstB = r.firstB;
+            const int32_t vA = r.vA;
+            const int32_t* const valuesB = r.valuesB;
             Pixel* const line = origin + static_cast<std::ptrdiff_t>(row) * rowStride;
-
-            const int32_t vA = FxAdd(mV0, FxTimes(mStepV, down));
-            // The second triangle's values start on the diagonal and step to its first pixel.
-            const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(middle) * kFxOne), diagonal);
-            const int32_t valuesB[2] = {FxAdd(FxAdd(FxAdd(mU1, FxTimes(mLongStepU, down)), FxMul(mRowStepU, preX)),
-                                              FxTimes(mRowStepU, firstB - middle)),
-                                        FxAdd(FxAdd(vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, firstB - middle))};
 
             // Runs of texels across both spans (the first triangle's pieces, the second's span joined to the
             // last one where its texels follow on), or the spans as the triangles would draw them. Every run is
@@ -171,6 +165,103 @@ private:
         }
     }
 
+    struct Piece {
+        int32_t offset; // pixels from the span's start
+        int32_t length;
+        uint32_t column; // the texel of its first pixel (as a run, its texel index)
+    };
+    static constexpr int kPieces = 4;
+
+    /// A row's two spans: the first triangle's from firstA, the second's from firstB to endB, and the values
+    /// at their first pixels (the first triangle's u is the same in every row).
+    struct Row {
+        int32_t middle; // the diagonal's column, where the second span begins unless cut
+        int32_t countA;
+        int32_t firstB;
+        int32_t countB;
+        int32_t vA;
+        int32_t valuesB[2];
+    };
+
+    Row RowAt(int32_t row, const TriFrameBuffer& target, int32_t firstA, int32_t endB) const
+    {
+        Row r;
+        const int32_t down = row - mTop;
+        const int32_t diagonal = FxAdd(mX1, FxTimes(mDiagonalStep, down));
+        r.middle = Ceil16(diagonal);
+        r.countA = std::max(std::min(r.middle, target.right) - firstA, 0);
+        r.firstB = std::max(r.middle, target.left);
+        r.countB = std::max(endB - r.firstB, 0);
+        r.vA = FxAdd(mV0, FxTimes(mStepV, down));
+        // The second triangle's values start on the diagonal and step to its first pixel.
+        const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(r.middle) * kFxOne), diagonal);
+        r.valuesB[0] = FxAdd(FxAdd(FxAdd(mU1, FxTimes(mLongStepU, down)), FxMul(mRowStepU, preX)),
+                             FxTimes(mRowStepU, r.firstB - r.middle));
+        r.valuesB[1] = FxAdd(FxAdd(r.vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, r.firstB - r.middle));
+        return r;
+    }
+
+    /// An image a hair off unscaled (a truncated gradient of 1 − 1/65536 texel per pixel) reads runs of texels
+    /// that break at the same columns in every row and at the same rows in every column: a grid of unscaled
+    /// blocks. Drawn so when every row's second span reads what the first triangle's plane gives there, and
+    /// every block lies inside the texture; false, drawing nothing, otherwise. pieces are the first
+    /// triangle's runs across the whole width.
+    bool DrawGrid(const TriFrameBuffer& target, const Stage& stage, Pixel* origin, std::ptrdiff_t rowStride,
+                  int32_t firstA, int32_t endB, const Piece* pieces, int pieceCount) const
+    {
+        const SpanContext& texture = stage.Context();
+        const int32_t rows = mEndRow - mFirstRow;
+        if (rows <= 0 || endB <= firstA)
+            return true;
+        const uint32_t v = static_cast<uint32_t>(FxAdd(mV0, FxTimes(mStepV, mFirstRow - mTop)));
+        Piece bands[kPieces]; // runs of rows: offset and length in rows, column the texel row
+        int bandCount = 0;
+        int32_t covered = 0;
+        while (covered < rows && bandCount < kPieces) {
+            const uint32_t at = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(v), FxTimes(mStepV, covered)));
+            const int32_t length = Run(at, mStepV, 0, 0, rows - covered);
+            bands[bandCount++] = {covered, length, at >> 16};
+            covered += length;
+        }
+        if (covered < rows)
+            return false;
+        for (int i = 0; i < bandCount; ++i)
+            for (int k = 0; k < pieceCount; ++k)
+                if ((bands[i].column + static_cast<uint64_t>(bands[i].length) - 1) * texture.stride + pieces[k].column +
+                        static_cast<uint64_t>(pieces[k].length) >
+                    texture.count)
+                    return false;
+
+        for (int32_t row = mFirstRow; row < mEndRow; ++row) {
+            const Row r = RowAt(row, target, firstA, endB);
+            if (r.middle < mLeft || r.middle > mRight)
+                return false; // the spans might not make the columns firstA .. endB − 1
+            if (r.countB == 0)
+                continue;
+            const auto u = static_cast<uint32_t>(r.valuesB[0]);
+            const auto vB = static_cast<uint32_t>(r.valuesB[1]);
+            const int32_t offset = r.firstB - firstA;
+            int k = 0;
+            while (k + 1 < pieceCount && pieces[k + 1].offset <= offset)
+                ++k;
+            if ((vB >> 16) != (static_cast<uint32_t>(r.vA) >> 16) ||
+                (u >> 16) != pieces[k].column + static_cast<uint32_t>(offset - pieces[k].offset) ||
+                offset + r.countB > pieces[k].offset + pieces[k].length ||
+                !InOneRun(u, mRowStepU, vB, mRowStepV, r.countB))
+                return false;
+        }
+
+        for (int i = 0; i < bandCount; ++i)
+            for (int k = 0; k < pieceCount; ++k)
+                stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow + bands[i].offset) * rowStride + firstA +
+                                    pieces[k].offset,
+                                rowStride, bands[i].length, pieces[k].length,
+                                texture.texels + static_cast<std::size_t>(bands[i].column) * texture.stride +
+                                    pieces[k].column,
+                                texture.stride);
+        return true;
+    }
+
     /// An unscaled image: both triangles read texel column c − left + u0 in pixel column c and texel row
     /// r − top + v0 in pixel row r, and every row's two spans make the columns firstA .. end − 1 (the
     /// diagonal's ceiling never leaves the quad's columns). Drawn as one block of runs when every row's
@@ -193,13 +284,6 @@ private:
                         texture.stride);
         return true;
     }
-
-    struct Piece {
-        int32_t offset; // pixels from the span's start
-        int32_t length;
-        uint32_t column; // the texel of its first pixel (as a run, its texel index)
-    };
-    static constexpr int kPieces = 4;
 
     /// How many pixels, at most limit, read texels in a row, one texel per pixel across: coordinates (u, v)
     /// stepping (du, dv) per pixel keep column − pixel and the texel row fixed. The column stays at most 65535.
