@@ -115,10 +115,10 @@ public:
 
     bool CanRun() const { return mRunKernel != nullptr; }
     const SpanContext& Context() const { return mContext; }
-    void ShadeRuns(Pixel* pixels, std::ptrdiff_t pitch, int32_t rows, int32_t count, const uint32_t* texels,
-                   std::ptrdiff_t stride) const
+    void ShadeRuns(Pixel* pixels, std::ptrdiff_t pitch, int32_t rows, const uint32_t* texels, std::ptrdiff_t stride,
+                   const TexelRun* runs, int32_t runCount) const
     {
-        mRunKernel(pixels, pitch, rows, count, texels, stride, mContext);
+        mRunKernel(pixels, pitch, rows, texels, stride, runs, runCount, mContext);
     }
 
 private:

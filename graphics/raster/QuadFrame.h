@@ -20,9 +20,9 @@ namespace Raster {
 ///
 /// Stage supplies, besides what TriangleWalker asks for (with kCarried == 2: u, v):
 ///   const SpanContext& Context() const;                 the texture
-///   void ShadeRuns(Pixel*, std::ptrdiff_t pitch, int32_t rows, int32_t count, const uint32_t* texels,
-///                  std::ptrdiff_t stride) const;         rows of count pixels, each from count texels in a row,
-///                                                       the next row pitch pixels and stride texels on
+///   void ShadeRuns(Pixel*, std::ptrdiff_t pitch, int32_t rows, const uint32_t* texels, std::ptrdiff_t stride,
+///                  const TexelRun* runs, int32_t runCount) const;
+///                                                       rows of runs of texels, as SpanRunKernel draws them
 template <class Stage>
 class AxisQuadWalker {
 public:
@@ -105,7 +105,7 @@ private:
         const uint32_t uA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, firstA - mLeft)));
         if (mUnscaled && DrawBlock(stage, origin, rowStride, firstA, endB, uA))
             return;
-        Piece pieces[kPieces];
+        TexelRun pieces[kPieces];
         int pieceCount = 0;
         int64_t columnEnd = 0; // past the pieces' last texel column, for the texture bound
         for (int32_t offset = 0; offset < endB - firstA && pieceCount < kPieces;) {
@@ -141,6 +141,8 @@ private:
                                 (countB == 0 || (InOneRun(uB, mRowStepU, vB, mRowStepV, countB) &&
                                                  baseB + static_cast<int64_t>(countB) <= texture.count));
             if (inRuns) {
+                TexelRun runs[kPieces + 1];
+                int runCount = 0;
                 bool joined = false;
                 for (int k = 0; k < pieceCount && pieces[k].offset < countA; ++k) {
                     int32_t length = std::min(pieces[k].length, countA - pieces[k].offset);
@@ -149,10 +151,11 @@ private:
                         length += countB;
                         joined = true;
                     }
-                    stage.ShadeRuns(line + firstA + pieces[k].offset, 0, 1, length, texture.texels + base, 0);
+                    runs[runCount++] = {firstA + pieces[k].offset, length, base};
                 }
                 if (countB > 0 && !joined)
-                    stage.ShadeRuns(line + firstB, 0, 1, countB, texture.texels + baseB, 0);
+                    runs[runCount++] = {firstB, countB, baseB};
+                stage.ShadeRuns(line, 0, 1, texture.texels, 0, runs, runCount);
                 continue;
             }
             const int32_t valuesA[2] = {static_cast<int32_t>(uA), vA};
@@ -165,11 +168,6 @@ private:
         }
     }
 
-    struct Piece {
-        int32_t offset; // pixels from the span's start
-        int32_t length;
-        uint32_t column; // the texel of its first pixel (as a run, its texel index)
-    };
     static constexpr int kPieces = 4;
 
     /// A row's two spans: the first triangle's from firstA, the second's from firstB to endB, and the values
@@ -207,14 +205,14 @@ private:
     /// every block lies inside the texture; false, drawing nothing, otherwise. pieces are the first
     /// triangle's runs across the whole width.
     bool DrawGrid(const TriFrameBuffer& target, const Stage& stage, Pixel* origin, std::ptrdiff_t rowStride,
-                  int32_t firstA, int32_t endB, const Piece* pieces, int pieceCount) const
+                  int32_t firstA, int32_t endB, const TexelRun* pieces, int pieceCount) const
     {
         const SpanContext& texture = stage.Context();
         const int32_t rows = mEndRow - mFirstRow;
         if (rows <= 0 || endB <= firstA)
             return true;
         const uint32_t v = static_cast<uint32_t>(FxAdd(mV0, FxTimes(mStepV, mFirstRow - mTop)));
-        Piece bands[kPieces]; // runs of rows: offset and length in rows, column the texel row
+        TexelRun bands[kPieces]; // runs of rows: offset and length in rows, column the texel row
         int bandCount = 0;
         int32_t covered = 0;
         while (covered < rows && bandCount < kPieces) {
@@ -252,13 +250,10 @@ private:
         }
 
         for (int i = 0; i < bandCount; ++i)
-            for (int k = 0; k < pieceCount; ++k)
-                stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow + bands[i].offset) * rowStride + firstA +
-                                    pieces[k].offset,
-                                rowStride, bands[i].length, pieces[k].length,
-                                texture.texels + static_cast<std::size_t>(bands[i].column) * texture.stride +
-                                    pieces[k].column,
-                                texture.stride);
+            stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow + bands[i].offset) * rowStride + firstA,
+                            rowStride, bands[i].length,
+                            texture.texels + static_cast<std::size_t>(bands[i].column) * texture.stride, texture.stride,
+                            pieces, pieceCount);
         return true;
     }
 
@@ -279,9 +274,9 @@ private:
         const uint64_t lastRow = texelRow + static_cast<uint64_t>(rows) - 1;
         if (column + count > 65536 || lastRow > 65535 || lastRow * texture.stride + column + count > texture.count)
             return false;
+        const TexelRun run{0, static_cast<int32_t>(count), static_cast<uint32_t>(column)};
         stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow) * rowStride + first, rowStride, rows,
-                        static_cast<int32_t>(count), texture.texels + texelRow * texture.stride + column,
-                        texture.stride);
+                        texture.texels + texelRow * texture.stride, texture.stride, &run, 1);
         return true;
     }
 

@@ -33,11 +33,20 @@ using SpanPairKernel = void (*)(void* pixels, int32_t countA, const int32_t* val
                                 int32_t countB, const int32_t* valuesB, const int32_t* stepsB,
                                 const SpanContext& context);
 
-/// rows rows of count pixels, each from count texels that lie in a row of the texture: the pixels a span kernel
-/// gives when the span's coordinates step one texel across and stay in one texel row. Row r starts at
-/// pixels + r × pitch and texels + r × stride, both counted in words.
-using SpanRunKernel = void (*)(void* pixels, std::ptrdiff_t pitch, int32_t rows, int32_t count, const uint32_t* texels,
-                               std::ptrdiff_t stride, const SpanContext& context);
+/// A stretch of a row drawn from texels that lie in a row of the texture, one texel per pixel: length pixels
+/// from offset, from texels column .. column + length − 1.
+struct TexelRun {
+    int32_t offset;
+    int32_t length;
+    uint32_t column;
+};
+
+/// rows rows of the same runs: row r's pixels start at pixels + r × pitch and its texels at texels + r × stride,
+/// both counted in words. The pixels a span kernel gives when a span's coordinates step one texel across and
+/// stay in one texel row.
+using SpanRunKernel = void (*)(void* pixels, std::ptrdiff_t pitch, int32_t rows, const uint32_t* texels,
+                               std::ptrdiff_t stride, const TexelRun* runs, int32_t runCount,
+                               const SpanContext& context);
 
 /// One kernel per format, feature set and draw mode, at 128 × additive + 32 × format block + features, the
 /// untextured ones keeping only the V and G bits. Slots of untextured feature sets without V are null, and

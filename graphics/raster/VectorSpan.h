@@ -822,22 +822,27 @@ void TexturedSpanPair(void* pixels, int32_t countA, const int32_t* valuesA, cons
 }
 
 template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
-void TexturedRuns(void* pixels, __PTRDIFF_TYPE__ pitch, int32_t rows, int32_t count, const uint32_t* texels,
-                  __PTRDIFF_TYPE__ stride, const SpanContext& context)
+void TexturedRuns(void* pixels, __PTRDIFF_TYPE__ pitch, int32_t rows, const uint32_t* texels, __PTRDIFF_TYPE__ stride,
+                  const TexelRun* runs, int32_t runCount, const SpanContext& context)
 {
     using Shade = TexturedShade<kFormat, kFeatures, kAdditive>;
     static_assert(Shade::kCarried == 2 && !Shade::kFiltered);
+    if (runCount <= 0)
+        return;
     const int32_t unused[2] = {0, 0}; // the shading reads no carried value
     auto* p = static_cast<typename Shade::Pixel*>(pixels);
     constexpr int32_t kLine = 64 / sizeof(typename Shade::Pixel);
+    const int32_t first = runs[0].offset;
+    const int32_t width = runs[runCount - 1].offset + runs[runCount - 1].length - first;
     for (int32_t row = 0; row < rows; ++row, p += pitch, texels += stride) {
         // Each row is a new stream of addresses: ask for the one two rows on while this one is drawn.
-        if (row + 2 < rows && count <= 16 * kLine) {
-            for (int32_t i = 0; i < count; i += kLine)
-                __builtin_prefetch(p + 2 * pitch + i, 1);
-            __builtin_prefetch(p + 2 * pitch + count - 1, 1);
+        if (row + 2 < rows && width <= 16 * kLine) {
+            for (int32_t i = 0; i < width; i += kLine)
+                __builtin_prefetch(p + 2 * pitch + first + i, 1);
+            __builtin_prefetch(p + 2 * pitch + first + width - 1, 1);
         }
-        DrawRun<Shade>(p, 0, count, texels, unused, unused, context);
+        for (int32_t k = 0; k < runCount; ++k)
+            DrawRun<Shade>(p + runs[k].offset, 0, runs[k].length, texels + runs[k].column, unused, unused, context);
     }
 }
 
