@@ -28,6 +28,7 @@ typedef int32_t VS __attribute__((vector_size(32)));
 typedef float VF __attribute__((vector_size(32)));
 typedef uint16_t V16 __attribute__((vector_size(16)));
 typedef uint16_t V16x16 __attribute__((vector_size(32)));
+typedef uint8_t V8x32 __attribute__((vector_size(32)));
 
 constexpr int32_t kLanes = 8;
 constexpr V kIota = {0, 1, 2, 3, 4, 5, 6, 7};
@@ -46,6 +47,27 @@ RASTER_INLINE V Select(V mask, V a, V b)
 RASTER_INLINE V Min(V a, V b)
 {
     return a < b ? a : b;
+}
+
+/// Byte by byte: min(255, a + b).
+RASTER_INLINE V AddBytesSaturated(V a, V b)
+{
+#if defined(RASTER_SPAN_AVX2)
+    return (V)_mm256_adds_epu8((__m256i)a, (__m256i)b);
+#else
+    const V8x32 sum = (V8x32)a + (V8x32)b;
+    return (V)(sum < (V8x32)a ? V8x32{} + 255 : sum);
+#endif
+}
+
+/// Byte by byte: max(0, a − b).
+RASTER_INLINE V SubtractBytesSaturated(V a, V b)
+{
+#if defined(RASTER_SPAN_AVX2)
+    return (V)_mm256_subs_epu8((__m256i)a, (__m256i)b);
+#else
+    return (V)((V8x32)a < (V8x32)b ? V8x32{} : (V8x32)a - (V8x32)b);
+#endif
 }
 
 // Comparisons of values known to lie below 2^31, which compare fastest as signed.
@@ -278,15 +300,9 @@ struct Format32 {
 
     static RASTER_INLINE V Add(V d, V source)
     {
-#if defined(RASTER_SPAN_AVX2)
         // Channels saturate at 255 on their own; the source's alpha byte is 0, which keeps the destination's.
-        const V sum = (V)_mm256_adds_epu8((__m256i)d, (__m256i)source);
+        const V sum = AddBytesSaturated(d, source);
         return kHasAlpha ? sum : (sum | 0xFF000000u);
-#else
-        const V alpha = kHasAlpha ? (d & 0xFF000000u) : Splat(0xFF000000u);
-        return alpha | (AddChannel(d, 16, Channel(source, 16)) << 16) | (AddChannel(d, 8, Channel(source, 8)) << 8) |
-               AddChannel(d, 0, Channel(source, 0));
-#endif
     }
 
 private:
@@ -299,35 +315,19 @@ private:
     {
         return Min(((Channel(d, shift) * weight) >> 8) + source, Splat(255));
     }
-    static RASTER_INLINE V AddChannel(V d, int shift, V source)
-    {
-        return Min(Channel(d, shift) + source, Splat(255));
-    }
-    static RASTER_INLINE V16x16 Limit255(V16x16 x)
-    {
-#if defined(RASTER_SPAN_AVX2)
-        return (V16x16)_mm256_min_epu16((__m256i)x, _mm256_set1_epi16(255));
-#else
-        const V16x16 limit = V16x16{} + 255;
-        return x < limit ? x : limit;
-#endif
-    }
-    // ((c × 255) >> 8) × inverse >> 8 for the channels in bits 0..7 and 16..23.
-    static RASTER_INLINE V16x16 FadePair(V pair, V16x16 inverse)
-    {
-        const V16x16 c = (V16x16)(pair & 0x00FF00FFu);
-        return (((c * 255) >> 8) * inverse) >> 8;
-    }
 
     /// Over a destination of alpha 255 the cover is 256 (for any a of 1 or more), so the division is a shift,
-    /// and (n × inverse + 256 × S) / 256 is (n × inverse) / 256 + S. Every product then fits 16 bits: all four
-    /// channels are worked in 16-bit lanes, two to a pixel. Stored alpha 255.
+    /// and (n × inverse + 256 × S) / 256 is (n × inverse) / 256 + S. (c × 255) >> 8 is c − 1 for c ≥ 1 and 0
+    /// for 0, a saturating subtract of all channels at once; its products with the inverse fit 16 bits, two
+    /// channels to a pixel; each sum is at most 254 + 254, so a saturating byte add is the clamp to 255. Stored
+    /// alpha 255.
     static RASTER_INLINE V BlendOverOpaque(V d, V a, V source)
     {
+        const V faded = SubtractBytesSaturated(d, Splat(0x01010101u));
         const V16x16 inverse = (V16x16)((256 - a) * 0x10001u);
-        const V16x16 redBlue = FadePair(d, inverse) + (V16x16)(source & 0x00FF00FFu);
-        const V16x16 green = FadePair(d >> 8, inverse) + (V16x16)((source >> 8) & 0x00FF00FFu);
-        return (V)Limit255(redBlue) | ((V)Limit255(green) << 8) | 0xFF000000u;
+        const V redBlue = (V)(((V16x16)(faded & 0x00FF00FFu) * inverse) >> 8);
+        const V green = (V)((V16x16)((faded >> 8) & 0x00FF00FFu) * inverse) & 0x0000FF00u;
+        return AddBytesSaturated(redBlue | green, source) | 0xFF000000u;
     }
 };
 
