@@ -250,10 +250,29 @@ RASTER_INLINE V Pack(V red, V green, V blue)
     return (red << 16) | (green << 8) | blue;
 }
 
-/// (channel × factor) >> 8 for each channel of a packed colour, factor 0..256: red and blue share a product.
-RASTER_INLINE V ScalePacked(V colour, V factor)
+/// (channel × factor) >> 8 for each colour channel of a packed colour, factor 0..256 given in both halves of
+/// its lane (factor × 0x10001): the products fit 16 bits. The alpha byte comes out 0.
+RASTER_INLINE V ScalePairs(V colour, V pairs)
 {
-    return (((colour & 0xFF00FFu) * factor >> 8) & 0xFF00FFu) | (((colour & 0xFF00u) * factor >> 8) & 0xFF00u);
+    const V redBlue = (V)(((V16x16)(colour & 0xFF00FFu) * (V16x16)pairs) >> 8);
+#if defined(RASTER_SPAN_AVX2)
+    const V green = (V)_mm256_mulhi_epu16((__m256i)(colour & 0xFF00u), (__m256i)pairs) << 8;
+#else
+    const V green = (V)(((V16x16)((colour >> 8) & 0xFFu) * (V16x16)pairs) >> 8) << 8;
+#endif
+    return redBlue | green;
+}
+
+/// Each lane's alpha byte in both halves of the lane (alpha × 0x10001).
+RASTER_INLINE V AlphaPairs(V texel)
+{
+#if defined(RASTER_SPAN_AVX2)
+    const __m256i pick = _mm256_setr_epi8(3, -128, 3, -128, 7, -128, 7, -128, 11, -128, 11, -128, 15, -128, 15, -128, 3,
+                                          -128, 3, -128, 7, -128, 7, -128, 11, -128, 11, -128, 15, -128, 15, -128);
+    return (V)_mm256_shuffle_epi8((__m256i)texel, pick);
+#else
+    return (texel >> 24) * 0x10001u;
+#endif
 }
 
 /// Lanes 0 .. count − 1.
@@ -276,11 +295,11 @@ struct Format32 {
 
     /// The blend; valid says which lanes will be kept, so that the shortcut for opaque destinations may
     /// ignore the rest.
-    static RASTER_INLINE V Blend(V d, V a, V source, V valid)
+    static RASTER_INLINE V Blend(V d, V a, V aPairs, V source, V valid)
     {
         if constexpr (kHasAlpha) {
             if (None(valid & ~Equal(d >> 24, 255)))
-                return BlendOverOpaque(d, a, source);
+                return BlendOverOpaque(d, aPairs, source);
             const V dA = d >> 24;
             const V inverse = 256 - a;
             const V cover = 256 - (((256 - dA) * inverse) >> 8);
@@ -321,10 +340,10 @@ private:
     /// for 0, a saturating subtract of all channels at once; its products with the inverse fit 16 bits, two
     /// channels to a pixel; each sum is at most 254 + 254, so a saturating byte add is the clamp to 255. Stored
     /// alpha 255.
-    static RASTER_INLINE V BlendOverOpaque(V d, V a, V source)
+    static RASTER_INLINE V BlendOverOpaque(V d, V aPairs, V source)
     {
         const V faded = SubtractBytesSaturated(d, Splat(0x01010101u));
-        const V16x16 inverse = (V16x16)((256 - a) * 0x10001u);
+        const V16x16 inverse = (V16x16)(0x01000100u - aPairs);
         const V redBlue = (V)(((V16x16)(faded & 0x00FF00FFu) * inverse) >> 8);
         const V green = (V)((V16x16)((faded >> 8) & 0x00FF00FFu) * inverse) & 0x0000FF00u;
         return AddBytesSaturated(redBlue | green, source) | 0xFF000000u;
@@ -349,7 +368,7 @@ struct Format16 {
                ((colour >> (8 + kGreenDrop - 5)) & (kGreenMax << 5)) | ((colour >> 3) & 31);
     }
 
-    static RASTER_INLINE V Blend(V d, V a, V source, V)
+    static RASTER_INLINE V Blend(V d, V a, V, V source, V)
     {
         // Red and blue weighed by one product: neither field's product (at most 31 × 31) reaches the other.
         constexpr uint32_t kRedBlue = (31u << kRedShift) | 31u;
@@ -443,7 +462,7 @@ struct UntexturedShade {
             source = Pack((red * a) >> 24, ((green >> 8) * a) >> 16, ((blue >> 16) * a) >> 8);
         else
             source = Pack(((red >> 16) * a) >> 8, ((green >> 16) * a) >> 8, ((blue >> 16) * a) >> 8);
-        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, a, source, ~(keep | opaque));
+        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, a, a * 0x10001u, source, ~(keep | opaque));
         out = Select(opaque, stored, out);
         group.Store(Select(keep, d, out));
     }
@@ -509,7 +528,13 @@ void UntexturedSpan(void* pixels, int32_t count, const int32_t* values, const in
 struct Sample {
     V colour; // 0x00RRGGBB
     V alpha;
+    V pairs; // alpha × 0x10001
 };
+
+RASTER_INLINE Sample SampleOf(V texel)
+{
+    return {texel & 0xFFFFFFu, texel >> 24, AlphaPairs(texel)};
+}
 
 /// The texel at each lane's index; 0 at or beyond the texel count.
 RASTER_INLINE V GuardedTexel(const SpanContext& context, V index)
@@ -519,8 +544,7 @@ RASTER_INLINE V GuardedTexel(const SpanContext& context, V index)
 
 RASTER_INLINE Sample NearestSample(const SpanContext& context, V u, V v)
 {
-    const V texel = GuardedTexel(context, (v >> 16) * context.stride + (u >> 16));
-    return {texel & 0xFFFFFFu, texel >> 24};
+    return SampleOf(GuardedTexel(context, (v >> 16) * context.stride + (u >> 16)));
 }
 
 RASTER_INLINE Sample BilinearSample(const SpanContext& context, V u, V v)
@@ -546,7 +570,8 @@ RASTER_INLINE Sample BilinearSample(const SpanContext& context, V u, V v)
     const V redBlue =
         (t00 & 0xFF00FFu) * w00 + (t10 & 0xFF00FFu) * w10 + (t01 & 0xFF00FFu) * w01 + (t11 & 0xFF00FFu) * w11;
     const V green = (t00 & 0xFF00u) * w00 + (t10 & 0xFF00u) * w10 + (t01 & 0xFF00u) * w01 + (t11 & 0xFF00u) * w11;
-    return {((redBlue >> 8) & 0xFF00FFu) | ((green >> 8) & 0xFF00u), w00 + w10 + w01 + w11};
+    const V alpha = w00 + w10 + w01 + w11;
+    return {((redBlue >> 8) & 0xFF00FFu) | ((green >> 8) & 0xFF00u), alpha, alpha * 0x10001u};
 }
 
 template <PixelFormat kFormat, unsigned kFeatures, bool kAdditive>
@@ -585,7 +610,7 @@ struct TexturedShade {
         V keep = ~group.live;
         V texelAlpha = Splat(255);
         if constexpr (kTextureAlpha) {
-            keep |= LessEqual(sample.alpha, 8);
+            keep |= LessEqual(sample.pairs, 8 * 0x10001u);
             texelAlpha = sample.alpha;
         }
 
@@ -624,20 +649,22 @@ struct TexturedShade {
             stored = Format::StoreWord(sample.colour);
             source = sample.colour;
         }
+        // The alpha in both halves of each lane, for 16-bit products; comparisons keep their order.
+        const V pairs = kFactors || !kTextureAlpha ? alpha * 0x10001u : sample.pairs;
         if constexpr (kAdditive && kFormat == PixelFormat::Argb8888) {
             // Adding nothing leaves an 8888 pixel as it is, alpha included: skipped pixels add a zero source.
             // (Texture alpha 0 is skipped already.)
             V skip = keep;
             if constexpr (!kTextureAlpha || kFactors)
-                skip |= Equal(alpha, 0);
+                skip |= Equal(pairs, 0);
             if constexpr (!kFiltered)
-                source = ScalePacked(source, alpha);
+                source = ScalePairs(source, pairs);
             group.Store(Format::Add(group.Load(), source & ~skip));
             return;
         }
-        const V opaque = kAdditive ? V{} : ~Less(alpha, Splat(240)) & group.live;
+        const V opaque = kAdditive ? V{} : ~Less(pairs, Splat(240 * 0x10001u)) & group.live;
         if constexpr (!kTextureAlpha || kFactors)
-            keep |= Equal(alpha, 0); // a fully transparent source leaves the destination as it is
+            keep |= Equal(pairs, 0); // a fully transparent source leaves the destination as it is
         if constexpr (kTextureAlpha && !kAdditive) {
             // Sprites are mostly wholly opaque or wholly transparent inside, in stretches along a row.
             if (All(keep))
@@ -648,9 +675,9 @@ struct TexturedShade {
             }
         }
         if constexpr (!kFiltered) // filtered colours come premultiplied
-            source = ScalePacked(source, alpha);
+            source = ScalePairs(source, pairs);
         const V d = group.Load();
-        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, alpha, source, ~(keep | opaque));
+        V out = kAdditive ? Format::Add(d, source) : Format::Blend(d, alpha, pairs, source, ~(keep | opaque));
         if constexpr (!kAdditive)
             out = Select(opaque, stored, out);
         group.Store(Select(keep, d, out));
@@ -704,7 +731,7 @@ RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end,
     constexpr int kCarried = Shade::kCarried;
     const auto contiguous = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
         const V texel = LoadGroup(texels + first);
-        const Sample sample{texel & 0xFFFFFFu, texel >> 24};
+        const Sample sample = SampleOf(texel);
         Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
     };
     using Pixel = typename Shade::Pixel;
