@@ -49,25 +49,37 @@ constexpr int64_t FxReciprocal(int32_t d)
     return (int64_t{1} << 48) / d;
 }
 
+/// n × reciprocal as FxRatio takes it, for several ratios over one divisor (reciprocal = FxReciprocal(d)).
+constexpr int32_t FxRatioOver(int64_t n, int64_t reciprocal)
+{
+    const uint64_t product = static_cast<uint64_t>(n) * static_cast<uint64_t>(reciprocal);
+    return WrapInt32(static_cast<int64_t>(product) >> 32);
+}
+
 /// n / d in 16.16 through the truncated reciprocal, so FxRatio(3.0, 3.0) is 0xFFFF. Only the low 64 bits of
 /// n × reciprocal count, as in the converters' set-up; gradients of colours and texture coordinates may wrap.
 constexpr int32_t FxRatio(int64_t n, int32_t d)
 {
-    const uint64_t product = static_cast<uint64_t>(n) * static_cast<uint64_t>(FxReciprocal(d));
-    return WrapInt32(static_cast<int64_t>(product) >> 32);
+    return FxRatioOver(n, FxReciprocal(d));
+}
+
+/// FxEdgeSlope over a reciprocal taken once (reciprocal = FxReciprocal(d), of d's sign).
+constexpr int32_t FxEdgeSlopeOver(int32_t n, int64_t reciprocal)
+{
+    int64_t product = 0;
+    if (!__builtin_mul_overflow(static_cast<int64_t>(n), reciprocal, &product)) {
+        const int64_t slope = product >> 32;
+        if (slope >= std::numeric_limits<int32_t>::min() && slope <= std::numeric_limits<int32_t>::max())
+            return static_cast<int32_t>(slope);
+    }
+    return (n < 0) != (reciprocal < 0) ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
 }
 
 /// FxRatio for an edge's x slope: where the result would wrap (an edge far steeper than the 16.16 range holds)
 /// it saturates instead, so a span end cannot jump to the other side of the screen.
 constexpr int32_t FxEdgeSlope(int32_t n, int32_t d)
 {
-    int64_t product = 0;
-    if (!__builtin_mul_overflow(static_cast<int64_t>(n), FxReciprocal(d), &product)) {
-        const int64_t slope = product >> 32;
-        if (slope >= std::numeric_limits<int32_t>::min() && slope <= std::numeric_limits<int32_t>::max())
-            return static_cast<int32_t>(slope);
-    }
-    return (n < 0) != (d < 0) ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+    return FxEdgeSlopeOver(n, FxReciprocal(d));
 }
 
 /// The smallest whole number not below x (a 16.16 value), as a plain integer.

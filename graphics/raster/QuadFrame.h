@@ -65,17 +65,20 @@ private:
         const int32_t height = FxSub(bl.y, tl.y);
         const int32_t width = FxSub(tr.x, tl.x);
         // The first triangle: its long edge the left side, its lower short edge the diagonal.
+        // One division per divisor: the ratios are as FxRatio and FxEdgeSlope give them.
+        const int64_t perHeight = FxReciprocal(height);
         mStepU = FxRatio(static_cast<int64_t>(tr.u) - tl.u, width);
-        mStepV = FxRatio(FxSub(bl.v, tl.v), height);
-        mDiagonalStep = FxEdgeSlope(FxSub(bl.x, tr.x), height);
+        mStepV = FxRatioOver(FxSub(bl.v, tl.v), perHeight);
+        mDiagonalStep = FxEdgeSlopeOver(FxSub(bl.x, tr.x), perHeight);
         // The second triangle: its long edge the diagonal, from the top-right corner.
-        mLongStepU = FxRatio(FxSub(bl.u, tr.u), height);
+        mLongStepU = FxRatioOver(FxSub(bl.u, tr.u), perHeight);
         const int32_t xAtMid = FxAdd(tr.x, FxMul(mDiagonalStep, height));
         if (xAtMid >= tr.x)
             return false; // the second triangle would be empty or mirrored
         const int32_t across = FxSub(tr.x, xAtMid);
-        mRowStepU = FxRatio(-FxMul64(mLongStepU, height), across);
-        mRowStepV = FxRatio(static_cast<int64_t>(bl.v) - tr.v - FxMul64(mStepV, height), across);
+        const int64_t perAcross = FxReciprocal(across);
+        mRowStepU = FxRatioOver(-FxMul64(mLongStepU, height), perAcross);
+        mRowStepV = FxRatioOver(static_cast<int64_t>(bl.v) - tr.v - FxMul64(mStepV, height), perAcross);
 
         mTop = tl.y >> 16;
         mLeft = tl.x >> 16;

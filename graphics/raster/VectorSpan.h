@@ -863,10 +863,10 @@ void TexturedRuns(void* pixels, __PTRDIFF_TYPE__ pitch, int32_t rows, const uint
     const int32_t width = runs[runCount - 1].offset + runs[runCount - 1].length - first;
     for (int32_t row = 0; row < rows; ++row, p += pitch, texels += stride) {
         // Each row is a new stream of addresses: ask for the one two rows on while this one is drawn.
-        if (row + 2 < rows && width <= 16 * kLine) {
+        if (row + 4 < rows && width <= 16 * kLine) {
             for (int32_t i = 0; i < width; i += kLine)
-                __builtin_prefetch(p + 2 * pitch + first + i, 1);
-            __builtin_prefetch(p + 2 * pitch + first + width - 1, 1);
+                __builtin_prefetch(p + 4 * pitch + first + i, 1);
+            __builtin_prefetch(p + 4 * pitch + first + width - 1, 1);
         }
         for (int32_t k = 0; k < runCount; ++k)
             DrawRun<Shade>(p + runs[k].offset, 0, runs[k].length, texels + runs[k].column, unused, unused, context);
