@@ -122,6 +122,33 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
 
     // Triangle j of the strip, clipped and in fixed point. False when nothing of it is left to draw. Clipping
     // reuses the pool, so the records are made before the next triangle is clipped.
+    // A finite vertex in fixed point, its position kept within a pixel of the bounds.
+    const auto convert = [&](const TriVertex& vertex) {
+        TriVertexFx fx;
+        fx.x = static_cast<int32_t>(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f) * 65536.0);
+        fx.y = static_cast<int32_t>(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f) * 65536.0);
+        if (textured) {
+            fx.u = FloatToFx(vertex.u * textureWidth);
+            fx.v = FloatToFx(vertex.v * textureHeight);
+        }
+        if (vertexColours)
+            SetColour(fx, vertex.color);
+        return fx;
+    };
+    const auto drawable = [&](const TriVertex& vertex) {
+        return IsFinite(vertex, textured) && InsideBounds(vertex, bounds);
+    };
+
+    // A lone quad inside the bounds, as images and sprites are drawn: the pair below, each corner converted once.
+    if (count == 4 && drawable(vertices[0]) && drawable(vertices[1]) && drawable(vertices[2]) &&
+        drawable(vertices[3])) {
+        const TriVertexFx corners[4] = {convert(vertices[0]), convert(vertices[1]), convert(vertices[2]),
+                                        convert(vertices[3])};
+        const std::array<TriVertexFx, 6> pair{corners[0], corners[1], corners[2], corners[1], corners[3], corners[2]};
+        dispatch(pair.data(), true);
+        return;
+    }
+
     using VertexRecords = ScratchArray<TriVertexFx, ClipPolygon::kCapacity>;
     const auto prepare = [&](int j, VertexRecords& records, int& vertexCount) {
         const TriVertex& v0 = vertices[j];
@@ -129,19 +156,7 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
         const TriVertex& v2 = (j % 2 == 0) ? vertices[j + 2] : vertices[j + 1];
         if (!IsFinite(v0, textured) || !IsFinite(v1, textured) || !IsFinite(v2, textured))
             return false;
-        const auto record = [&](const TriVertex& vertex, std::size_t i) {
-            TriVertexFx fx;
-            // Within a pixel of the bounds, so well inside the 16.16 range.
-            fx.x = static_cast<int32_t>(std::clamp(vertex.x, bounds.left - 1.0f, bounds.right + 1.0f) * 65536.0);
-            fx.y = static_cast<int32_t>(std::clamp(vertex.y, bounds.top - 1.0f, bounds.bottom + 1.0f) * 65536.0);
-            if (textured) {
-                fx.u = FloatToFx(vertex.u * textureWidth);
-                fx.v = FloatToFx(vertex.v * textureHeight);
-            }
-            if (vertexColours)
-                SetColour(fx, vertex.color);
-            records[i] = fx;
-        };
+        const auto record = [&](const TriVertex& vertex, std::size_t i) { records[i] = convert(vertex); };
         if (InsideBounds(v0, bounds) && InsideBounds(v1, bounds) && InsideBounds(v2, bounds)) {
             record(v0, 0);
             record(v1, 1);

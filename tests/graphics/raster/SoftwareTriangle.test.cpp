@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -134,6 +135,59 @@ TEST(SoftwareTriangle, StripTrianglesAlternateTheirWinding)
                               "111111000\n"
                               "111110000\n"
                               "000000000\n");
+}
+
+TEST(SoftwareTriangle, QuadStripDrawsWhatItsTwoTrianglesDrawOneByOne)
+{
+    // Image quads take their own way through the drawing; one triangle at a time takes the general one.
+    std::mt19937 random(7);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<uint32_t> texels(23 * 17);
+    for (uint32_t& texel : texels)
+        texel = static_cast<uint32_t>(random()) | (pick(0, 2) == 0 ? 0u : 0xFF000000u);
+    for (int round = 0; round < 600; ++round) {
+        const PixelFormat format = pick(0, 1) == 0 ? PixelFormat::Argb8888 : PixelFormat::Rgb565;
+        // Sizes of a power of two give exact gradients, others ones a hair short of a texel per pixel.
+        const int width = pick(0, 2) == 0 ? 1 << pick(0, 4) : pick(1, 23);
+        const int height = pick(0, 2) == 0 ? 1 << pick(0, 4) : pick(1, 17);
+        const bool alpha = pick(0, 1) == 1;
+        const TriTexture texture{texels.data(), width, height, 23 * 4, alpha, alpha};
+        // Whole or fractional positions; one texel per pixel, or a little or much scaled; at times mirrored or
+        // past the canvas.
+        const float left = static_cast<float>(pick(-8, 30)) + (pick(0, 3) == 0 ? 0.37f : 0.0f);
+        const float top = static_cast<float>(pick(-8, 20)) + (pick(0, 3) == 0 ? 0.61f : 0.0f);
+        const float scale = pick(0, 2) == 0 ? 1.0f : pick(0, 1) == 0 ? 1.01f : 1.7f;
+        const float right = left + static_cast<float>(width) * scale;
+        const float bottom = top + static_cast<float>(height) * scale;
+        const float shiftU = pick(0, 2) == 0 ? static_cast<float>(pick(1, 99)) / 100.0f / static_cast<float>(width) : 0;
+        const float shiftV =
+            pick(0, 2) == 0 ? static_cast<float>(pick(1, 99)) / 100.0f / static_cast<float>(height) : 0;
+        const float u0 = (pick(0, 5) == 0 ? 1.0f : 0.0f) + shiftU;
+        const float u1 = (u0 >= 1.0f ? 0.0f : 1.0f) + shiftU;
+        const float v0 = shiftV;
+        const float v1 = 1.0f + shiftV;
+        Draw quad;
+        quad.vertices = {V(left, top, u0, v0), V(right, top, u1, v0), V(left, bottom, u0, v1),
+                         V(right, bottom, u1, v1)};
+        quad.texture = &texture;
+        quad.color = pick(0, 3) == 0 ? 0x80FFC0FFu : kWhite;
+        quad.mode = pick(0, 2) == 0 ? DrawMode::Additive : DrawMode::Normal;
+        Draw first = quad;
+        first.vertices = {quad.vertices[0], quad.vertices[1], quad.vertices[2]};
+        Draw second = quad;
+        second.vertices = {quad.vertices[1], quad.vertices[3], quad.vertices[2]};
+
+        Canvas whole(format, 36, 24, 0xFF336699u);
+        const TriClipRect clip = pick(0, 3) == 0 ? TriClipRect{pick(0, 10), pick(0, 8), pick(5, 30), pick(4, 20)}
+                                                 : TriClipRect{0, 0, 36, 24};
+        Canvas halves = whole;
+        quad.Into(whole, clip);
+        first.Into(halves, clip);
+        second.Into(halves, clip);
+        for (int y = 0; y < whole.Height(); ++y)
+            for (int x = 0; x < whole.Width(); ++x)
+                ASSERT_EQ(whole.At(x, y), halves.At(x, y)) << "round " << round << ", pixel " << x << ", " << y;
+    }
 }
 
 TEST(SoftwareTriangle, DrawsNothingWithoutSomethingToDraw)
