@@ -42,6 +42,19 @@ public:
     }
 
 private:
+    static constexpr int kPieces = 4;
+
+    /// A row's two spans: the first triangle's from firstA, the second's from firstB to endB, and the values
+    /// at their first pixels (the first triangle's u is the same in every row).
+    struct Row {
+        int32_t middle; // the diagonal's column, where the second span begins unless cut
+        int32_t countA;
+        int32_t firstB;
+        int32_t countB;
+        int32_t vA;
+        int32_t valuesB[2];
+    };
+
     static bool Same(const TriVertexFx& a, const TriVertexFx& b)
     {
         return a.x == b.x && a.y == b.y && a.u == b.u && a.v == b.v;
@@ -95,104 +108,83 @@ private:
         return true;
     }
 
-    void Walk(const TriFrameBuffer& target, const Stage& stage) const
+    void Walk(const TriFrameBuffer& target, const Stage& stage)
     {
-        const SpanContext& texture = stage.Context();
-        const std::ptrdiff_t rowStride = target.pitch >> (sizeof(Pixel) == 4 ? 2 : 1);
-        Pixel* const origin = static_cast<Pixel*>(target.bits);
-
+        mRowStride = target.pitch >> (sizeof(Pixel) == 4 ? 2 : 1);
+        mOrigin = static_cast<Pixel*>(target.bits);
         // The first triangle's columns start at the same texel in every row, and break into runs at the same
         // places.
-        const int32_t firstA = std::max(mLeft, target.left);
-        const int32_t endB = std::min(mRight, target.right);
-        const uint32_t uA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, firstA - mLeft)));
-        if (mUnscaled && DrawBlock(stage, origin, rowStride, firstA, endB, uA))
+        mFirstA = std::max(mLeft, target.left);
+        mEndB = std::min(mRight, target.right);
+        mUA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, mFirstA - mLeft)));
+        if (mUnscaled && DrawBlock(stage))
             return;
-        TexelRun pieces[kPieces];
-        int pieceCount = 0;
-        int64_t columnEnd = 0; // past the pieces' last texel column, for the texture bound
-        for (int32_t offset = 0; offset < endB - firstA && pieceCount < kPieces;) {
-            const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(uA), FxTimes(mStepU, offset)));
-            const int32_t length = Run(u, mStepU, 0, 0, endB - firstA - offset);
-            pieces[pieceCount++] = {offset, length, u >> 16};
-            columnEnd = std::max<int64_t>(columnEnd, (u >> 16) + static_cast<int64_t>(length));
+        for (int32_t offset = 0; offset < mEndB - mFirstA && mPieceCount < kPieces;) {
+            const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(mUA), FxTimes(mStepU, offset)));
+            const int32_t length = Run(u, mStepU, 0, 0, mEndB - mFirstA - offset);
+            mPieces[mPieceCount++] = {offset, length, u >> 16};
+            mColumnEnd = std::max<int64_t>(mColumnEnd, (u >> 16) + static_cast<int64_t>(length));
             offset += length;
         }
-        const int32_t piecesEnd = pieceCount > 0 ? pieces[pieceCount - 1].offset + pieces[pieceCount - 1].length : 0;
-        if (piecesEnd == endB - firstA && DrawGrid(target, stage, origin, rowStride, firstA, endB, pieces, pieceCount))
+        mPiecesEnd = mPieceCount > 0 ? mPieces[mPieceCount - 1].offset + mPieces[mPieceCount - 1].length : 0;
+        if (mPiecesEnd == mEndB - mFirstA && DrawGrid(target, stage))
             return;
-        const int32_t stepsA[2] = {mStepU, 0};
-        const int32_t stepsB[2] = {mRowStepU, mRowStepV};
-
-        for (int32_t row = mFirstRow; row < mEndRow; ++row) {
-            const Row r = RowAt(row, target, firstA, endB);
-            const int32_t countA = r.countA;
-            const int32_t countB = r.countB;
-            const int32_t firstB = r.firstB;
-            const int32_t vA = r.vA;
-            const int32_t* const valuesB = r.valuesB;
-            Pixel* const line = origin + static_cast<std::ptrdiff_t>(row) * rowStride;
-
-            // Runs of texels across both spans (the first triangle's pieces, the second's span joined to the
-            // last one where its texels follow on), or the spans as the triangles would draw them. Every run is
-            // checked against the texture before any is drawn.
-            const uint32_t rowBase = (static_cast<uint32_t>(vA) >> 16) * texture.stride;
-            const auto uB = static_cast<uint32_t>(valuesB[0]);
-            const auto vB = static_cast<uint32_t>(valuesB[1]);
-            const uint32_t baseB = (vB >> 16) * texture.stride + (uB >> 16);
-            const bool inRuns = (countA == 0 || (countA <= piecesEnd && rowBase + columnEnd <= texture.count)) &&
-                                (countB == 0 || (InOneRun(uB, mRowStepU, vB, mRowStepV, countB) &&
-                                                 baseB + static_cast<int64_t>(countB) <= texture.count));
-            if (inRuns) {
-                TexelRun runs[kPieces + 1];
-                int runCount = 0;
-                bool joined = false;
-                for (int k = 0; k < pieceCount && pieces[k].offset < countA; ++k) {
-                    int32_t length = std::min(pieces[k].length, countA - pieces[k].offset);
-                    const uint32_t base = rowBase + pieces[k].column;
-                    if (pieces[k].offset + length == countA && countB > 0 && base + length == baseB) {
-                        length += countB;
-                        joined = true;
-                    }
-                    runs[runCount++] = {firstA + pieces[k].offset, length, base};
-                }
-                if (countB > 0 && !joined)
-                    runs[runCount++] = {firstB, countB, baseB};
-                stage.ShadeRuns(line, 0, 1, texture.texels, 0, runs, runCount);
-                continue;
-            }
-            const int32_t valuesA[2] = {static_cast<int32_t>(uA), vA};
-            if (countA > 0 && countB > 0)
-                stage.ShadeSpans(line + firstA, countA, valuesA, stepsA, countB, valuesB, stepsB);
-            else if (countA > 0)
-                stage.ShadeSpan(line + firstA, countA, valuesA, stepsA);
-            else if (countB > 0)
-                stage.ShadeSpan(line + firstB, countB, valuesB, stepsB);
-        }
+        for (int32_t row = mFirstRow; row < mEndRow; ++row)
+            DrawRow(stage, row, RowAt(row, target));
     }
 
-    static constexpr int kPieces = 4;
+    /// One row as the triangles would draw it: runs of texels across both spans (the first triangle's pieces,
+    /// the second's span joined to the last one where its texels follow on), else the spans through the span
+    /// kernels. Every run is checked against the texture before any is drawn.
+    void DrawRow(const Stage& stage, int32_t row, const Row& r) const
+    {
+        const SpanContext& texture = stage.Context();
+        Pixel* const line = mOrigin + static_cast<std::ptrdiff_t>(row) * mRowStride;
+        const uint32_t rowBase = (static_cast<uint32_t>(r.vA) >> 16) * texture.stride;
+        const auto uB = static_cast<uint32_t>(r.valuesB[0]);
+        const auto vB = static_cast<uint32_t>(r.valuesB[1]);
+        const uint32_t baseB = (vB >> 16) * texture.stride + (uB >> 16);
+        const bool inRuns = (r.countA == 0 || (r.countA <= mPiecesEnd && rowBase + mColumnEnd <= texture.count)) &&
+                            (r.countB == 0 || (InOneRun(uB, mRowStepU, vB, mRowStepV, r.countB) &&
+                                               baseB + static_cast<int64_t>(r.countB) <= texture.count));
+        if (inRuns) {
+            TexelRun runs[kPieces + 1];
+            int runCount = 0;
+            bool joined = false;
+            for (int k = 0; k < mPieceCount && mPieces[k].offset < r.countA; ++k) {
+                int32_t length = std::min(mPieces[k].length, r.countA - mPieces[k].offset);
+                const uint32_t base = rowBase + mPieces[k].column;
+                if (mPieces[k].offset + length == r.countA && r.countB > 0 && base + length == baseB) {
+                    length += r.countB;
+                    joined = true;
+                }
+                runs[runCount++] = {mFirstA + mPieces[k].offset, length, base};
+            }
+            if (r.countB > 0 && !joined)
+                runs[runCount++] = {r.firstB, r.countB, baseB};
+            stage.ShadeRuns(line, 0, 1, texture.texels, 0, runs, runCount);
+            return;
+        }
+        const int32_t valuesA[2] = {static_cast<int32_t>(mUA), r.vA};
+        const int32_t stepsA[2] = {mStepU, 0};
+        const int32_t stepsB[2] = {mRowStepU, mRowStepV};
+        if (r.countA > 0 && r.countB > 0)
+            stage.ShadeSpans(line + mFirstA, r.countA, valuesA, stepsA, r.countB, r.valuesB, stepsB);
+        else if (r.countA > 0)
+            stage.ShadeSpan(line + mFirstA, r.countA, valuesA, stepsA);
+        else if (r.countB > 0)
+            stage.ShadeSpan(line + r.firstB, r.countB, r.valuesB, stepsB);
+    }
 
-    /// A row's two spans: the first triangle's from firstA, the second's from firstB to endB, and the values
-    /// at their first pixels (the first triangle's u is the same in every row).
-    struct Row {
-        int32_t middle; // the diagonal's column, where the second span begins unless cut
-        int32_t countA;
-        int32_t firstB;
-        int32_t countB;
-        int32_t vA;
-        int32_t valuesB[2];
-    };
-
-    Row RowAt(int32_t row, const TriFrameBuffer& target, int32_t firstA, int32_t endB) const
+    Row RowAt(int32_t row, const TriFrameBuffer& target) const
     {
         Row r;
         const int32_t down = row - mTop;
         const int32_t diagonal = FxAdd(mX1, FxTimes(mDiagonalStep, down));
         r.middle = Ceil16(diagonal);
-        r.countA = std::max(std::min(r.middle, target.right) - firstA, 0);
+        r.countA = std::max(std::min(r.middle, target.right) - mFirstA, 0);
         r.firstB = std::max(r.middle, target.left);
-        r.countB = std::max(endB - r.firstB, 0);
+        r.countB = std::max(mEndB - r.firstB, 0);
         r.vA = FxAdd(mV0, FxTimes(mStepV, down));
         // The second triangle's values start on the diagonal and step to its first pixel.
         const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(r.middle) * kFxOne), diagonal);
@@ -202,17 +194,36 @@ private:
         return r;
     }
 
+    /// Whether a row reads what the first triangle's plane gives across the whole width: its spans make the
+    /// columns firstA .. endB − 1, and the second span's texels are the pieces' there.
+    bool OnPlane(const Row& r) const
+    {
+        if (r.middle < mLeft || r.middle > mRight)
+            return false;
+        if (r.countB == 0)
+            return true;
+        const auto u = static_cast<uint32_t>(r.valuesB[0]);
+        const auto v = static_cast<uint32_t>(r.valuesB[1]);
+        const int32_t offset = r.firstB - mFirstA;
+        int k = 0;
+        while (k + 1 < mPieceCount && mPieces[k + 1].offset <= offset)
+            ++k;
+        return (v >> 16) == (static_cast<uint32_t>(r.vA) >> 16) &&
+               (u >> 16) == mPieces[k].column + static_cast<uint32_t>(offset - mPieces[k].offset) &&
+               offset + r.countB <= mPieces[k].offset + mPieces[k].length &&
+               InOneRun(u, mRowStepU, v, mRowStepV, r.countB);
+    }
+
     /// An image a hair off unscaled (a truncated gradient of 1 − 1/65536 texel per pixel) reads runs of texels
     /// that break at the same columns in every row and at the same rows in every column: a grid of unscaled
-    /// blocks. Drawn so when every row's second span reads what the first triangle's plane gives there, and
-    /// every block lies inside the texture; false, drawing nothing, otherwise. pieces are the first
-    /// triangle's runs across the whole width.
-    bool DrawGrid(const TriFrameBuffer& target, const Stage& stage, Pixel* origin, std::ptrdiff_t rowStride,
-                  int32_t firstA, int32_t endB, const TexelRun* pieces, int pieceCount) const
+    /// blocks, drawn as such where rows lie on the first triangle's plane. Rows are checked a stretch at a
+    /// time just before they are drawn, so the checks overlap the drawing's memory traffic; a row off the
+    /// plane is drawn by itself. False, drawing nothing, when the blocks do not lie inside the texture.
+    bool DrawGrid(const TriFrameBuffer& target, const Stage& stage) const
     {
         const SpanContext& texture = stage.Context();
         const int32_t rows = mEndRow - mFirstRow;
-        if (rows <= 0 || endB <= firstA)
+        if (rows <= 0 || mEndB <= mFirstA)
             return true;
         const uint32_t v = static_cast<uint32_t>(FxAdd(mV0, FxTimes(mStepV, mFirstRow - mTop)));
         TexelRun bands[kPieces]; // runs of rows: offset and length in rows, column the texel row
@@ -227,58 +238,60 @@ private:
         if (covered < rows)
             return false;
         for (int i = 0; i < bandCount; ++i)
-            for (int k = 0; k < pieceCount; ++k)
-                if ((bands[i].column + static_cast<uint64_t>(bands[i].length) - 1) * texture.stride + pieces[k].column +
-                        static_cast<uint64_t>(pieces[k].length) >
+            for (int k = 0; k < mPieceCount; ++k)
+                if ((bands[i].column + static_cast<uint64_t>(bands[i].length) - 1) * texture.stride +
+                        mPieces[k].column + static_cast<uint64_t>(mPieces[k].length) >
                     texture.count)
                     return false;
 
-        for (int32_t row = mFirstRow; row < mEndRow; ++row) {
-            const Row r = RowAt(row, target, firstA, endB);
-            if (r.middle < mLeft || r.middle > mRight)
-                return false; // the spans might not make the columns firstA .. endB − 1
-            if (r.countB == 0)
-                continue;
-            const auto u = static_cast<uint32_t>(r.valuesB[0]);
-            const auto vB = static_cast<uint32_t>(r.valuesB[1]);
-            const int32_t offset = r.firstB - firstA;
-            int k = 0;
-            while (k + 1 < pieceCount && pieces[k + 1].offset <= offset)
-                ++k;
-            if ((vB >> 16) != (static_cast<uint32_t>(r.vA) >> 16) ||
-                (u >> 16) != pieces[k].column + static_cast<uint32_t>(offset - pieces[k].offset) ||
-                offset + r.countB > pieces[k].offset + pieces[k].length ||
-                !InOneRun(u, mRowStepU, vB, mRowStepV, r.countB))
-                return false;
+        constexpr int32_t kStretch = 16;
+        for (int i = 0; i < bandCount; ++i) {
+            const int32_t bandFirst = mFirstRow + bands[i].offset;
+            const int32_t bandEnd = bandFirst + bands[i].length;
+            for (int32_t first = bandFirst; first < bandEnd; first += kStretch) {
+                const int32_t end = std::min(first + kStretch, bandEnd);
+                int32_t onPlane = first;
+                while (onPlane < end && OnPlane(RowAt(onPlane, target)))
+                    ++onPlane;
+                const auto rowsFrom = [&](int32_t row, int32_t count) {
+                    stage.ShadeRuns(mOrigin + static_cast<std::ptrdiff_t>(row) * mRowStride + mFirstA, mRowStride,
+                                    count,
+                                    texture.texels + (static_cast<std::size_t>(bands[i].column) + (row - bandFirst)) *
+                                                         texture.stride,
+                                    texture.stride, mPieces, mPieceCount);
+                };
+                if (onPlane > first)
+                    rowsFrom(first, onPlane - first);
+                for (int32_t row = onPlane; row < end; ++row) {
+                    const Row r = RowAt(row, target);
+                    if (OnPlane(r))
+                        rowsFrom(row, 1);
+                    else
+                        DrawRow(stage, row, r);
+                }
+            }
         }
-
-        for (int i = 0; i < bandCount; ++i)
-            stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow + bands[i].offset) * rowStride + firstA,
-                            rowStride, bands[i].length,
-                            texture.texels + static_cast<std::size_t>(bands[i].column) * texture.stride, texture.stride,
-                            pieces, pieceCount);
         return true;
     }
 
     /// An unscaled image: both triangles read texel column c − left + u0 in pixel column c and texel row
-    /// r − top + v0 in pixel row r, and every row's two spans make the columns firstA .. end − 1 (the
+    /// r − top + v0 in pixel row r, and every row's two spans make the columns firstA .. endB − 1 (the
     /// diagonal's ceiling never leaves the quad's columns). Drawn as one block of runs when every row's
     /// texels lie inside the texture; false, drawing nothing, otherwise.
-    bool DrawBlock(const Stage& stage, Pixel* origin, std::ptrdiff_t rowStride, int32_t first, int32_t end,
-                   uint32_t u) const
+    bool DrawBlock(const Stage& stage) const
     {
         const SpanContext& texture = stage.Context();
         const int32_t rows = mEndRow - mFirstRow;
-        if (end <= first || rows <= 0)
+        if (mEndB <= mFirstA || rows <= 0)
             return true;
-        const uint64_t count = static_cast<uint64_t>(end - first);
-        const uint64_t column = u >> 16;
+        const uint64_t count = static_cast<uint64_t>(mEndB - mFirstA);
+        const uint64_t column = mUA >> 16;
         const uint64_t texelRow = static_cast<uint32_t>(FxAdd(mV0, FxTimes(mStepV, mFirstRow - mTop))) >> 16;
         const uint64_t lastRow = texelRow + static_cast<uint64_t>(rows) - 1;
         if (column + count > 65536 || lastRow > 65535 || lastRow * texture.stride + column + count > texture.count)
             return false;
         const TexelRun run{0, static_cast<int32_t>(count), static_cast<uint32_t>(column)};
-        stage.ShadeRuns(origin + static_cast<std::ptrdiff_t>(mFirstRow) * rowStride + first, rowStride, rows,
+        stage.ShadeRuns(mOrigin + static_cast<std::ptrdiff_t>(mFirstRow) * mRowStride + mFirstA, mRowStride, rows,
                         texture.texels + texelRow * texture.stride, texture.stride, &run, 1);
         return true;
     }
@@ -329,6 +342,17 @@ private:
     int32_t mU1 = 0;
     int32_t mX1 = 0;
     bool mUnscaled = false;
+
+    // The walk: where it draws, and the first triangle's runs of texels across the whole width.
+    Pixel* mOrigin = nullptr;
+    std::ptrdiff_t mRowStride = 0;
+    int32_t mFirstA = 0;
+    int32_t mEndB = 0;
+    uint32_t mUA = 0; // u at the first triangle's first pixel, the same in every row
+    TexelRun mPieces[kPieces] = {};
+    int mPieceCount = 0;
+    int32_t mPiecesEnd = 0;
+    int64_t mColumnEnd = 0; // past the pieces' last texel column, for the texture bound
 };
 
 } // namespace Raster

@@ -225,6 +225,7 @@ RASTER_INLINE void StorePixels(Pixel* pixels, V v, int32_t count)
 /// they were read (the neighbour's are final already, or not drawn yet). Shorter spans work word by word.
 template <class Pixel>
 struct WholeGroup {
+    static constexpr bool kStoresLiveOnly = false;
     Pixel* pixels;
     V live; // the lanes that belong to this group
     RASTER_INLINE V Load() const { return LoadGroup(pixels); }
@@ -233,6 +234,7 @@ struct WholeGroup {
 
 template <class Pixel>
 struct ShortGroup {
+    static constexpr bool kStoresLiveOnly = true; // its live lanes are its first count
     Pixel* pixels;
     int32_t count;
     V live;
@@ -598,7 +600,8 @@ struct TexturedShade {
             if constexpr (kAdditive) {
                 const V d = group.Load();
                 group.Store(Select(group.live, Format::Add(d, sample.colour), d));
-            } else if (All(group.live)) {
+            } else if (Group::kStoresLiveOnly || All(group.live)) {
+                // No read of the destination: a missed cache line there would hold up every store behind it.
                 group.Store(Format::StoreWord(sample.colour));
             } else {
                 group.Store(Select(group.live, Format::StoreWord(sample.colour), group.Load()));
