@@ -129,8 +129,9 @@ private:
         mPiecesEnd = mPieceCount > 0 ? mPieces[mPieceCount - 1].offset + mPieces[mPieceCount - 1].length : 0;
         if (mPiecesEnd == mEndB - mFirstA && DrawGrid(target, stage))
             return;
-        for (int32_t row = mFirstRow; row < mEndRow; ++row)
-            DrawRow(stage, row, RowAt(row, target));
+        Edges edges = EdgesAt(mFirstRow);
+        for (int32_t row = mFirstRow; row < mEndRow; ++row, StepDown(edges))
+            DrawRow(stage, row, RowAt(edges, target));
     }
 
     /// One row as the triangles would draw it: runs of texels across both spans (the first triangle's pieces,
@@ -176,20 +177,39 @@ private:
             stage.ShadeSpan(line + r.firstB, r.countB, r.valuesB, stepsB);
     }
 
-    Row RowAt(int32_t row, const TriFrameBuffer& target) const
+    /// Where a row meets the long edges: the diagonal's x and u, and v down the left side. Stepped a row at a
+    /// time by adding (wrapping sums are the same either way).
+    struct Edges {
+        int32_t diagonal;
+        int32_t u;
+        int32_t v;
+    };
+
+    Edges EdgesAt(int32_t row) const
+    {
+        const int32_t down = row - mTop;
+        return {FxAdd(mX1, FxTimes(mDiagonalStep, down)), FxAdd(mU1, FxTimes(mLongStepU, down)),
+                FxAdd(mV0, FxTimes(mStepV, down))};
+    }
+
+    void StepDown(Edges& edges) const
+    {
+        edges.diagonal = FxAdd(edges.diagonal, mDiagonalStep);
+        edges.u = FxAdd(edges.u, mLongStepU);
+        edges.v = FxAdd(edges.v, mStepV);
+    }
+
+    Row RowAt(const Edges& edges, const TriFrameBuffer& target) const
     {
         Row r;
-        const int32_t down = row - mTop;
-        const int32_t diagonal = FxAdd(mX1, FxTimes(mDiagonalStep, down));
-        r.middle = Ceil16(diagonal);
+        r.middle = Ceil16(edges.diagonal);
         r.countA = std::max(std::min(r.middle, target.right) - mFirstA, 0);
         r.firstB = std::max(r.middle, target.left);
         r.countB = std::max(mEndB - r.firstB, 0);
-        r.vA = FxAdd(mV0, FxTimes(mStepV, down));
+        r.vA = edges.v;
         // The second triangle's values start on the diagonal and step to its first pixel.
-        const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(r.middle) * kFxOne), diagonal);
-        r.valuesB[0] = FxAdd(FxAdd(FxAdd(mU1, FxTimes(mLongStepU, down)), FxMul(mRowStepU, preX)),
-                             FxTimes(mRowStepU, r.firstB - r.middle));
+        const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(r.middle) * kFxOne), edges.diagonal);
+        r.valuesB[0] = FxAdd(FxAdd(edges.u, FxMul(mRowStepU, preX)), FxTimes(mRowStepU, r.firstB - r.middle));
         r.valuesB[1] = FxAdd(FxAdd(r.vA, FxMul(mRowStepV, preX)), FxTimes(mRowStepV, r.firstB - r.middle));
         return r;
     }
@@ -250,9 +270,10 @@ private:
             const int32_t bandEnd = bandFirst + bands[i].length;
             for (int32_t first = bandFirst; first < bandEnd; first += kStretch) {
                 const int32_t end = std::min(first + kStretch, bandEnd);
+                Edges edges = EdgesAt(first);
                 int32_t onPlane = first;
-                while (onPlane < end && OnPlane(RowAt(onPlane, target)))
-                    ++onPlane;
+                for (; onPlane < end && OnPlane(RowAt(edges, target)); ++onPlane)
+                    StepDown(edges);
                 const auto rowsFrom = [&](int32_t row, int32_t count) {
                     stage.ShadeRuns(mOrigin + static_cast<std::ptrdiff_t>(row) * mRowStride + mFirstA, mRowStride,
                                     count,
@@ -262,8 +283,8 @@ private:
                 };
                 if (onPlane > first)
                     rowsFrom(first, onPlane - first);
-                for (int32_t row = onPlane; row < end; ++row) {
-                    const Row r = RowAt(row, target);
+                for (int32_t row = onPlane; row < end; ++row, StepDown(edges)) {
+                    const Row r = RowAt(edges, target);
                     if (OnPlane(r))
                         rowsFrom(row, 1);
                     else
@@ -348,8 +369,8 @@ private:
     std::ptrdiff_t mRowStride = 0;
     int32_t mFirstA = 0;
     int32_t mEndB = 0;
-    uint32_t mUA = 0; // u at the first triangle's first pixel, the same in every row
-    TexelRun mPieces[kPieces] = {};
+    uint32_t mUA = 0;          // u at the first triangle's first pixel, the same in every row
+    TexelRun mPieces[kPieces]; // the first mPieceCount are set
     int mPieceCount = 0;
     int32_t mPiecesEnd = 0;
     int64_t mColumnEnd = 0; // past the pieces' last texel column, for the texture bound
