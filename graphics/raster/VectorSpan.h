@@ -167,6 +167,17 @@ RASTER_INLINE void StoreGroup(Pixel* pixels, V v)
     }
 }
 
+/// LoadGroup of texels as two 16-byte loads.
+RASTER_INLINE V LoadHalves(const uint32_t* texels)
+{
+#if defined(RASTER_SPAN_AVX2)
+    return (V)_mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(texels + 4),
+                                  reinterpret_cast<const __m128i*>(texels));
+#else
+    return LoadGroup(texels);
+#endif
+}
+
 /// Sixteen 16-bit words, two groups' worth, in one store.
 RASTER_INLINE void StoreWords(uint16_t* pixels, V low, V high)
 {
@@ -752,19 +763,25 @@ RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end,
                     copy(start + j);
                 i = start + kAlign - word % kAlign;
             }
-            for (; end - i >= 4 * kLanes; i += 4 * kLanes) {
-                const V t0 = LoadGroup(texels + i), t1 = LoadGroup(texels + i + 8), t2 = LoadGroup(texels + i + 16),
-                        t3 = LoadGroup(texels + i + 24);
-                if constexpr (sizeof(Pixel) == 2) {
-                    StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
-                    StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
-                } else {
-                    StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
-                    StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
-                    StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
-                    StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+            const auto copyFour = [&](auto load) RASTER_INLINE_LAMBDA {
+                for (; end - i >= 4 * kLanes; i += 4 * kLanes) {
+                    const V t0 = load(texels + i), t1 = load(texels + i + 8), t2 = load(texels + i + 16),
+                            t3 = load(texels + i + 24);
+                    if constexpr (sizeof(Pixel) == 2) {
+                        StoreWords(p + i, Format::StoreWord(t0 & 0xFFFFFFu), Format::StoreWord(t1 & 0xFFFFFFu));
+                        StoreWords(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu), Format::StoreWord(t3 & 0xFFFFFFu));
+                    } else {
+                        StoreGroup(p + i, Format::StoreWord(t0 & 0xFFFFFFu));
+                        StoreGroup(p + i + 8, Format::StoreWord(t1 & 0xFFFFFFu));
+                        StoreGroup(p + i + 16, Format::StoreWord(t2 & 0xFFFFFFu));
+                        StoreGroup(p + i + 24, Format::StoreWord(t3 & 0xFFFFFFu));
+                    }
                 }
-            }
+            };
+            if (reinterpret_cast<__UINTPTR_TYPE__>(texels + i) % 32 == 0)
+                copyFour([](const uint32_t* at) RASTER_INLINE_LAMBDA { return LoadGroup(at); });
+            else // in halves, so that no load straddles two cache lines when the texels are 16-byte aligned
+                copyFour([](const uint32_t* at) RASTER_INLINE_LAMBDA { return LoadHalves(at); });
             for (; end - i >= kLanes; i += kLanes)
                 copy(i);
             if (i < end)
