@@ -218,20 +218,20 @@ private:
     /// columns firstA .. endB − 1, and the second span's texels are the pieces' there.
     bool OnPlane(const Row& r) const
     {
-        if (r.middle < mLeft || r.middle > mRight)
-            return false;
-        if (r.countB == 0)
-            return true;
         const auto u = static_cast<uint32_t>(r.valuesB[0]);
         const auto v = static_cast<uint32_t>(r.valuesB[1]);
         const int32_t offset = r.firstB - mFirstA;
-        int k = 0;
-        while (k + 1 < mPieceCount && mPieces[k + 1].offset <= offset)
-            ++k;
-        return (v >> 16) == (static_cast<uint32_t>(r.vA) >> 16) &&
-               (u >> 16) == mPieces[k].column + static_cast<uint32_t>(offset - mPieces[k].offset) &&
-               offset + r.countB <= mPieces[k].offset + mPieces[k].length &&
-               InOneRun(u, mRowStepU, v, mRowStepV, r.countB);
+        int k = mPieceCount - 1; // mostly the last piece
+        while (k > 0 && mPieces[k].offset > offset)
+            --k;
+        const TexelRun& piece = mPieces[k];
+        // Every condition worked out and combined without a branch: rows are checked in long series.
+        const bool inColumns = (r.middle >= mLeft) & (r.middle <= mRight);
+        const bool onPieces = ((v >> 16) == (static_cast<uint32_t>(r.vA) >> 16)) &
+                              ((u >> 16) == piece.column + static_cast<uint32_t>(offset - piece.offset)) &
+                              (offset + r.countB <= piece.offset + piece.length) &
+                              InOneRun(u, mRowStepU, v, mRowStepV, r.countB);
+        return inColumns & ((r.countB == 0) | onPieces);
     }
 
     /// An image a hair off unscaled (a truncated gradient of 1 − 1/65536 texel per pixel) reads runs of texels
@@ -340,11 +340,10 @@ private:
     static bool InOneRun(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t count)
     {
         const auto stays = [count](uint32_t fraction, int64_t delta) {
-            const int64_t last = fraction + delta * (count - 1);
-            return last >= 0 && last <= 0xFFFF;
+            return static_cast<uint64_t>(fraction + delta * (count - 1)) <= 0xFFFF; // neither below 0 nor past
         };
-        return (u >> 16) + static_cast<uint32_t>(count) <= 65536 &&
-               stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne) && stays(v & 0xFFFF, dv);
+        return ((u >> 16) + static_cast<uint32_t>(count) <= 65536) &
+               stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne) & stays(v & 0xFFFF, dv);
     }
 
     int32_t mStepU = 0; // first triangle: u per pixel across
