@@ -735,16 +735,21 @@ RASTER_INLINE int32_t ContiguousRun(uint32_t u, uint32_t v, int32_t du, int32_t 
     return run >= minimum ? run : 0;
 }
 
-/// Draws the pixels start .. end − 1 of a span, whose texels are texels[start] .. texels[end − 1] (a run of
-/// ContiguousRun, at least a vector long).
+/// Draws the pixels start .. end − 1 of a span, whose texels are texels[start] .. texels[end − 1], and reads no
+/// texel outside them.
 template <class Shade>
 RASTER_INLINE void DrawRun(typename Shade::Pixel* p, int32_t start, int32_t end, const uint32_t* texels,
                            const int32_t* values, const int32_t* steps, const SpanContext& context)
 {
     using Format = typename Shade::Format;
     constexpr int kCarried = Shade::kCarried;
-    const auto contiguous = [&](const auto& group, int32_t first) RASTER_INLINE_LAMBDA {
-        const V texel = LoadGroup(texels + first);
+    const auto contiguous = [&]<class Group>(const Group& group, int32_t first) RASTER_INLINE_LAMBDA {
+        // A run shorter than a group has no texels past its end to read.
+        V texel;
+        if constexpr (Group::kStoresLiveOnly)
+            texel = LoadPixels(texels + first, group.count);
+        else
+            texel = LoadGroup(texels + first);
         const Sample sample = SampleOf(texel);
         Shade{sample, LanesAt<kCarried>(values, steps, first), context}(group);
     };
@@ -913,21 +918,29 @@ constexpr SpanKernel KernelAt()
     }
 }
 
+/// Whether the shading of a table entry needs nothing per pixel but its texel (textured, unfiltered, no vertex
+/// colour): the entries with pair and run kernels.
+template <std::size_t kIndex>
+constexpr bool ShadesTexelsOnly()
+{
+    constexpr unsigned kFeatures = kIndex % 32;
+    return (kFeatures & TriFeature::T) != 0 && (kFeatures & (TriFeature::V | TriFeature::F)) == 0;
+}
+
 template <std::size_t kIndex>
 constexpr SpanPairKernel PairKernelAt()
 {
-    constexpr unsigned kFeatures = kIndex % 32;
-    if constexpr ((kFeatures & TriFeature::T) == 0 || (kFeatures & (TriFeature::V | TriFeature::F)) != 0)
+    if constexpr (!ShadesTexelsOnly<kIndex>())
         return nullptr;
     else
-        return &TexturedSpanPair<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kFeatures,
+        return &TexturedSpanPair<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kIndex % 32,
                                  (kIndex >= kTriAdditiveOffset)>;
 }
 
 template <std::size_t kIndex>
 constexpr SpanRunKernel RunKernelAt()
 {
-    if constexpr (PairKernelAt<kIndex>() == nullptr)
+    if constexpr (!ShadesTexelsOnly<kIndex>())
         return nullptr;
     else
         return &TexturedRuns<Raster::Detail::kBlockFormats[(kIndex / 32) % 4], kIndex % 32,
