@@ -264,6 +264,28 @@ private:
                     texture.count)
                     return false;
 
+        // The shortcut's quantities that are the same in every row.
+        const TexelRun& last = mPieces[mPieceCount - 1];
+        const bool shortcut = mRowStepV == 0;
+        const int32_t lowest = std::max({target.left, mLeft, mFirstA + last.offset});
+        const uint32_t columnBase = last.column - static_cast<uint32_t>(mFirstA + last.offset);
+        const int64_t stepOff = static_cast<int64_t>(mRowStepU) - kFxOne;
+        // A cheaper test that implies OnPlane, for rows whose second span starts on the diagonal inside the last
+        // piece while v stays the same across a row: the span then ends where the piece does, inside 65536
+        // texel columns, and on the first triangle's texel row.
+        const auto onPlaneShortcut = [&](const Edges& edges) -> bool {
+            const int32_t middle = Ceil16(edges.diagonal);
+            if (middle < lowest || middle > mRight)
+                return false;
+            const int32_t countB = mEndB - middle;
+            if (countB <= 0)
+                return true;
+            const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(middle) * kFxOne), edges.diagonal);
+            const auto u = static_cast<uint32_t>(FxAdd(edges.u, FxMul(mRowStepU, preX)));
+            return ((u >> 16) == columnBase + static_cast<uint32_t>(middle)) &
+                   (static_cast<uint64_t>((u & 0xFFFF) + stepOff * (countB - 1)) <= 0xFFFF);
+        };
+
         constexpr int32_t kStretch = 16;
         for (int i = 0; i < bandCount; ++i) {
             const int32_t bandFirst = mFirstRow + bands[i].offset;
@@ -272,7 +294,8 @@ private:
                 const int32_t end = std::min(first + kStretch, bandEnd);
                 Edges edges = EdgesAt(first);
                 int32_t onPlane = first;
-                for (; onPlane < end && OnPlane(RowAt(edges, target)); ++onPlane)
+                for (; onPlane < end && ((shortcut && onPlaneShortcut(edges)) || OnPlane(RowAt(edges, target)));
+                     ++onPlane)
                     StepDown(edges);
                 const auto rowsFrom = [&](int32_t row, int32_t count) {
                     stage.ShadeRuns(mOrigin + static_cast<std::ptrdiff_t>(row) * mRowStride + mFirstA, mRowStride,
