@@ -7,15 +7,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 
 namespace Raster {
 
 /// The two triangles of an upright image quad, walked as one: corners on whole pixels, top-left, top-right,
 /// bottom-left, bottom-right as a strip cuts them (first (tl, tr, bl), then (tr, br, bl)), u following x and v
 /// following y. ScanTrianglePair would walk two triangles; here each row's two spans come from the same
-/// arithmetic, specialised to this layout, so the pixels are the same, and a row whose texels lie in one
-/// contiguous run (an unscaled image) goes to the stage's run kernel with no further set-up. Other rows take
+/// arithmetic, specialised to this layout, so the pixels are the same. Rows whose texels lie in runs go to the
+/// stage's run kernel, many rows to a call for unscaled images and images a hair off unscaled; other rows take
 /// the stage's span kernels as ScanTrianglePair does.
 ///
 /// Stage supplies, besides what TriangleWalker asks for (with kCarried == 2: u, v):
@@ -121,7 +120,7 @@ private:
             return;
         for (int32_t offset = 0; offset < mEndB - mFirstA && mPieceCount < kPieces;) {
             const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(mUA), FxTimes(mStepU, offset)));
-            const int32_t length = Run(u, mStepU, 0, 0, mEndB - mFirstA - offset);
+            const int32_t length = Run(u, mStepU, mEndB - mFirstA - offset);
             mPieces[mPieceCount++] = {offset, length, u >> 16};
             mColumnEnd = std::max<int64_t>(mColumnEnd, (u >> 16) + static_cast<int64_t>(length));
             offset += length;
@@ -251,7 +250,7 @@ private:
         int32_t covered = 0;
         while (covered < rows && bandCount < kPieces) {
             const uint32_t at = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(v), FxTimes(mStepV, covered)));
-            const int32_t length = Run(at, mStepV, 0, 0, rows - covered);
+            const int32_t length = Run(at, mStepV, rows - covered);
             bands[bandCount++] = {covered, length, at >> 16};
             covered += length;
         }
@@ -340,26 +339,23 @@ private:
         return true;
     }
 
-    /// How many pixels, at most limit, read texels in a row, one texel per pixel across: coordinates (u, v)
-    /// stepping (du, dv) per pixel keep column − pixel and the texel row fixed. The column stays at most 65535.
-    static int32_t Run(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t limit)
+    /// How many steps, at most limit, a coordinate u stepping du takes one texel at a time from its first
+    /// texel on, so that texel − step stays fixed (pixels across a row, or rows down a column). The texel stays
+    /// at most 65535.
+    static int32_t Run(uint32_t u, int32_t du, int32_t limit)
     {
-        const auto stay = [](uint32_t fraction, int64_t delta, int64_t most) {
-            if (delta == 0)
-                return most;
-            // A truncated gradient is mostly one unit off, which needs no division.
-            const int64_t room = delta < 0 ? fraction : 65535 - fraction;
-            const int64_t magnitude = delta < 0 ? -delta : delta;
-            return std::min((magnitude == 1 ? room : room / magnitude) + 1, most);
-        };
         int64_t run = std::min<int64_t>(limit, 65536 - (u >> 16));
-        run = stay(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne, run);
-        run = stay(v & 0xFFFF, dv, run);
-        return static_cast<int32_t>(run);
+        const int64_t delta = static_cast<int64_t>(du) - kFxOne;
+        if (delta == 0)
+            return static_cast<int32_t>(run);
+        // A truncated gradient is mostly one unit off, which needs no division.
+        const int64_t room = delta < 0 ? (u & 0xFFFF) : 65535 - (u & 0xFFFF);
+        const int64_t magnitude = delta < 0 ? -delta : delta;
+        return static_cast<int32_t>(std::min((magnitude == 1 ? room : room / magnitude) + 1, run));
     }
 
-    /// Whether all count pixels read texels in a row, as Run would count them, without a division: the
-    /// coordinates step linearly, so the first and the last pixel decide.
+    /// Whether all count pixels read texels in a row: u a texel further each pixel (as Run counts), v in one
+    /// texel row. Without a division: the coordinates step linearly, so the first and the last pixel decide.
     static bool InOneRun(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t count)
     {
         const auto stays = [count](uint32_t fraction, int64_t delta) {
