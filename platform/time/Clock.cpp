@@ -18,6 +18,11 @@ public:
         return std::chrono::duration_cast<std::chrono::nanoseconds>(Now()).count();
     }
     int64_t PerformanceFrequency() override { return 1'000'000'000; }
+    int64_t CalendarTime() override
+    {
+        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
     void Sleep(uint32_t milliseconds) override
     {
         if (milliseconds == 0)
@@ -56,13 +61,38 @@ Clock& CurrentClock()
     return clock ? *clock : SystemClock();
 }
 
-uint32_t GetTickCount() { return CurrentClock().TickCount(); }
-int64_t QueryPerformanceCounter() { return CurrentClock().PerformanceCounter(); }
-int64_t QueryPerformanceFrequency() { return CurrentClock().PerformanceFrequency(); }
-void Sleep(uint32_t milliseconds) { CurrentClock().Sleep(milliseconds); }
+uint32_t GetTickCount()
+{
+    return CurrentClock().TickCount();
+}
+int64_t QueryPerformanceCounter()
+{
+    return CurrentClock().PerformanceCounter();
+}
+int64_t QueryPerformanceFrequency()
+{
+    return CurrentClock().PerformanceFrequency();
+}
+void Sleep(uint32_t milliseconds)
+{
+    CurrentClock().Sleep(milliseconds);
+}
+int64_t GetCalendarTime()
+{
+    return CurrentClock().CalendarTime();
+}
 
-uint32_t ManualClock::TickCount() { return static_cast<uint32_t>(mMicroseconds.load() / 1000); }
-int64_t ManualClock::PerformanceCounter() { return mMicroseconds.load(); }
-void ManualClock::AdvanceMicroseconds(int64_t microseconds) { mMicroseconds += microseconds; }
+uint32_t ManualClock::TickCount()
+{
+    return static_cast<uint32_t>(mMicroseconds.load() / 1000);
+}
+int64_t ManualClock::PerformanceCounter()
+{
+    return mMicroseconds.load();
+}
+void ManualClock::AdvanceMicroseconds(int64_t microseconds)
+{
+    mMicroseconds += microseconds;
+}
 
 } // namespace Platform

@@ -17,8 +17,13 @@ TEST(Clock, ManualClockDrivesTheProcessCalls)
     clock.AdvanceMicroseconds(1500);
     EXPECT_EQ(Platform::QueryPerformanceCounter() - before, 1500);
 
+    clock.SetCalendarTime(1'700'000'000);
+    clock.Advance(5000);
+    EXPECT_EQ(Platform::GetCalendarTime(), 1'700'000'000) << "the calendar stays where the test put it";
+
     Platform::SetClock(previous == &Platform::SystemClock() ? nullptr : previous);
     EXPECT_EQ(&Platform::CurrentClock(), &Platform::SystemClock());
+    EXPECT_GT(Platform::GetCalendarTime(), 1'700'000'000) << "the system clock reads the real calendar";
 }
 
 } // namespace
