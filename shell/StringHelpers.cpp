@@ -134,6 +134,11 @@ std::string Trim(const std::string& text)
 
 std::wstring CommaSeparate(int value)
 {
+    return CommaSeparate64(value);
+}
+
+std::wstring CommaSeparate64(int64_t value)
+{
     if (value < 0) {
         return {};
     }

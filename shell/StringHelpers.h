@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Pyxo {
@@ -32,6 +33,8 @@ std::string Trim(const std::string& text);
 
 /// Decimal digits grouped in threes by ',' ("1,234,567"); a negative number gives "".
 std::wstring CommaSeparate(int value);
+/// The same for totals that outgrow int (memory sums).
+std::wstring CommaSeparate64(int64_t value);
 
 /// Index of the first occurrence of needle in haystack, ASCII case ignored; -1 when there is none or the
 /// haystack is empty; 0 for an empty needle.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -60,7 +61,10 @@ TEST(StringHelpers, CommaSeparate)
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(Pyxo::CommaSeparate(value), expected) << value;
+        EXPECT_EQ(Pyxo::CommaSeparate64(value), expected) << value;
     }
+    EXPECT_EQ(Pyxo::CommaSeparate64(int64_t{INT_MAX} + 1), L"2,147,483,648");
+    EXPECT_EQ(Pyxo::CommaSeparate64(INT64_MAX), L"9,223,372,036,854,775,807");
 }
 
 TEST(StringHelpers, StrFindNoCase)
