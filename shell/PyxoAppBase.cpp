@@ -14,6 +14,7 @@
 #include "platform/window/MessageBox.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/DSoundManager.h"
+#include "shell/DebugOverlay.h"
 #include "shell/Dialog.h"
 #include "shell/FModMusicInterface.h"
 #include "shell/MersenneTwister.h"
@@ -147,6 +148,7 @@ PyxoAppBase::~PyxoAppBase()
         delete entry.mImage;
     mSharedImages.clear();
 
+    mDebugOverlay.reset(); // its image belongs to the display
     mDisplay.reset();
     mMusicInterface.reset();
     mSoundManager.reset();

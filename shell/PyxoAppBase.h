@@ -30,6 +30,7 @@ namespace Pyxo {
 
 class DDImage;
 class DDInterface;
+class DebugOverlay;
 class Dialog;
 class Graphics;
 class Image;
@@ -174,7 +175,16 @@ public:
     virtual void AppLostFocus() {}
     /// True for the system characters that the window consumes (carriage return and 'r').
     virtual bool SysCharFilter(wchar_t character);
+    /// The debug keys R, W, Y, Z and Q, with and without Shift; true consumes the key.
     virtual bool DebugKeyDown(int key);
+    /// Saves what the display shows as "_screenshots/image<n>.png" under the application-data folder, n one more
+    /// than the largest number there.
+    virtual void TakeScreenshot();
+    /// Writes "_dump/imagelist.html" under the application-data folder: every memory image with a thumbnail and
+    /// its memory use, largest first, with each image and thumbnail file beside the page.
+    virtual void DumpImages();
+    /// The 3-D state, image, sound and memory counts in a message box.
+    virtual void ShowVideoStats();
     /// True consumes the key.
     virtual bool AppKeyDown(int /*key*/, bool /*ctrlDown*/, bool /*altDown*/) { return false; }
     /// Called by the window procedure on a close request, before the queued close shuts the program down.
@@ -439,8 +449,9 @@ public:
     int mScreenBltTime = 0;
     uint32_t mStartTick = 0;
     bool mRunning = false;
-    bool mShowFPS = false; // the debug overlay
-    int mShowFPSMode = 0;  // 0 frames per second, 1 mouse position
+    bool mShowFPS = false;                       // the debug overlay
+    int mShowFPSMode = 0;                        // 0 frames per second, 1 mouse position
+    std::unique_ptr<DebugOverlay> mDebugOverlay; // made on the first frame that shows it
 
     // Flags shared between threads.
     std::atomic<bool> mShutdown = false;

@@ -1,5 +1,6 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
+#include "graphics/Graphics.h"
 #include "platform/log/Log.h"
 #include "platform/process/InstanceLock.h"
 #include "platform/time/Clock.h"
@@ -7,6 +8,7 @@
 #include "platform/window/MessageBox.h"
 #include "platform/window/SdlVideo.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/DebugOverlay.h"
 #include "shell/MusicInterface.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/WidgetManager.h"
@@ -340,7 +342,7 @@ void PyxoAppBase::UpdateFrameFraction(float fraction)
 
 bool PyxoAppBase::DrawDirty()
 {
-    const uint32_t now = Platform::GetTickCount();
+    uint32_t now = Platform::GetTickCount();
     if (static_cast<int32_t>(now - mNextDrawTime) < 0) {
         mLastDrawSkipped = true;
         return false;
@@ -354,8 +356,25 @@ bool PyxoAppBase::DrawDirty()
         return false;
     }
 
+    if (mWaitForVSync && mIsWindowed && mSoftVSyncWait) {
+        // A window has no vertical blank of its own to wait for: draws start a refresh period apart.
+        const int sinceLastDraw = static_cast<int>(now - mLastDrawTime);
+        if (sinceLastDraw < mDisplay->mMillisecondsPerFrame) {
+            Platform::Sleep(static_cast<uint32_t>(mDisplay->mMillisecondsPerFrame - sinceLastDraw));
+            now = Platform::GetTickCount();
+        }
+    }
+    if (mShowFPS) {
+        if (!mDebugOverlay)
+            mDebugOverlay = std::make_unique<DebugOverlay>(mDisplay.get());
+        mDebugOverlay->Update(mShowFPSMode, mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY);
+    }
     mInDraw = true;
     const bool drew = mWidgetManager->DrawScreen();
+    if (mShowFPS) {
+        Graphics g(mWidgetManager->mImage);
+        mDebugOverlay->Draw(&g, mWidth, mHeight);
+    }
     mInDraw = false;
     const uint32_t drawn = Platform::GetTickCount();
     if (!drew && now - mLastDrawTime < 1000) {

@@ -4,7 +4,10 @@
 #include "platform/window/Clipboard.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/SdlVideo.h"
+#include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/DebugOverlay.h"
+#include "shell/PerfTimer.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/StrFormat.h"
 #include "shell/StringHelpers.h"
@@ -147,9 +150,50 @@ void PyxoAppBase::ParseCommandLine()
     mCommandLineDone = true;
 }
 
-bool PyxoAppBase::DebugKeyDown(int /*key*/)
+bool PyxoAppBase::DebugKeyDown(int key)
 {
-    return false; // the debug keys are not built
+    const bool shift = mWidgetManager->mKeyDown[Platform::VK_SHIFT];
+    switch (key) {
+    case 'R':
+        if (shift) {
+            mShowFPSMode = mShowFPSMode + 1 >= 2 ? 0 : mShowFPSMode + 1;
+            mShowFPS = true;
+        } else {
+            mShowFPS = !mShowFPS;
+        }
+        mWidgetManager->MarkAllDirty();
+        if (mShowFPS && mDebugOverlay)
+            mDebugOverlay->ResetCounters();
+        return false;
+    case 'W':
+        if (shift) {
+            Set3DAcceleration(!Is3DAccelerated(), true);
+            MsgBox(StrFormat("3D-Mode: %s", Is3DAccelerated() ? "ON" : "OFF"), "Mode Switch", 0);
+        } else {
+            ShowVideoStats();
+        }
+        return true;
+    case 'Y':
+        return true;
+    case 'Z':
+        if (shift)
+            DumpImages();
+        else
+            TakeScreenshot();
+        return true;
+    case 'Q':
+        if (!IsPerfRunning()) {
+            RestartElapsedTime();
+            PerfRunBegin();
+        } else {
+            PerfRunEnd();
+            MsgBox(GetPerfReport(), "Perf Results", 0);
+            RestartElapsedTime();
+        }
+        return false;
+    default:
+        return false;
+    }
 }
 
 std::string PyxoAppBase::GetCrashExtraText()

@@ -296,6 +296,20 @@ HResult DirectDraw::GetMonitorFrequency(uint32_t* frequency)
     return DD_OK;
 }
 
+HResult DirectDraw::GetAvailableVidMem(const SurfaceCaps& caps, uint32_t* total, uint32_t* free)
+{
+    if (const HResult injected = TakeInjectedFailure(DirectDrawCall::GetAvailableVidMem); Failed(injected))
+        return injected;
+    if ((caps.caps & DDSCAPS_VIDEOMEMORY) == 0)
+        return DDERR_INVALIDPARAMS;
+    const VideoMemory memory = EmulatedVideoMemory();
+    if (total)
+        *total = memory.total;
+    if (free)
+        *free = memory.free;
+    return DD_OK;
+}
+
 void DirectDraw::BeamPosition(int64_t& intoPeriod, int64_t& period) const
 {
     const int rate = CurrentDisplayMode().refreshRate;

@@ -48,6 +48,9 @@ public:
     /// DDWAITVB_BLOCKBEGIN: sleeps until the next vertical blank begins, at most one refresh period.
     HResult WaitForVerticalBlank(uint32_t flags);
     HResult FlipToGDISurface();
+    /// The emulated video memory, total and free, in bytes (SetEmulatedVideoMemory); caps name the kind of memory
+    /// asked about and must include DDSCAPS_VIDEOMEMORY, the only kind the emulation has.
+    HResult GetAvailableVidMem(const SurfaceCaps& caps, uint32_t* total, uint32_t* free);
 
     /// Stand-in only: shows what the primary holds in the cooperative window, in windowed mode the part under the
     /// window's client area, in full screen the whole picture letterboxed. With onlyIfChanged nothing happens

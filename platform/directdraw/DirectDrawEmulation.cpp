@@ -26,6 +26,7 @@ struct Emulation {
     std::optional<DisplayMode> realDesktop; // asked once
     std::optional<DisplayMode> fullScreenMode;
     SurfaceLayout layout;
+    VideoMemory videoMemory;
 };
 
 Emulation& TheEmulation()
@@ -165,6 +166,20 @@ void CountDirectDraw(int delta)
     gLiveDirectDraws += delta;
 }
 
+void SetEmulatedVideoMemory(const VideoMemory& memory)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.videoMemory = memory;
+}
+
+VideoMemory EmulatedVideoMemory()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.videoMemory;
+}
+
 void ResetDirectDrawEmulation()
 {
     Emulation& emulation = TheEmulation();
@@ -174,6 +189,7 @@ void ResetDirectDrawEmulation()
     emulation.desktop.reset();
     emulation.fullScreenMode.reset();
     emulation.layout = {};
+    emulation.videoMemory = {};
 }
 
 } // namespace Platform

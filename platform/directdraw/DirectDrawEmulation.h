@@ -35,6 +35,7 @@ enum class DirectDrawCall {
     Flip,
     SetColorKey,
     GetColorKey,
+    GetAvailableVidMem,
     Count,
 };
 
@@ -66,13 +67,22 @@ struct SurfaceLayout {
 void SetSurfaceLayout(const SurfaceLayout& layout);
 [[nodiscard]] SurfaceLayout CurrentSurfaceLayout();
 
+/// The video memory DirectDraw reports, in bytes; 128 MiB, all of it free, until a test sets other amounts.
+struct VideoMemory {
+    uint32_t total = 128u << 20;
+    uint32_t free = 128u << 20;
+};
+void SetEmulatedVideoMemory(const VideoMemory& memory);
+[[nodiscard]] VideoMemory EmulatedVideoMemory();
+
 /// Live stand-in objects, so that tests see references released.
 [[nodiscard]] int LiveDirectDrawSurfaceCount();
 [[nodiscard]] int LiveDirectDrawCount();
 void CountDirectDrawSurface(int delta);
 void CountDirectDraw(int delta);
 
-/// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows.
+/// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows, the default
+/// video memory.
 void ResetDirectDrawEmulation();
 
 } // namespace Platform

@@ -258,6 +258,20 @@ TEST_F(DirectDrawTest, MonitorFrequencyComesFromTheDesktopAndFailsWithoutOne)
     EXPECT_TRUE(Failed(mDD->GetMonitorFrequency(&hz)));
 }
 
+TEST_F(DirectDrawTest, VideoMemoryIsWhatTheEmulationSets)
+{
+    SetEmulatedVideoMemory({64u << 20, 40u << 20});
+    uint32_t total = 0;
+    uint32_t free = 0;
+    ASSERT_EQ(mDD->GetAvailableVidMem({DDSCAPS_VIDEOMEMORY, 0}, &total, &free), DD_OK);
+    EXPECT_EQ(total, 64u << 20);
+    EXPECT_EQ(free, 40u << 20);
+    EXPECT_TRUE(Failed(mDD->GetAvailableVidMem({DDSCAPS_SYSTEMMEMORY, 0}, &total, &free)))
+        << "the emulation has video memory only";
+    InjectDirectDrawFailure(DirectDrawCall::GetAvailableVidMem, DDERR_GENERIC);
+    EXPECT_EQ(mDD->GetAvailableVidMem({DDSCAPS_VIDEOMEMORY, 0}, &total, &free), DDERR_GENERIC);
+}
+
 TEST_F(DirectDrawTest, InjectedFailuresSkipThenFailTheGivenNumberOfCalls)
 {
     InjectDirectDrawFailure(DirectDrawCall::CreateClipper, DDERR_OUTOFCAPS, 1, 2);
