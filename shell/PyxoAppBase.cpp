@@ -13,6 +13,7 @@
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/CrashCatcher.h"
 #include "shell/DSoundManager.h"
 #include "shell/DebugOverlay.h"
 #include "shell/Dialog.h"
@@ -115,10 +116,16 @@ PyxoAppBase::PyxoAppBase()
         if (mLoadingThread.joinable() && mLoadingThread.get_id() != std::this_thread::get_id())
             mLoadingThread.join();
     });
+
+    // Last: a crash report asks a finished application for its text.
+    gCrashCatcherApp = this;
 }
 
 PyxoAppBase::~PyxoAppBase()
 {
+    // A crash during the teardown must not ask an application that is going away.
+    PyxoAppBase* self = this;
+    gCrashCatcherApp.compare_exchange_strong(self, nullptr);
     WaitForLoadingThread();
     Shutdown();
     if (mLoadingThread.joinable())

@@ -162,6 +162,13 @@ int MessageBox(WindowHandle owner, std::wstring_view text, std::wstring_view cap
     return answer.get();
 }
 
+bool ShowStandaloneMessageBox(const std::string& text, const std::string& caption)
+{
+    if (IsHeadless())
+        return false;
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0;
+}
+
 void ServiceMessageBoxRequests()
 {
     if (!IsMainThread())

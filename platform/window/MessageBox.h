@@ -44,6 +44,11 @@ inline constexpr int IDNO = 7;
 /// which shows it the next time it peeks messages (or calls ServiceMessageBoxRequests), while the asker waits.
 int MessageBox(WindowHandle owner, std::wstring_view text, std::wstring_view caption, uint32_t flags);
 
+/// Shows an error box with an OK button at once, for a process that runs nothing of the window system besides it
+/// (the notice after a crash). Texts are UTF-8. False when no box could be shown: headless, or no display to show
+/// it on. Not for a process whose main thread serves windows: use MessageBox there.
+bool ShowStandaloneMessageBox(const std::string& text, const std::string& caption);
+
 /// Main thread: shows the boxes other threads are waiting for. PeekMessage calls it; a main thread that waits
 /// for another thread without peeking messages should call it too.
 void ServiceMessageBoxRequests();
