@@ -89,6 +89,20 @@ TEST(CrashCatcherChild, CrashesAsAsked)
     FAIL() << "no crash of kind " << crash;
 }
 
+/// The crashing child's working folder, gone again however the test ends.
+struct ScratchFolder {
+    ScratchFolder() { fs::create_directories(path); }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const fs::path path = fs::temp_directory_path() / ("ilvane-crash-" + std::to_string(getpid()));
+};
+
 struct ChildRun {
     int status = 0;
     std::string errors; // the child's stderr, the fresh process's included
@@ -171,9 +185,8 @@ TEST(CrashCatcher, ACrashLeavesACompleteReportAndEndsByItsSignal)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + (c.withMapFile ? " beside a map file" : ""));
-        const fs::path folder = fs::temp_directory_path() / ("ilvane-crash-" + std::to_string(getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        const ScratchFolder scratch;
+        const fs::path& folder = scratch.path;
         if (c.withMapFile) {
             // A symbol at the start of every segment: whatever segment the crash lies in gets a name.
             std::ofstream map(folder / "program.map");
@@ -206,7 +219,6 @@ TEST(CrashCatcher, ACrashLeavesACompleteReportAndEndsByItsSignal)
         EXPECT_NE(run.errors.find("Exception at "), std::string::npos) << run.errors;
         EXPECT_EQ(run.errors.find("Sanitizer"), std::string::npos) << run.errors;
         EXPECT_EQ(run.errors.find("runtime error"), std::string::npos) << run.errors;
-        fs::remove_all(folder);
     }
 }
 
