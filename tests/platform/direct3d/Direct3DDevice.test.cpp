@@ -10,6 +10,7 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
 #include "platform/directdraw/PixelCodec.h"
+#include "tests/platform/directdraw/StandInRef.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,7 @@ namespace {
 
 using namespace Platform;
 
-struct Releaser {
-    template <typename T>
-    void operator()(T* object) const
-    {
-        object->Release();
-    }
-};
-template <typename T>
-using Ref = std::unique_ptr<T, Releaser>;
+using StandInTest::Ref;
 
 struct NamedFormat {
     const char* name;
