@@ -2,6 +2,7 @@
 
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/TextureData.h"
 
 #include <algorithm>
 
@@ -17,8 +18,10 @@ ImageMemoryUse ImageMemoryUse::Of(const MemoryImage& image)
         use.palletized = pixels + 1024;
     if (const auto* surfaceImage = dynamic_cast<const DDImage*>(&image); surfaceImage && surfaceImage->mSurface)
         use.surface = pixels * 4;
-    // Texture data is made only by the 3-D path, whose device is not built yet, so no image holds any; once it
-    // is, the figure and the format come from the texture data's own memory count and format.
+    if (image.mD3DData) {
+        use.texture = image.mD3DData->mTexMemSize;
+        use.textureFormat = image.mD3DData->mPixelFormat;
+    }
     if (image.mNativeAlphaData)
         use.nativeAlpha = image.mColorTable ? 1024 : pixels * 4;
     if (image.mRLAlphaData)
@@ -36,13 +39,13 @@ int64_t ImageMemoryUse::Total() const
 const char* ImageMemoryUse::FormatName(int format)
 {
     switch (format) {
-    case kFormatA8R8G8B8:
+    case kTextureFormatA8R8G8B8:
         return "A8R8G8B8";
-    case kFormatA4R4G4B4:
+    case kTextureFormatA4R4G4B4:
         return "A4R4G4B4";
-    case kFormatR5G6B5:
+    case kTextureFormatR5G6B5:
         return "R5G6B5";
-    case kFormatPalette8:
+    case kTextureFormatPalettized:
         return "Palette8";
     default:
         return "";

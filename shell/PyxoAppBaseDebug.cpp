@@ -4,6 +4,7 @@
 #include "graphics/ImageLib.h"
 #include "graphics/ImageMemoryUse.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/TextureData.h"
 #include "platform/directdraw/DirectDraw.h"
 #include "platform/files/FileSystem.h"
 #include "platform/time/Clock.h"
@@ -243,8 +244,8 @@ void PyxoAppBase::ShowVideoStats()
 
     size_t imageCount = 0;
     int64_t textureTotal = 0;
-    constexpr std::array<int, 4> kFormats = {ImageMemoryUse::kFormatA8R8G8B8, ImageMemoryUse::kFormatA4R4G4B4,
-                                             ImageMemoryUse::kFormatR5G6B5, ImageMemoryUse::kFormatPalette8};
+    constexpr std::array<int, 4> kFormats = {kTextureFormatA8R8G8B8, kTextureFormatA4R4G4B4, kTextureFormatR5G6B5,
+                                             kTextureFormatPalettized};
     std::array<int, kFormats.size()> formatImages{};
     std::array<int64_t, kFormats.size()> formatBytes{};
     {

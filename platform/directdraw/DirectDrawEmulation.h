@@ -36,6 +36,20 @@ enum class DirectDrawCall {
     SetColorKey,
     GetColorKey,
     GetAvailableVidMem,
+    QueryInterface, // of the DirectDraw object and of surfaces
+    // Direct3D 7, reached from the DirectDraw object.
+    CreateDevice,
+    GetCaps,
+    EnumTextureFormats,
+    SetViewport,
+    Clear,
+    SetRenderTarget,
+    BeginScene,
+    EndScene,
+    SetRenderState,
+    SetTextureStageState,
+    SetTexture,
+    DrawPrimitive,
     Count,
 };
 
@@ -82,7 +96,7 @@ void CountDirectDrawSurface(int delta);
 void CountDirectDraw(int delta);
 
 /// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows, the default
-/// video memory.
+/// video memory, and the 3-D device's defaults (platform/direct3d/Direct3DEmulation.h).
 void ResetDirectDrawEmulation();
 
 } // namespace Platform

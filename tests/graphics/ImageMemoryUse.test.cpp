@@ -2,6 +2,7 @@
 #include "graphics/ImageMemoryUse.h"
 
 #include "graphics/MemoryImage.h"
+#include "graphics/TextureData.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,16 @@ TEST(ImageMemoryUse, EachStoreCountsByTheImageSize)
     use = ImageMemoryUse::Of(image);
     EXPECT_EQ(use.palletized, 50 + 1024);
     EXPECT_EQ(use.nativeAlpha, 1024);
+
+    // The texture data says what its pieces take; the image size does not enter.
+    Pyxo::TextureData textures;
+    textures.mTexMemSize = 4096;
+    textures.mPixelFormat = Pyxo::kTextureFormatR5G6B5;
+    image.mD3DData = &textures;
+    use = ImageMemoryUse::Of(image);
+    image.mD3DData = nullptr;
+    EXPECT_EQ(use.texture, 4096);
+    EXPECT_STREQ(ImageMemoryUse::FormatName(use.textureFormat), "R5G6B5");
 }
 
 TEST(ImageMemoryUse, FiguresBeyond32BitsDoNotOverflow)

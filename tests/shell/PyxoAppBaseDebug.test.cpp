@@ -6,6 +6,7 @@
 #include "graphics/ImageLib.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
+#include "graphics/TextureData.h"
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
 #include "platform/window/MessageBox.h"
@@ -282,12 +283,17 @@ TEST_F(DebugAids, FiguresAndFlagsOfTheOtherStores)
     image->SetVolatile(true);
     ASSERT_TRUE(image->Palletize());
     image->GetRLAlphaData();
+    Pyxo::TextureData textures;
+    textures.mTexMemSize = 4096;
+    textures.mPixelFormat = Pyxo::kTextureFormatA8R8G8B8;
+    image->mD3DData = &textures; // lent for the dump: this application has no display to delete it
     app.DumpImages();
+    image->mD3DData = nullptr;
     const std::string page = ReadPage();
-    for (const char* cell :
-         {"<TD>Palletized<BR>1,040</TD>", "<TD>Volatile</TD>", "<TD>HasAlpha</TD>", "<TD>RLAlpha<BR>16</TD>"})
+    for (const char* cell : {"<TD>Palletized<BR>1,040</TD>", "<TD>Texture<BR>A8R8G8B8<BR>4,096</TD>",
+                             "<TD>Volatile</TD>", "<TD>HasAlpha</TD>", "<TD>RLAlpha<BR>16</TD>"})
         EXPECT_NE(page.find(cell), std::string::npos) << cell;
-    for (const char* absent : {"Forced", "HasTrans", "DDSurface<BR>", "Texture<BR>", "NativeAlpha<BR>"})
+    for (const char* absent : {"Forced", "HasTrans", "DDSurface<BR>", "NativeAlpha<BR>"})
         EXPECT_EQ(page.find(absent), std::string::npos) << absent;
 }
 
@@ -496,6 +502,14 @@ TEST_F(DebugAids, VideoStatsShowTheModeTheCountsAndTheVideoMemory)
     Platform::SetEmulatedVideoMemory({64u << 20, 48u << 20});
     Platform::MessageBoxScript boxes({Platform::IDOK});
     DebugApp& app = Started();
+    // Two textured images of one format: the display deletes their texture data with them.
+    Pyxo::MemoryImage first(&app);
+    Pyxo::MemoryImage second(&app);
+    for (Pyxo::MemoryImage* image : {&first, &second}) {
+        image->mD3DData = new Pyxo::TextureData;
+        image->mD3DData->mTexMemSize = 6144;
+        image->mD3DData->mPixelFormat = Pyxo::kTextureFormatA4R4G4B4;
+    }
     app.DebugKeyDown('W');
     const auto calls = boxes.Calls();
     ASSERT_EQ(calls.size(), 1u);
@@ -505,7 +519,8 @@ TEST_F(DebugAids, VideoStatsShowTheModeTheCountsAndTheVideoMemory)
                         "Num Images: %d\r\n"
                         "Num Sounds: 0\r\n"
                         "Video Memory: 16,384/65,536 KB\r\n"
-                        "Texture Memory: 0 KB\r\n",
+                        "Texture Memory: 12 KB\r\n"
+                        "A4R4G4B4: 2 - 12 KB\r\n",
                         app.Is3DAccelerated() ? "On" : "Off", rating, static_cast<int>(app.mMemoryImageSet.size()));
     EXPECT_EQ(calls[0].text, Pyxo::StringToWString(expected));
     EXPECT_EQ(calls[0].caption, L"Video Stats");
