@@ -416,6 +416,10 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
         res.mRows = ReadInt(*rows);
     if (const std::wstring* cols = FindAttribute(item, L"cols"))
         res.mCols = ReadInt(*cols);
+    // Every cel holds at least one pixel, so no picture the readers accept has more: larger numbers would only
+    // ask for frame lists and durations that cannot exist.
+    if (uint64_t(std::max(res.mRows, 1)) * uint64_t(std::max(res.mCols, 1)) > ImageLib::kMaxPixels)
+        return Fail("Too many rows and cols.");
 
     AnimInfo& anim = res.mAnimInfo;
     anim.mAnimType = AnimInfo::AnimType_None;
@@ -444,7 +448,8 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
             anim.mPerFrameDelay = ReadIntList(*value);
         if (const std::wstring* value = FindAttribute(item, L"framemap"))
             anim.mFrameMap = ReadIntList(*value);
-        anim.Compute(std::max(res.mRows, res.mCols), beginDelay, endDelay);
+        if (!anim.Compute(std::max(res.mRows, res.mCols), beginDelay, endDelay))
+            return Fail("Animation too long.");
     }
     return true;
 }
