@@ -16,7 +16,6 @@ namespace Pyxo {
 
 namespace {
 
-constexpr uintptr_t kUpdateTimerId = 100;
 constexpr uint32_t kTimerRunGap = 500;     // ms without a timer tick that starts a new run
 constexpr uint32_t kUrlSettleTime = 5000;  // ms of timer run before a pending URL is judged
 constexpr uint32_t kUrlOpenedTime = 8000;  // ms after which losing the focus means the browser came up
