@@ -21,8 +21,8 @@ namespace {
 
 using Platform::HResult;
 
-/// Whether two aspect ratios differ. Cross-multiplied exactly: the truncating comparison of the original noticed
-/// only a ratio smaller than the other, so a desktop wider than the screen was never corrected.
+/// Whether two aspect ratios differ. Cross-multiplied exactly in 64 bits, so that a ratio larger than the other
+/// counts as different as well as a smaller one: a desktop wider than the screen is corrected too.
 bool AspectDiffers(const Ratio& a, const Ratio& b)
 {
     return int64_t{a.mNumerator} * b.mDenominator != int64_t{b.mNumerator} * a.mDenominator;

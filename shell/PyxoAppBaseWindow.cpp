@@ -255,7 +255,7 @@ bool PyxoAppBase::ProcessDeferredMessage(bool onlyOne)
                 mAltDown = false;
             }
             if (record.wParam == 'D' && mWidgetManager->mKeyDown[VK_CONTROL] && mWidgetManager->mKeyDown[VK_SHIFT]) {
-                // The original played a system click here; there is no such sound to play.
+                // Toggled without a sound: the desktop offers no click that every system has.
                 mDebugKeysOn = !mDebugKeysOn;
             }
             if (!(mDebugKeysOn && DebugKeyDown(key)))
