@@ -144,6 +144,35 @@ TEST(PakInterface, BuilderPacksAFolderWithNamesAndTimes)
     EXPECT_FALSE(PakTool::BuildPak({{std::string(256, 'n'), {}, 0}}, out, error));
 }
 
+TEST(PakInterface, BuilderRefusesAFileItCannotReadAndLeavesItsOwnOutputOut)
+{
+    ScratchFolder folder;
+    folder.Write("content/a.txt", "ay");
+    folder.Write("content/data.pak", "the previous archive");
+    std::vector<PakTool::PakEntry> entries;
+    std::string error;
+    ASSERT_TRUE(PakTool::CollectFolder(folder.Path() / "content", entries, error,
+                                       folder.Path() / "content" / "sub" / ".." / "data.pak"))
+        << error;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "a.txt");
+
+    // A regular file whose bytes cannot be read, whoever runs the test: this process's memory at address 0.
+    fs::create_symlink("/proc/self/mem", folder.Path() / "content" / "unreadable");
+    EXPECT_FALSE(PakTool::CollectFolder(folder.Path() / "content", entries, error));
+    EXPECT_EQ(error, "cannot read " + (folder.Path() / "content" / "unreadable").string());
+    fs::remove(folder.Path() / "content" / "unreadable");
+
+    // A file without read permission, where permissions hold (not for the superuser).
+    folder.Write("content/locked.txt", "secret");
+    fs::permissions(folder.Path() / "content" / "locked.txt", fs::perms::none);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(PakTool::CollectFolder(folder.Path() / "content", entries, error));
+        EXPECT_EQ(error, "cannot read " + (folder.Path() / "content" / "locked.txt").string());
+    }
+    fs::permissions(folder.Path() / "content" / "locked.txt", fs::perms::owner_all);
+}
+
 TEST(PakInterface, NamesAreNormalised)
 {
     struct Case {

@@ -1,11 +1,10 @@
 #include "tools/pak/PakWriter.h"
 
 #include "graphics/PakInterface.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace PakTool {
@@ -83,17 +82,25 @@ uint64_t FileTimeOf(const std::filesystem::path& path)
     return fileTime > 0 ? uint64_t(fileTime) : 0;
 }
 
-bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error)
+bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error,
+                   const std::filesystem::path& leaveOut)
 {
     std::error_code code;
     if (!std::filesystem::is_directory(folder, code)) {
         error = "not a folder: " + folder.string();
         return false;
     }
+    // The archive being written may lie in the folder it packs: its previous version is no content.
+    const auto canonical = [](const std::filesystem::path& path) {
+        std::error_code ignored;
+        const std::filesystem::path full = std::filesystem::weakly_canonical(path, ignored);
+        return ignored ? path : full;
+    };
+    const std::filesystem::path skipped = leaveOut.empty() ? leaveOut : canonical(leaveOut);
     std::vector<std::filesystem::path> files;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, code);
          !code && it != std::filesystem::recursive_directory_iterator(); it.increment(code)) {
-        if (it->is_regular_file(code)) {
+        if (it->is_regular_file(code) && (skipped.empty() || canonical(it->path()) != skipped)) {
             files.push_back(it->path());
         }
     }
@@ -106,9 +113,8 @@ bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& o
         PakEntry entry;
         entry.name = std::filesystem::relative(file, folder).generic_string();
         std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
-        std::ifstream in(file, std::ios::binary);
-        entry.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) {
+        // A file that cannot be read fails the pack: stored empty, it would pass for content.
+        if (!Platform::ReadWholeFile(file.string(), entry.data)) {
             error = "cannot read " + file.string();
             return false;
         }
