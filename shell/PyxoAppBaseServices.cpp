@@ -4,6 +4,7 @@
 #include "platform/window/Clipboard.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/SdlVideo.h"
+#include "platform/window/Utf16Conversion.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/StrFormat.h"
@@ -65,6 +66,10 @@ int PyxoAppBase::MsgBox(const std::string& text, const std::string& caption, uin
 void PyxoAppBase::PopupW(const std::wstring& text)
 {
     const std::wstring caption = GetString("FATAL_ERROR", L"FATAL ERROR");
+    // Written first, so that the text survives where no box can be shown (no display, a failing dialog, the
+    // program ending meanwhile). The log goes to standard error unless a sink was installed.
+    Platform::Log(Platform::LogLevel::Error, "app", "%s: %s", Platform::Utf16ToUtf8(caption).c_str(),
+                  Platform::Utf16ToUtf8(text).c_str());
     if (!Platform::IsMainThread()) {
         if (!mShutdown)
             Platform::MessageBox(mMainWindow, text, caption, Platform::MB_ICONERROR);

@@ -1,5 +1,6 @@
 // Framework strings, message boxes (also asked for on another thread), the command-line split and the dialog
 // bookkeeping of the application object.
+#include "platform/log/Log.h"
 #include "platform/window/MessageBox.h"
 #include "shell/Dialog.h"
 #include "shell/WidgetManager.h"
@@ -9,7 +10,9 @@
 
 #include <atomic>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -41,6 +44,22 @@ TEST_F(AppServices, PopupsShowNothingOnceShutDownHasBegun)
     EXPECT_EQ(boxes.Calls()[0].text, L"before");
     EXPECT_EQ(boxes.Calls()[0].caption, L"FATAL ERROR");
     EXPECT_FALSE(app.mInSystemDialog);
+}
+
+TEST_F(AppServices, AFatalErrorsTextReachesTheLogEvenWhenNoBoxCanBeShown)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    std::vector<std::string> errors;
+    const LogSink previous = SetLogSink([&](LogLevel level, const char*, const std::string& text) {
+        if (level == LogLevel::Error)
+            errors.push_back(text);
+    });
+    MessageBoxScript boxes({0}); // the box could not be shown
+    app.Popup("Failed to load image: images/missing.png");
+    SetLogSink(previous);
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(errors, std::vector<std::string>{"FATAL ERROR: Failed to load image: images/missing.png"});
 }
 
 TEST_F(AppServices, AMessageBoxAskedForOnAnotherThreadIsShownByTheMainThread)
