@@ -346,26 +346,38 @@ void PyxoAppBase::EnsureSingleInstance()
 
 void PyxoAppBase::AskHardwareAccelerationQuestions()
 {
-    if (!mDisplay || !mThreeDSwitchedOn)
+    if (!mDisplay)
         return;
-    bool stored = false;
-    if (RegistryReadBoolean("Is3D", &stored)) {
-        RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
-    } else if (Is3DRecommended()) {
-        RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
-    } else if (mDisplay->mIs3D) {
-        const std::wstring caption = ToWideString(mCompanyName) + L" " +
-                                     GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
-        const std::wstring text = GetString(
-            "HARDWARE_ACCEL_SWITCHED_ON",
-            L"Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower performance, "
-            L"it should be switched off.\r\nWould you like to keep Hardware Acceleration switched on?");
-        const bool keep =
-            Platform::MessageBox({}, text, caption, Platform::MB_YESNO | Platform::MB_ICONQUESTION) == Platform::IDYES;
-        mDisplay->mIs3D = keep;
-        if (keep)
-            RegistryWriteBoolean("Is3D", true);
+    const std::wstring caption = ToWideString(mCompanyName) + L" " +
+                                 GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
+    const auto keepIt = [&](const std::wstring& text) {
+        return Platform::MessageBox({}, text, caption, Platform::MB_YESNO | Platform::MB_ICONQUESTION) ==
+               Platform::IDYES;
+    };
+    if (mThreeDSwitchedOn) {
+        bool stored = false;
+        if (RegistryReadBoolean("Is3D", &stored)) {
+            RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
+        } else if (Is3DRecommended()) {
+            RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
+        } else if (mDisplay->mIs3D) {
+            const bool keep = keepIt(
+                GetString("HARDWARE_ACCEL_SWITCHED_ON",
+                          L"Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower "
+                          L"performance, it should be switched off.\r\nWould you like to keep Hardware Acceleration "
+                          L"switched on?"));
+            mDisplay->mIs3D = keep;
+            if (keep)
+                RegistryWriteBoolean("Is3D", true);
+            return; // one question per run
+        }
     }
+    if (mDisplay->m3DMayNotHaveWorked &&
+        !keepIt(GetString("HARDWARE_ACCEL_NOT_WORKING",
+                          L"Hardware Acceleration may not have been working correctly during this session.\r\nIf you "
+                          L"noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould you "
+                          L"like to keep Hardware Acceleration switched on?")))
+        RegistryWriteBoolean("Is3D", false);
 }
 
 void PyxoAppBase::PlaySamplePan(int soundId, int pan)

@@ -241,7 +241,8 @@ public:
     /// A new surface image holding a copy of the image and its attributes, owned by the caller.
     std::unique_ptr<DDImage> CopyImage(Image* image);
 
-    /// Asked at destruction when 3-D was switched during the run: whether to keep hardware acceleration.
+    /// Asked at destruction when 3-D was switched during the run, or failed during it: whether to keep hardware
+    /// acceleration. At most one question.
     void AskHardwareAccelerationQuestions();
     /// Makes the hand and drag cursors of cursor numbers 1 and 2.
     void CreateCursors();
