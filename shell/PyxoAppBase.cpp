@@ -13,6 +13,7 @@
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/BassMusicInterface.h"
 #include "shell/DSoundManager.h"
 #include "shell/Dialog.h"
 #include "shell/FModMusicInterface.h"
@@ -182,9 +183,11 @@ void PyxoAppBase::DialogButtonRelease(intptr_t dialogId, intptr_t buttonId)
 
 std::unique_ptr<MusicInterface> PyxoAppBase::CreateMusicInterface(Platform::WindowHandle window)
 {
-    if (!mNoSound && mUseFMod)
+    if (mNoSound)
+        return std::make_unique<MusicInterface>(); // music off
+    if (mUseFMod)
         return std::make_unique<FModMusicInterface>(window);
-    return std::make_unique<MusicInterface>(); // operations that do nothing
+    return std::make_unique<BassMusicInterface>(); // music on without the library: plays nothing, loads accepted
 }
 
 std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHandle window, bool useFMod)

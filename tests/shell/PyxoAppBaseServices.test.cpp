@@ -2,6 +2,7 @@
 // bookkeeping of the application object.
 #include "platform/log/Log.h"
 #include "platform/window/MessageBox.h"
+#include "shell/BassMusicInterface.h"
 #include "shell/Dialog.h"
 #include "shell/WidgetManager.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -44,6 +46,22 @@ TEST_F(AppServices, PopupsShowNothingOnceShutDownHasBegun)
     EXPECT_EQ(boxes.Calls()[0].text, L"before");
     EXPECT_EQ(boxes.Calls()[0].caption, L"FATAL ERROR");
     EXPECT_FALSE(app.mInSystemDialog);
+}
+
+TEST_F(AppServices, MusicOnWithoutItsLibraryPlaysNothingButTakesEverySong)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    auto* music = dynamic_cast<Pyxo::BassMusicInterface*>(app.mMusicInterface.get());
+    ASSERT_NE(music, nullptr);
+    EXPECT_TRUE(music->LoadMusic(1, "music/theme.ogg"));
+
+    TestApp& silent = MakeApp();
+    silent.mNoSound = true;
+    silent.Init();
+    ASSERT_NE(silent.mMusicInterface, nullptr);
+    EXPECT_EQ(typeid(*silent.mMusicInterface), typeid(Pyxo::MusicInterface)) << "music off: the plain interface";
+    EXPECT_FALSE(silent.mMusicInterface->LoadMusic(1, "music/theme.ogg"));
 }
 
 TEST_F(AppServices, AFatalErrorsTextReachesTheLogEvenWhenNoBoxCanBeShown)
