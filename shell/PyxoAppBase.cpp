@@ -86,8 +86,10 @@ PyxoAppBase::PyxoAppBase()
     Platform::RegisterDirectDrawLibrary();
     Platform::RegisterDirectSoundStandIn();
     ImageLib::LoadJ2KCodec();
+    Platform::RegisterVersionLibrary();
+    mVersionLibrary = Platform::LoadLibraryA("version.dll");
     mExeFolder = Platform::ExecutableFolder().string();
-    mProductVersion = GetProductVersion((Platform::ExecutableFolder() / "ilvane-cafe").string());
+    mProductVersion = GetProductVersion(Platform::ExecutablePath().string());
     mCommandLine = ProcessCommandLine();
     mStartTick = Platform::GetTickCount();
     mLastDrawTime = Platform::GetTickCount();
@@ -160,6 +162,8 @@ PyxoAppBase::~PyxoAppBase()
     Platform::DestroyCursor(mHandCursor);
     Platform::DestroyCursor(mDragCursor);
     mInstanceMutex.reset();
+    if (mVersionLibrary)
+        Platform::FreeLibrary(mVersionLibrary);
 
     if (gPyxoAppBase == this)
         gPyxoAppBase = nullptr;

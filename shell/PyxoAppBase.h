@@ -2,6 +2,8 @@
 
 #include "graphics/ImagePoolRef.h"
 #include "graphics/Rect.h"
+#include "platform/process/StandInLibrary.h"
+#include "platform/process/VersionLibrary.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/ButtonListener.h"
@@ -112,6 +114,8 @@ public:
     virtual void OnUrlOpened(const std::string& url);
     virtual bool OpenURL(const std::string& url, bool shutdownOnOpen);
     /// The product version of the file's version information; empty when it has none.
+    /// The file's product version from its version block ("" without one); the program's own executable carries
+    /// the version the build stamped.
     virtual std::string GetProductVersion(const std::string& path);
     virtual void HideAppWindow();
     /// The application information text that crash reports carry.
@@ -300,6 +304,12 @@ public:
     std::string mRegKey;                  // below "SOFTWARE\"; empty switches the registry off
     std::string mExeFolder;
     std::string mProductVersion;
+    // The version-information calls: the "version" library is loaded at construction, its entries resolved by the
+    // first GetProductVersion; the library is freed at destruction.
+    Platform::HMODULE mVersionLibrary = nullptr;
+    Platform::GetFileVersionInfoSizeAProc mGetFileVersionInfoSize = nullptr;
+    Platform::GetFileVersionInfoAProc mGetFileVersionInfo = nullptr;
+    Platform::VerQueryValueAProc mVerQueryValue = nullptr;
     std::string mDemoFileName = "pyxoapp.dmo";
     std::string mCommandLine; // as the system hands it over: the program path, quoted, then the arguments
     int mPreferredX = -1;     // windowed position; -1 centres

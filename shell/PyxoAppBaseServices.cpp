@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+#include <vector>
+
 namespace Pyxo {
 
 void PyxoAppBase::SetString(const std::string& id, const std::wstring& text)
@@ -118,9 +120,33 @@ bool PyxoAppBase::OpenURL(const std::string& url, bool shutdownOnOpen)
     return false;
 }
 
-std::string PyxoAppBase::GetProductVersion(const std::string& /*path*/)
+std::string PyxoAppBase::GetProductVersion(const std::string& path)
 {
-    // Executables here carry no version block; the application layers set the version themselves.
+    if (!mGetFileVersionInfoSize && mVersionLibrary) {
+        mGetFileVersionInfoSize = reinterpret_cast<Platform::GetFileVersionInfoSizeAProc>(
+            Platform::GetProcAddress(mVersionLibrary, "GetFileVersionInfoSizeA"));
+        mGetFileVersionInfo = reinterpret_cast<Platform::GetFileVersionInfoAProc>(
+            Platform::GetProcAddress(mVersionLibrary, "GetFileVersionInfoA"));
+        mVerQueryValue =
+            reinterpret_cast<Platform::VerQueryValueAProc>(Platform::GetProcAddress(mVersionLibrary, "VerQueryValueA"));
+    }
+    if (!mGetFileVersionInfoSize || !mGetFileVersionInfo || !mVerQueryValue)
+        return {};
+    uint32_t handle = 0;
+    const uint32_t size = mGetFileVersionInfoSize(path.c_str(), &handle);
+    if (size == 0)
+        return {};
+    std::vector<char> block(size);
+    if (!mGetFileVersionInfo(path.c_str(), handle, size, block.data()))
+        return {};
+    for (const char* table :
+         {"\\StringFileInfo\\040904B0\\ProductVersion", "\\StringFileInfo\\040904E4\\ProductVersion"}) {
+        void* text = nullptr;
+        uint32_t length = 0;
+        // The text lies inside the block and ends in a zero within the length given.
+        if (mVerQueryValue(block.data(), table, &text, &length) && text && length > 0)
+            return std::string(static_cast<const char*>(text), length - 1);
+    }
     return {};
 }
 

@@ -418,13 +418,20 @@ fs::path ConfigFolder()
     return XdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
-fs::path ExecutableFolder()
+fs::path ExecutablePath()
 {
     std::error_code error;
     const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (!error && exe.has_parent_path()) {
+    return error ? fs::path() : exe;
+}
+
+fs::path ExecutableFolder()
+{
+    const fs::path exe = ExecutablePath();
+    if (exe.has_parent_path()) {
         return exe.parent_path();
     }
+    std::error_code error;
     return fs::current_path(error);
 }
 

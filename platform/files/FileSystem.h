@@ -25,8 +25,8 @@ std::filesystem::path ResolvePath(std::string_view path);
 /// fopen on the resolved path; null (errno set) on failure.
 FILE* OpenFile(std::string_view path, const char* mode);
 
-bool FileExists(std::string_view path);   // a regular file
-bool FolderExists(std::string_view path); // a directory
+bool FileExists(std::string_view path);    // a regular file
+bool FolderExists(std::string_view path);  // a directory
 bool CreateFolders(std::string_view path); // like mkdir -p; true when the folder exists afterwards
 bool RemoveFile(std::string_view path);
 std::optional<uint64_t> FileSize(std::string_view path);
@@ -55,6 +55,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 std::filesystem::path AppDataFolder();
 /// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
 std::filesystem::path ConfigFolder();
+/// The running executable, empty when the system does not say.
+std::filesystem::path ExecutablePath();
 /// The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 

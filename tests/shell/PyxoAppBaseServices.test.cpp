@@ -1,6 +1,7 @@
 // Framework strings, message boxes (also asked for on another thread), the command-line split and the dialog
 // bookkeeping of the application object.
 #include "platform/log/Log.h"
+#include "platform/process/VersionLibrary.h"
 #include "platform/window/MessageBox.h"
 #include "shell/BassMusicInterface.h"
 #include "shell/Dialog.h"
@@ -46,6 +47,14 @@ TEST_F(AppServices, PopupsShowNothingOnceShutDownHasBegun)
     EXPECT_EQ(boxes.Calls()[0].text, L"before");
     EXPECT_EQ(boxes.Calls()[0].caption, L"FATAL ERROR");
     EXPECT_FALSE(app.mInSystemDialog);
+}
+
+TEST_F(AppServices, TheProductVersionComesFromTheExecutablesVersionBlock)
+{
+    TestApp& app = MakeApp();
+    EXPECT_EQ(app.mProductVersion, std::string(Platform::StampedProductVersion()));
+    EXPECT_FALSE(app.mProductVersion.empty());
+    EXPECT_EQ(app.GetProductVersion("/bin/sh"), "") << "a file without a version block";
 }
 
 TEST_F(AppServices, MusicOnWithoutItsLibraryPlaysNothingButTakesEverySong)
