@@ -164,6 +164,9 @@ void FillFromDisk(const Platform::FoundFile& found, PakFindData* data)
     data->fileName = found.name;
     data->fileSizeLow = uint32_t(found.size);
     data->fileSizeHigh = uint32_t(found.size >> 32);
+    data->creationTime = found.creationTime;
+    data->lastAccessTime = found.lastAccessTime;
+    data->lastWriteTime = found.lastWriteTime;
 }
 
 } // namespace

@@ -397,10 +397,16 @@ TEST(PakInterface, FindListsRecordsThenDisk)
     EXPECT_EQ(all, (std::set<std::string>{"A.png", "b.png", "note.txt", "disk.png", "sub"}));
 
     EXPECT_EQ(pak.FindFirstFile("nothing\\*.png", &data), nullptr);
-    // Without a star no record matches; the disk still answers.
+    // Without a star no record matches; the disk still answers, with the file's times.
+    // 2020-01-01 00:00:00 UTC, as a FILETIME: 100 ns units since 1601.
+    fs::last_write_time(folder.Path() / "data/disk.png",
+                        std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1577836800))));
     find = pak.FindFirstFile("data\\disk.png", &data);
     ASSERT_NE(find, nullptr);
     EXPECT_EQ(data.fileName, "disk.png");
+    EXPECT_EQ(data.lastWriteTime, 132223104000000000ull);
+    EXPECT_NE(data.lastAccessTime, 0u);
+    EXPECT_NE(data.creationTime, 0u);
     EXPECT_FALSE(pak.FindNextFile(find, &data));
     pak.FindClose(find);
 }

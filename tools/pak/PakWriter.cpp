@@ -3,8 +3,9 @@
 #include "graphics/PakInterface.h"
 #include "platform/files/FileSystem.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 namespace PakTool {
@@ -30,9 +31,6 @@ public:
 private:
     std::vector<uint8_t>& mOut;
 };
-
-// Seconds from 1601-01-01 (FILETIME's epoch) to 1970-01-01.
-constexpr int64_t kFileTimeEpochOffset = 11644473600;
 
 } // namespace
 
@@ -71,15 +69,11 @@ bool BuildPak(const std::vector<PakEntry>& entries, std::vector<uint8_t>& out, s
 
 uint64_t FileTimeOf(const std::filesystem::path& path)
 {
-    std::error_code code;
-    const auto written = std::filesystem::last_write_time(path, code);
-    if (code) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         return 0;
     }
-    const auto system = std::chrono::file_clock::to_sys(written);
-    const int64_t ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(system.time_since_epoch()).count() / 100;
-    const int64_t fileTime = ticks + kFileTimeEpochOffset * 10'000'000;
-    return fileTime > 0 ? uint64_t(fileTime) : 0;
+    return Platform::ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
 }
 
 bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error,
