@@ -508,8 +508,8 @@ bool DDImage::FillPolygon3D(const Point* points, int count, const Rect* clipRect
     return true;
 }
 
-// Whether this image draws into its own surface. Two image flags of the original (one that must be clear, one
-// that a transparent image needs set) are never set here, so the rule is: neither partial alpha nor transparency.
+// Whether this image draws into its own surface: a surface holds neither partial alpha nor a transparent pixel,
+// and with 3-D on every drawing goes through the 3-D display instead.
 bool DDImage::DrawsIntoSurface() const
 {
     return !mHasAlpha && !mHasTrans && !(mDDInterface && mDDInterface->mIs3D);

@@ -131,9 +131,9 @@ void AlphaPathBlt(DDImage& dest, MemoryImage& source, int x, int y, const Rect& 
         };
         ForPixelSize(t, [&]<typename Pixel>() {
             if (white) {
-                const uint32_t keep = Pixel::kBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
+                constexpr uint32_t keep = Pixel::kBytes == 2 ? 0xFFFF : 0xFFFFFFFF;
                 BlitRuns<Pixel>(
-                    t, *area, mirror, native, runs, decide, [keep](uint32_t, uint32_t n) { return n & keep; },
+                    t, *area, mirror, native, runs, decide, [](uint32_t, uint32_t n) { return n & keep; },
                     [&](uint32_t d, uint32_t n) { return OverNative<Pixel>(t, d, n); });
             } else {
                 BlitRuns<Pixel>(

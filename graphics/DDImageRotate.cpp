@@ -166,11 +166,6 @@ void RotateInto(const Target& t, const Rotation& r, const Source& source, const 
     });
 }
 
-bool IsWholeNumber(float v)
-{
-    return std::isfinite(v) && v == std::floor(v) && std::fabs(v) < float(1 << 30);
-}
-
 } // namespace
 
 void DDImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect, const Color& color,
@@ -191,18 +186,8 @@ void DDImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, co
                                                     0.0f);
         return;
     }
-    if (angle == 0.0 && IsWholeNumber(x) && IsWholeNumber(y)) {
-        // Unturned at a whole pixel the image is copied as it is: the bilinear loops would keep a margin of one
-        // column on each side and drop the last row.
-        const int destX = static_cast<int>(x);
-        const int destY = static_cast<int>(y);
-        const Rect to = ClipRectWide(Rect(destX, destY, srcRect.mWidth, srcRect.mHeight), clipRect);
-        if (to.mWidth > 0 && to.mHeight > 0)
-            Blt(image, to.mX, to.mY,
-                Rect(srcRect.mX + (to.mX - destX), srcRect.mY + (to.mY - destY), to.mWidth, to.mHeight), color,
-                drawMode == 0 ? 0 : 1);
+    if (BltUnturnedAsPlain(image, x, y, srcRect, clipRect, color, drawMode, angle))
         return;
-    }
     if (!DrawsIntoSurface()) {
         MemoryImage::BltRotated(image, x, y, srcRect, clipRect, color, drawMode, angle, rotCenterX, rotCenterY);
         return;

@@ -7,6 +7,7 @@
 #include "platform/directdraw/DirectDrawClipper.h"
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
+#include "platform/window/WindowSystem.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/StrFormat.h"
 
@@ -21,8 +22,8 @@ namespace {
 
 using Platform::HResult;
 
-/// Whether two aspect ratios differ. Cross-multiplied exactly: the truncating comparison of the original noticed
-/// only a ratio smaller than the other, so a desktop wider than the screen was never corrected.
+/// Whether two aspect ratios differ. Cross-multiplied exactly in 64 bits, so that a ratio larger than the other
+/// counts as different as well as a smaller one: a desktop wider than the screen is corrected too.
 bool AspectDiffers(const Ratio& a, const Ratio& b)
 {
     return int64_t{a.mNumerator} * b.mDenominator != int64_t{b.mNumerator} * a.mDenominator;
@@ -307,11 +308,16 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
         const Ratio hack = mApp ? mApp->mWindowAspect : Ratio();
         OutputDebug(L"Hack aspect is                   [%2d:%2d]\n", hack.mNumerator, hack.mDenominator);
         if (mApp && mApp->mEnableWindowAspect && AspectDiffers(hack, mAspect)) {
-            // The window stand-in cannot resize a window, so only the presentation follows the wider aspect.
             mIsWidescreen = true;
             mDisplayHeight = mHeight;
             mDisplayWidth = ScaleByRatio(mHeight, hack);
             mDisplayAspect = hack;
+            // The window takes the display's size, grown evenly around its client area and kept on the desktop.
+            Platform::WindowPoint origin{0, 0};
+            Platform::ClientToScreen(window, origin);
+            Platform::SetWindowSize(window, mDisplayWidth, mDisplayHeight);
+            Platform::MoveWindow(window, std::max(0, origin.x - (mDisplayWidth - mWidth) / 2),
+                                 std::max(0, origin.y - (mDisplayHeight - mHeight) / 2));
             if (!mApp->mWidescreenAware) {
                 mPresentationRect = Rect((mDisplayWidth - mWidth) / 2, 0, mWidth, mHeight);
             } else {

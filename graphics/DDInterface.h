@@ -143,6 +143,8 @@ public:
     std::unique_ptr<DDImage> mOldCursorAreaImage;
     std::unique_ptr<DDImage> mNewCursorAreaImage;
     std::string mErrorString; // "label: error name" of the last failure
+
+    bool m3DMayNotHaveWorked = false; // a 3-D failure turned 3-D off during this run; asked about at exit
 };
 
 } // namespace Pyxo

@@ -65,6 +65,7 @@ bool DDInterface::Redraw(const Rect* rect)
             // A 3-D error during the frame: report failure so that the application starts the display again.
             mInRedraw = false;
             mIs3D = false;
+            m3DMayNotHaveWorked = true;
             return false;
         }
         mD3DInterface->Flush();

@@ -255,7 +255,12 @@ bool FontData::NewLayerName(const DataElement* element, std::string& name, bool&
     if (mFontLayerMap.count(name) != 0) {
         taken = true;
         Error(L"Layer Already Exists");
+        return true;
     }
+    // Each layer costs its characters and, once drawn, a scaled glyph image: a descriptor of a few lines that
+    // copies one layer over and over would otherwise ask for gigabytes.
+    if (mFontLayerList.size() >= kMaxLayers)
+        return Error(L"Too Many Layers");
     return true;
 }
 

@@ -41,6 +41,8 @@ public:
     /// Deletes this object when the last user lets go; it must have been made with new.
     void Release();
 
+    static constexpr size_t kMaxLayers = 32; // far more than a real font uses (a fill, an outline, a shadow ...)
+
     bool mInitialized = false;
     std::atomic<int> mRefCount = 0;
     PyxoAppBase* mApp = nullptr; // borrowed; loads layer images and shows errors
@@ -54,8 +56,8 @@ private:
     bool ParamToInt(const DataElement* element, int& value);
     /// The layer parameter; reports "Invalid Paramater Type" after GetLayer's own report.
     bool ParamToLayer(const DataElement* element, FontLayer*& layer);
-    /// The new layer's name, upper-cased and narrow; false with the error reported when it cannot be one, and
-    /// false without consequence (reported, load goes on) when the name is in use.
+    /// The new layer's name, upper-cased and narrow; false with the error reported when it cannot be one or the
+    /// font has kMaxLayers already; taken (reported, the load goes on) when the name is in use.
     bool NewLayerName(const DataElement* element, std::string& name, bool& taken);
 
     bool CmdCreateHorzSpanRectList(const ListDataElement& params);

@@ -2,7 +2,8 @@
 
 #include "graphics/Matrix3.h"
 
-#include <numeric>
+#include <climits>
+#include <cstdint>
 
 namespace Pyxo {
 
@@ -17,7 +18,7 @@ void AnimInfo::SetPerFrameDelay(int index, int delay)
     mPerFrameDelay[size_t(index)] = delay;
 }
 
-void AnimInfo::Compute(int numCels, int beginFrameTime, int endFrameTime)
+bool AnimInfo::Compute(int numCels, int beginFrameTime, int endFrameTime)
 {
     mNumCels = numCels < 1 ? 1 : numCels;
     if (mFrameDelay < 1) {
@@ -34,6 +35,9 @@ void AnimInfo::Compute(int numCels, int beginFrameTime, int endFrameTime)
         }
     }
     if (!mFrameMap.empty()) {
+        if (mFrameMap.size() > size_t(INT_MAX)) {
+            return false;
+        }
         mNumCels = int(mFrameMap.size());
     }
     if (beginFrameTime > 0) {
@@ -42,20 +46,28 @@ void AnimInfo::Compute(int numCels, int beginFrameTime, int endFrameTime)
     if (endFrameTime > 0) {
         SetPerFrameDelay(mNumCels - 1, endFrameTime);
     }
+    // Summed in 64 bits: a long list of long delays must not wrap into a short or negative duration.
+    int64_t total = 0;
     if (!mPerFrameDelay.empty()) {
         mPerFrameDelay.resize(size_t(mNumCels), 0);
         for (int& delay : mPerFrameDelay) {
             if (delay < 1) {
                 delay = mFrameDelay;
             }
+            total += delay;
         }
-        mTotalAnimTime = std::accumulate(mPerFrameDelay.begin(), mPerFrameDelay.end(), 0);
     } else {
-        mTotalAnimTime = mNumCels * mFrameDelay;
+        total = int64_t(mNumCels) * mFrameDelay;
     }
     if (!mFrameMap.empty()) {
         mFrameMap.resize(size_t(mNumCels), 0);
     }
+    if (total > INT_MAX) {
+        mTotalAnimTime = 0;
+        return false;
+    }
+    mTotalAnimTime = int(total);
+    return true;
 }
 
 Image::Image(const Image& other)

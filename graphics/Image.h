@@ -25,8 +25,9 @@ struct AnimInfo {
 
     /// Grows the per-frame delays to index + 1 entries (new ones 0) when shorter, then sets the entry.
     void SetPerFrameDelay(int index, int delay);
-    /// Completes the record after the manifest's animation attributes were read.
-    void Compute(int numCels, int beginFrameTime, int endFrameTime);
+    /// Completes the record after the manifest's animation attributes were read. False when the total
+    /// duration does not fit an int (the record is then not usable).
+    [[nodiscard]] bool Compute(int numCels, int beginFrameTime, int endFrameTime);
 };
 
 /// One span of a span fill: row y, from column x, width pixels.

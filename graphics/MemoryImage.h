@@ -86,6 +86,12 @@ public:
     /// width x height, 0 for an image without pixels.
     [[nodiscard]] size_t PixelCount() const;
 
+    /// An unturned rotated blit at a whole-pixel position draws what Blt draws there, on every kind of
+    /// destination: it is handed to Blt (clipped to clipRect) and true is returned; any other blit is left to the
+    /// caller (false).
+    bool BltUnturnedAsPlain(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
+                            const Color& color, int drawMode, double angle);
+
     std::unique_ptr<uint32_t[]> mBits; // width x height + 1, or null
     int mBitsChangedCount = 0;         // raised on every change of the bits
     TextureData* mD3DData = nullptr;   // owned by the 3-D display

@@ -268,6 +268,24 @@ void MemoryImage::BltF(Image* image, float x, float y, const Rect& srcRect, cons
     BltRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
 }
 
+bool MemoryImage::BltUnturnedAsPlain(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
+                                     const Color& color, int drawMode, double angle)
+{
+    const auto whole = [](float v) { return std::isfinite(v) && v == std::floor(v) && std::fabs(v) < float(1 << 30); };
+    if (angle != 0.0 || !whole(x) || !whole(y))
+        return false;
+    // Unturned at a whole pixel the image is copied as it is: the bilinear loops would keep a margin of one column
+    // on each side and drop the last row.
+    const int destX = static_cast<int>(x);
+    const int destY = static_cast<int>(y);
+    const Rect to = ClipRectWide(Rect(destX, destY, srcRect.mWidth, srcRect.mHeight), clipRect);
+    if (to.mWidth > 0 && to.mHeight > 0)
+        Blt(image, to.mX, to.mY,
+            Rect(srcRect.mX + (to.mX - destX), srcRect.mY + (to.mY - destY), to.mWidth, to.mHeight), color,
+            drawMode == 0 ? 0 : 1);
+    return true;
+}
+
 void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
                              const Color& color, int drawMode, double angle, float rotCenterX, float rotCenterY)
 {
@@ -277,6 +295,9 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect
     image->mDrawn = true;
     auto* source = dynamic_cast<MemoryImage*>(image);
     if (source == nullptr || (drawMode != 0 && drawMode != 1)) {
+        return;
+    }
+    if (BltUnturnedAsPlain(image, x, y, srcRect, clipRect, color, drawMode, angle)) {
         return;
     }
     uint32_t* bits = GetBits();

@@ -62,7 +62,7 @@ struct DrawColor {
 };
 
 /// Normal-mode "over" of the colour (r, g, b) with effective alpha a (1..255) onto d. Blue truncates its two terms
-/// separately, as the packed red-blue multiply of the original loops did.
+/// separately, the rounding of a packed red-blue multiply, on which pixel-exact results depend.
 [[nodiscard]] constexpr uint32_t Over(uint32_t d, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 {
     const uint32_t da = AlphaOf(d);
@@ -108,8 +108,8 @@ struct SourceBounds {
 /// each weighted by the part it covers, averaged with premultiplied colour. Alpha 0 when nothing is covered.
 /// Surface images share it, so that both kinds of image stretch alike.
 template <typename Source>
-[[nodiscard]] uint32_t AreaSample(const Source& source, int sourceWidth, const SourceBounds& bounds, double x0, double x1, double y0,
-                    double y1)
+[[nodiscard]] uint32_t AreaSample(const Source& source, int sourceWidth, const SourceBounds& bounds, double x0,
+                                  double x1, double y0, double y1)
 {
     const int kx0 = std::max(bounds.left, int(std::floor(x0)));
     const int kx1 = std::min(bounds.right, int(std::ceil(x1)));

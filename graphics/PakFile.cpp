@@ -6,7 +6,8 @@
 
 namespace {
 
-// Stands in for the named shared block of the Windows design: one slot per process.
+// The pack interface that every module of the process shares: one slot per process, set by the first interface
+// made.
 std::atomic<PakInterfaceBase*>& RegisteredPak()
 {
     static std::atomic<PakInterfaceBase*> slot{nullptr};

@@ -2,6 +2,7 @@
 
 #include "graphics/PakFile.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/MappedFile.h"
 #include "platform/log/Log.h"
 
 #include <algorithm>
@@ -9,10 +10,15 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <memory>
+#include <span>
 
 struct PakArchive {
     std::string name;
-    std::vector<uint8_t> bytes; // the whole archive, still XOR-ed
+    std::vector<uint8_t> bytes;                   // an archive mounted from memory
+    std::unique_ptr<Platform::MappedFile> mapped; // an archive mounted from disk
+    const uint8_t* data = nullptr;                // the whole archive, still XOR-ed: one of the two above
+    size_t size = 0;
 };
 
 struct PakFindState {
@@ -60,7 +66,7 @@ bool StartsWithPath(std::string_view name, std::string_view prefix)
 // Reads the archive's little-endian fields, undoing the XOR; every read reports whether the bytes were there.
 class ArchiveReader {
 public:
-    explicit ArchiveReader(const std::vector<uint8_t>& bytes) : mBytes(bytes) {}
+    explicit ArchiveReader(std::span<const uint8_t> bytes) : mBytes(bytes) {}
 
     bool Byte(uint8_t& out)
     {
@@ -106,13 +112,13 @@ private:
         return true;
     }
 
-    const std::vector<uint8_t>& mBytes;
+    std::span<const uint8_t> mBytes;
     size_t mPos = 0;
 };
 
 const uint8_t* RecordData(const PakRecord& record)
 {
-    return record.archive->bytes.data() + record.start;
+    return record.archive->data + record.start;
 }
 
 // The handle's record, its position first brought inside the record (the handle is a plain struct that a caller
@@ -164,6 +170,9 @@ void FillFromDisk(const Platform::FoundFile& found, PakFindData* data)
     data->fileName = found.name;
     data->fileSizeLow = uint32_t(found.size);
     data->fileSizeHigh = uint32_t(found.size >> 32);
+    data->creationTime = found.creationTime;
+    data->lastAccessTime = found.lastAccessTime;
+    data->lastWriteTime = found.lastWriteTime;
 }
 
 } // namespace
@@ -249,15 +258,32 @@ std::string PakInterface::NormalizeName(std::string_view name)
 
 bool PakInterface::AddPakFile(const std::string& name)
 {
-    std::vector<uint8_t> bytes;
-    if (!Platform::ReadWholeFile(name, bytes)) {
+    // Mapped, not read: a large archive costs address space, and only the pages read are brought in.
+    auto archive = std::make_unique<PakArchive>();
+    archive->mapped = Platform::MappedFile::Open(name);
+    if (!archive->mapped) {
         return false;
     }
-    return AddPakBytes(name, std::move(bytes));
+    archive->data = archive->mapped->Data();
+    archive->size = archive->mapped->Size();
+    archive->name = name;
+    return Mount(std::move(archive));
 }
 
 bool PakInterface::AddPakBytes(const std::string& name, std::vector<uint8_t> bytes)
 {
+    auto archive = std::make_unique<PakArchive>();
+    archive->bytes = std::move(bytes);
+    archive->data = archive->bytes.data();
+    archive->size = archive->bytes.size();
+    archive->name = name;
+    return Mount(std::move(archive));
+}
+
+bool PakInterface::Mount(std::unique_ptr<PakArchive> archive)
+{
+    const std::string& name = archive->name;
+    const std::span<const uint8_t> bytes(archive->data, archive->size);
     if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
         Platform::Log(Platform::LogLevel::Warning, "pak", "%s: archive too large", name.c_str());
         return false;
@@ -270,8 +296,6 @@ bool PakInterface::AddPakBytes(const std::string& name, std::vector<uint8_t> byt
         return false;
     }
 
-    auto archive = std::make_unique<PakArchive>();
-    archive->name = name;
     std::vector<PakRecord> entries;
     uint64_t dataSize = 0;
     for (;;) {
@@ -314,7 +338,6 @@ bool PakInterface::AddPakBytes(const std::string& name, std::vector<uint8_t> byt
         return false;
     }
 
-    archive->bytes = std::move(bytes);
     for (PakRecord& record : entries) {
         record.start += uint32_t(dataStart);
         std::string key = record.name;
@@ -350,6 +373,13 @@ PakFileHandle* PakInterface::FOpen(const char* name, const char* mode)
     // Writing modes always reach the disk, so that a pack never shadows a file being written.
     if (IsReadMode(mode)) {
         if (const PakRecord* record = FindRecord(name)) {
+            // Reads of an archive file cut short since it was mounted would fault; such a file fails its opens.
+            const PakArchive& archive = *record->archive;
+            if (archive.mapped && !archive.mapped->StillWhole()) {
+                Platform::Log(Platform::LogLevel::Error, "pak", "%s: changed on disk since it was mounted",
+                              archive.name.c_str());
+                return nullptr;
+            }
             return new PakFileHandle{record, 0, nullptr};
         }
     }

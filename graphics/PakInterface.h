@@ -98,8 +98,9 @@ public:
     PakInterface(const PakInterface&) = delete;
     PakInterface& operator=(const PakInterface&) = delete;
 
-    /// Mounts an archive file; a record that an earlier archive holds is replaced (the last mount wins). False,
-    /// with nothing mounted, when the file is missing or is not a whole, valid archive.
+    /// Mounts an archive file, mapped into memory rather than read; a record that an earlier archive holds is
+    /// replaced (the last mount wins). False, with nothing mounted, when the file is missing or is not a whole,
+    /// valid archive. A file cut short after mounting fails the opens of its records.
     [[nodiscard]] bool AddPakFile(const std::string& name);
     /// The same for archive bytes already in memory (the name only labels diagnostics).
     [[nodiscard]] bool AddPakBytes(const std::string& name, std::vector<uint8_t> bytes);
@@ -131,6 +132,9 @@ public:
     [[nodiscard]] static std::string NormalizeName(std::string_view name);
 
 private:
+    /// Reads the directory of an archive whose bytes are in place and enters its records; false (nothing
+    /// entered, the archive dropped) when it is not a whole, valid archive.
+    bool Mount(std::unique_ptr<PakArchive> archive);
     bool FindNextRecord(PakFindState& find, PakFindData* data) const;
 
     std::vector<std::unique_ptr<PakArchive>> mArchives; // owned, mount order

@@ -416,6 +416,10 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
         res.mRows = ReadInt(*rows);
     if (const std::wstring* cols = FindAttribute(item, L"cols"))
         res.mCols = ReadInt(*cols);
+    // Every cel holds at least one pixel, so no picture the readers accept has more: larger numbers would only
+    // ask for frame lists and durations that cannot exist.
+    if (uint64_t(std::max(res.mRows, 1)) * uint64_t(std::max(res.mCols, 1)) > ImageLib::kMaxPixels)
+        return Fail("Too many rows and cols.");
 
     AnimInfo& anim = res.mAnimInfo;
     anim.mAnimType = AnimInfo::AnimType_None;
@@ -444,7 +448,8 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
             anim.mPerFrameDelay = ReadIntList(*value);
         if (const std::wstring* value = FindAttribute(item, L"framemap"))
             anim.mFrameMap = ReadIntList(*value);
-        anim.Compute(std::max(res.mRows, res.mCols), beginDelay, endDelay);
+        if (!anim.Compute(std::max(res.mRows, res.mCols), beginDelay, endDelay))
+            return Fail("Animation too long.");
     }
     return true;
 }
@@ -499,6 +504,7 @@ void ResourceManager::StartLoadResources(const std::string& group)
     AutoCrit lock(mLock);
     mError.clear();
     mHasFailed = false;
+    mGroupFailed = false;
     mCurResGroup = group;
     mCurResList = &mResGroupMap[group];
     mCurResPos = 0;
@@ -507,34 +513,42 @@ void ResourceManager::StartLoadResources(const std::string& group)
 bool ResourceManager::LoadNextResource()
 {
     AutoCrit lock(mLock);
-    if (mHasFailed || !mCurResList)
+    if (mGroupFailed || !mCurResList)
         return false;
     while (mCurResPos < mCurResList->size()) {
         BaseRes* res = (*mCurResList)[mCurResPos++];
         if (res->mFromProgram)
             continue;
+        bool loaded = false;
         switch (res->mType) {
         case ResType_Image: {
             auto& image = static_cast<ImageRes&>(*res);
             if (static_cast<MemoryImage*>(image.mImage) != nullptr)
                 continue;
-            return DoLoadImage(image);
+            loaded = DoLoadImage(image);
+            break;
         }
         case ResType_Sound: {
             auto& sound = static_cast<SoundRes&>(*res);
             if (sound.mSoundId != -1)
                 continue;
-            return DoLoadSound(sound);
+            loaded = DoLoadSound(sound);
+            break;
         }
         case ResType_Font: {
             auto& font = static_cast<FontRes&>(*res);
             if (font.mFont)
                 continue;
-            return DoLoadFont(font);
+            loaded = DoLoadFont(font);
+            break;
         }
         default:
             continue;
         }
+        // Only the group's own records stop it: a lookup that fails on another thread meanwhile concerns its
+        // caller alone.
+        mGroupFailed = !loaded;
+        return loaded;
     }
     return false;
 }
@@ -551,7 +565,7 @@ bool ResourceManager::LoadResources(const std::string& group)
     while (LoadNextResource()) {
     }
     AutoCrit lock(mLock);
-    if (mHasFailed)
+    if (mGroupFailed)
         return false;
     mLoadedGroups.insert(group);
     return true;
@@ -768,8 +782,7 @@ ImagePoolRef ResourceManager::GetImageThrow(const std::string& id)
         if (static_cast<MemoryImage*>(res.mImage) != nullptr)
             return res.mImage;
     }
-    Fail(StrFormat("Image resource not found: %s", id.c_str()));
-    throw ResourceManagerException(mError);
+    throw ResourceManagerException(StrFormat("Image resource not found: %s", id.c_str()));
 }
 
 int ResourceManager::GetSoundThrow(const std::string& id)
@@ -781,8 +794,7 @@ int ResourceManager::GetSoundThrow(const std::string& id)
         if (res.mSoundId != -1)
             return res.mSoundId;
     }
-    Fail(StrFormat("Sound resource not found: %s", id.c_str()));
-    throw ResourceManagerException(mError);
+    throw ResourceManagerException(StrFormat("Sound resource not found: %s", id.c_str()));
 }
 
 Font* ResourceManager::GetFontThrow(const std::string& id)
@@ -794,8 +806,7 @@ Font* ResourceManager::GetFontThrow(const std::string& id)
         if (res.mFont)
             return res.mFont.get();
     }
-    Fail(StrFormat("Font resource not found: %s", id.c_str()));
-    throw ResourceManagerException(mError);
+    throw ResourceManagerException(StrFormat("Font resource not found: %s", id.c_str()));
 }
 
 // ---- Freeing --------------------------------------------------------------------------------------------------

@@ -38,8 +38,8 @@ public:
 /// record, leaving the records before it loaded.
 /// Threads: one thread loads at a time (the main thread or the resource-loading thread); other threads may look
 /// up resources meanwhile, since every operation takes the manager's lock, which a load holds for one record at
-/// a time. A failed lookup records its error and so also stops a load in progress. Sounds obey the sound
-/// manager's thread rule.
+/// a time. A failed lookup is reported to its caller alone: it records no error and never stops a group that
+/// is loading. Sounds obey the sound manager's thread rule.
 class ResourceManager {
 public:
     enum ResType { ResType_Image = 0, ResType_Sound = 1, ResType_Font = 2 };
@@ -139,8 +139,8 @@ public:
     /// (unknown id) the caller keeps it.
     bool ReplaceImage(const std::string& id, MemoryImage* image);
 
-    /// The loaded resource; an unknown or unloaded id records "... resource not found: <id>" and throws
-    /// ResourceManagerException. Never load.
+    /// The loaded resource; an unknown or unloaded id throws ResourceManagerException with "... resource not
+    /// found: <id>", leaving the manager's error and any group load untouched. Never load.
     virtual ImagePoolRef GetImageThrow(const std::string& id);
     virtual int GetSoundThrow(const std::string& id);
     virtual Font* GetFontThrow(const std::string& id);
@@ -182,6 +182,7 @@ protected:
     std::map<std::string, ResList> mResGroupMap;
     ResList* mCurResList = nullptr; // the list being loaded, in mResGroupMap
     size_t mCurResPos = 0;          // next record of mCurResList
+    bool mGroupFailed = false;      // a record of mCurResList failed; set by its own steps only
     mutable CritSect mLock;         // guards every field above
 
 private:

@@ -1,6 +1,7 @@
 #include "graphics/SysFont.h"
 
 #include "graphics/Color.h"
+#include "graphics/DDImage.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"
@@ -178,6 +179,36 @@ struct Coverage {
     }
 };
 
+// Text straight onto a surface image, as onto a device context: the shadow in black, then the text in the
+// colour, each blended by its coverage (solid where the glyph is solid), in normal mode whatever the context's
+// mode, cut to the clip. The cell's top lies one row below the baseline minus the ascent, where the memory path
+// puts it one row higher.
+void DrawOnSurface(DDImage& surface, PyxoAppBase* app, const Graphics& g, int x, int y, int ascent,
+                   const Coverage& text, const Coverage* shadow, const Color& color, const Rect& clipRect)
+{
+    const int left = int(float(x) + g.mTransX);
+    const int top = int(float(y - ascent + 1) + g.mTransY);
+    const Rect cell = Rect(left, top, text.mWidth, text.mHeight).Intersection(clipRect);
+    if (cell.mWidth <= 0 || cell.mHeight <= 0) {
+        return;
+    }
+    const auto stamp = [&](const Coverage& coverage, uint32_t rgb) {
+        std::vector<uint32_t> pixels(coverage.mValues.size());
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            pixels[i] = coverage.mValues[i] == 0 ? 0 : uint32_t(coverage.mValues[i]) << 24 | rgb;
+        }
+        MemoryImage image(app);
+        image.SetBits(pixels.data(), coverage.mWidth, coverage.mHeight, true);
+        surface.Blt(&image, cell.mX, cell.mY, Rect(cell.mX - left, cell.mY - top, cell.mWidth, cell.mHeight),
+                    Color::White, 0);
+    };
+    if (shadow != nullptr) {
+        stamp(*shadow, 0);
+    }
+    stamp(text,
+          (uint32_t(color.mRed) & 0xFF) << 16 | (uint32_t(color.mGreen) & 0xFF) << 8 | (uint32_t(color.mBlue) & 0xFF));
+}
+
 } // namespace
 
 /// An opened face at one pixel size with its synthesis settings. Shared by a font and its duplicates; used only
@@ -352,8 +383,7 @@ int SysFont::StringWidth(const std::wstring& text)
     return width;
 }
 
-void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, const Color& color,
-                         const Rect& /*clipRect*/)
+void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, const Color& color, const Rect& clipRect)
 {
     // A context without a destination has an image without pixels: there is nothing to draw into.
     if (mFace == nullptr || g == nullptr || g->mDestImage == nullptr || g->mDestImage->GetWidth() <= 0 ||
@@ -397,6 +427,12 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, co
             }
             textCover.FillRow(lineY, face.mUnderlineThickness);
         }
+    }
+
+    if (auto* surface = dynamic_cast<DDImage*>(g->mDestImage)) {
+        DrawOnSurface(*surface, mApp, *g, x, y, mAscent, textCover, mDrawShadow ? &shadowCover : nullptr, color,
+                      clipRect);
+        return;
     }
 
     // The colour's alpha is not used: the glyph coverage is the alpha. The black shadow shows where the text

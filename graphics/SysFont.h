@@ -11,12 +11,14 @@ class PyxoAppBase;
 
 /// A system font: the installed face that fontconfig finds for the requested family, style and weight, rendered
 /// anti-aliased with FreeType. Sizes are points at 96 dots per inch; the height is the face's ascent plus
-/// descent at that size. Text is drawn into a memory image of the string's size (alpha from the glyph coverage,
-/// colour from the argument) that the context then draws like any image, so its translation, clip, draw mode
-/// and colourise apply. A duplicate shares its original's face; every FreeType and fontconfig call runs under
-/// one process-wide lock, so fonts may be made and used on any thread. The character set is not used: the face
-/// maps Unicode.
-/// When no face can be found or opened, the font measures every string as 0 and draws nothing.
+/// descent at that size. On a surface image the text is blended straight into the image by its glyph coverage
+/// (after a black shadow), cut to the clip, with the cell's top at the baseline minus the ascent plus one; on
+/// any other image it is drawn into a memory image of the string's size (alpha from the glyph coverage, colour
+/// from the argument) that the context then draws like any image at the baseline minus the ascent, so its
+/// translation, clip, draw mode and colourise apply. A duplicate shares its original's face; every FreeType and
+/// fontconfig call runs under one process-wide lock, so fonts may be made and used on any thread. The character set is
+/// not used: the face maps Unicode. When no face can be found or opened, the font measures every string as 0 and draws
+/// nothing.
 class SysFont : public Font {
 public:
     SysFont(PyxoAppBase* app, const std::string& face, int pointSize, int charSet, bool bold, bool italic,

@@ -13,6 +13,7 @@
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/BassMusicInterface.h"
 #include "shell/CrashCatcher.h"
 #include "shell/DSoundManager.h"
 #include "shell/DebugOverlay.h"
@@ -87,8 +88,10 @@ PyxoAppBase::PyxoAppBase()
     Platform::RegisterDirectDrawLibrary();
     Platform::RegisterDirectSoundStandIn();
     ImageLib::LoadJ2KCodec();
+    Platform::RegisterVersionLibrary();
+    mVersionLibrary = Platform::LoadLibraryA("version.dll");
     mExeFolder = Platform::ExecutableFolder().string();
-    mProductVersion = GetProductVersion((Platform::ExecutableFolder() / "ilvane-cafe").string());
+    mProductVersion = GetProductVersion(Platform::ExecutablePath().string());
     mCommandLine = ProcessCommandLine();
     mStartTick = Platform::GetTickCount();
     mLastDrawTime = Platform::GetTickCount();
@@ -168,6 +171,8 @@ PyxoAppBase::~PyxoAppBase()
     Platform::DestroyCursor(mHandCursor);
     Platform::DestroyCursor(mDragCursor);
     mInstanceMutex.reset();
+    if (mVersionLibrary)
+        Platform::FreeLibrary(mVersionLibrary);
 
     if (gPyxoAppBase == this)
         gPyxoAppBase = nullptr;
@@ -191,9 +196,11 @@ void PyxoAppBase::DialogButtonRelease(intptr_t dialogId, intptr_t buttonId)
 
 std::unique_ptr<MusicInterface> PyxoAppBase::CreateMusicInterface(Platform::WindowHandle window)
 {
-    if (!mNoSound && mUseFMod)
+    if (mNoSound)
+        return std::make_unique<MusicInterface>(); // music off
+    if (mUseFMod)
         return std::make_unique<FModMusicInterface>(window);
-    return std::make_unique<MusicInterface>(); // operations that do nothing
+    return std::make_unique<BassMusicInterface>(); // music on without the library: plays nothing, loads accepted
 }
 
 std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHandle window, bool useFMod)
@@ -355,26 +362,38 @@ void PyxoAppBase::EnsureSingleInstance()
 
 void PyxoAppBase::AskHardwareAccelerationQuestions()
 {
-    if (!mDisplay || !mThreeDSwitchedOn)
+    if (!mDisplay)
         return;
-    bool stored = false;
-    if (RegistryReadBoolean("Is3D", &stored)) {
-        RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
-    } else if (Is3DRecommended()) {
-        RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
-    } else if (mDisplay->mIs3D) {
-        const std::wstring caption = ToWideString(mCompanyName) + L" " +
-                                     GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
-        const std::wstring text = GetString(
-            "HARDWARE_ACCEL_SWITCHED_ON",
-            L"Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower performance, "
-            L"it should be switched off.\r\nWould you like to keep Hardware Acceleration switched on?");
-        const bool keep =
-            Platform::MessageBox({}, text, caption, Platform::MB_YESNO | Platform::MB_ICONQUESTION) == Platform::IDYES;
-        mDisplay->mIs3D = keep;
-        if (keep)
-            RegistryWriteBoolean("Is3D", true);
+    const std::wstring caption = ToWideString(mCompanyName) + L" " +
+                                 GetString("HARDWARE_ACCEL_CONFIRMATION", L"Hardware Acceleration Confirmation");
+    const auto keepIt = [&](const std::wstring& text) {
+        return Platform::MessageBox({}, text, caption, Platform::MB_YESNO | Platform::MB_ICONQUESTION) ==
+               Platform::IDYES;
+    };
+    if (mThreeDSwitchedOn) {
+        bool stored = false;
+        if (RegistryReadBoolean("Is3D", &stored)) {
+            RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
+        } else if (Is3DRecommended()) {
+            RegistryWriteBoolean("Is3D", mDisplay->mIs3D);
+        } else if (mDisplay->mIs3D) {
+            const bool keep = keepIt(
+                GetString("HARDWARE_ACCEL_SWITCHED_ON",
+                          L"Hardware Acceleration was switched on during this session.\r\nIf this resulted in slower "
+                          L"performance, it should be switched off.\r\nWould you like to keep Hardware Acceleration "
+                          L"switched on?"));
+            mDisplay->mIs3D = keep;
+            if (keep)
+                RegistryWriteBoolean("Is3D", true);
+            return; // one question per run
+        }
     }
+    if (mDisplay->m3DMayNotHaveWorked &&
+        !keepIt(GetString("HARDWARE_ACCEL_NOT_WORKING",
+                          L"Hardware Acceleration may not have been working correctly during this session.\r\nIf you "
+                          L"noticed graphics problems, you may want to turn off Hardware Acceleration.\r\nWould you "
+                          L"like to keep Hardware Acceleration switched on?")))
+        RegistryWriteBoolean("Is3D", false);
 }
 
 void PyxoAppBase::PlaySamplePan(int soundId, int pan)

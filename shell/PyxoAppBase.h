@@ -2,6 +2,8 @@
 
 #include "graphics/ImagePoolRef.h"
 #include "graphics/Rect.h"
+#include "platform/process/StandInLibrary.h"
+#include "platform/process/VersionLibrary.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/ButtonListener.h"
@@ -113,6 +115,8 @@ public:
     virtual void OnUrlOpened(const std::string& url);
     virtual bool OpenURL(const std::string& url, bool shutdownOnOpen);
     /// The product version of the file's version information; empty when it has none.
+    /// The file's product version from its version block ("" without one); the program's own executable carries
+    /// the version the build stamped.
     virtual std::string GetProductVersion(const std::string& path);
     virtual void HideAppWindow();
     /// The application information text that crash reports carry.
@@ -251,7 +255,8 @@ public:
     /// A new surface image holding a copy of the image and its attributes, owned by the caller.
     std::unique_ptr<DDImage> CopyImage(Image* image);
 
-    /// Asked at destruction when 3-D was switched during the run: whether to keep hardware acceleration.
+    /// Asked at destruction when 3-D was switched during the run, or failed during it: whether to keep hardware
+    /// acceleration. At most one question.
     void AskHardwareAccelerationQuestions();
     /// Makes the hand and drag cursors of cursor numbers 1 and 2.
     void CreateCursors();
@@ -309,6 +314,12 @@ public:
     std::string mRegKey;                  // below "SOFTWARE\"; empty switches the registry off
     std::string mExeFolder;
     std::string mProductVersion;
+    // The version-information calls: the "version" library is loaded at construction, its entries resolved by the
+    // first GetProductVersion; the library is freed at destruction.
+    Platform::HMODULE mVersionLibrary = nullptr;
+    Platform::GetFileVersionInfoSizeAProc mGetFileVersionInfoSize = nullptr;
+    Platform::GetFileVersionInfoAProc mGetFileVersionInfo = nullptr;
+    Platform::VerQueryValueAProc mVerQueryValue = nullptr;
     std::string mDemoFileName = "pyxoapp.dmo";
     std::string mCommandLine; // as the system hands it over: the program path, quoted, then the arguments
     int mPreferredX = -1;     // windowed position; -1 centres

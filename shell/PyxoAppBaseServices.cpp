@@ -4,6 +4,7 @@
 #include "platform/window/Clipboard.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/SdlVideo.h"
+#include "platform/window/Utf16Conversion.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/DebugOverlay.h"
@@ -14,6 +15,8 @@
 #include "shell/WidgetManager.h"
 
 #include <unistd.h>
+
+#include <vector>
 
 namespace Pyxo {
 
@@ -68,6 +71,10 @@ int PyxoAppBase::MsgBox(const std::string& text, const std::string& caption, uin
 void PyxoAppBase::PopupW(const std::wstring& text)
 {
     const std::wstring caption = GetString("FATAL_ERROR", L"FATAL ERROR");
+    // Written first, so that the text survives where no box can be shown (no display, a failing dialog, the
+    // program ending meanwhile). The log goes to standard error unless a sink was installed.
+    Platform::Log(Platform::LogLevel::Error, "app", "%s: %s", Platform::Utf16ToUtf8(caption).c_str(),
+                  Platform::Utf16ToUtf8(text).c_str());
     if (!Platform::IsMainThread()) {
         if (!mShutdown)
             Platform::MessageBox(mMainWindow, text, caption, Platform::MB_ICONERROR);
@@ -116,9 +123,33 @@ bool PyxoAppBase::OpenURL(const std::string& url, bool shutdownOnOpen)
     return false;
 }
 
-std::string PyxoAppBase::GetProductVersion(const std::string& /*path*/)
+std::string PyxoAppBase::GetProductVersion(const std::string& path)
 {
-    // Executables here carry no version block; the application layers set the version themselves.
+    if (!mGetFileVersionInfoSize && mVersionLibrary) {
+        mGetFileVersionInfoSize = reinterpret_cast<Platform::GetFileVersionInfoSizeAProc>(
+            Platform::GetProcAddress(mVersionLibrary, "GetFileVersionInfoSizeA"));
+        mGetFileVersionInfo = reinterpret_cast<Platform::GetFileVersionInfoAProc>(
+            Platform::GetProcAddress(mVersionLibrary, "GetFileVersionInfoA"));
+        mVerQueryValue =
+            reinterpret_cast<Platform::VerQueryValueAProc>(Platform::GetProcAddress(mVersionLibrary, "VerQueryValueA"));
+    }
+    if (!mGetFileVersionInfoSize || !mGetFileVersionInfo || !mVerQueryValue)
+        return {};
+    uint32_t handle = 0;
+    const uint32_t size = mGetFileVersionInfoSize(path.c_str(), &handle);
+    if (size == 0)
+        return {};
+    std::vector<char> block(size);
+    if (!mGetFileVersionInfo(path.c_str(), handle, size, block.data()))
+        return {};
+    for (const char* table :
+         {"\\StringFileInfo\\040904B0\\ProductVersion", "\\StringFileInfo\\040904E4\\ProductVersion"}) {
+        void* text = nullptr;
+        uint32_t length = 0;
+        // The text lies inside the block and ends in a zero within the length given.
+        if (mVerQueryValue(block.data(), table, &text, &length) && text && length > 0)
+            return std::string(static_cast<const char*>(text), length - 1);
+    }
     return {};
 }
 

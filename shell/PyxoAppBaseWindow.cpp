@@ -16,7 +16,6 @@ namespace Pyxo {
 
 namespace {
 
-constexpr uintptr_t kUpdateTimerId = 100;
 constexpr uint32_t kTimerRunGap = 500;     // ms without a timer tick that starts a new run
 constexpr uint32_t kUrlSettleTime = 5000;  // ms of timer run before a pending URL is judged
 constexpr uint32_t kUrlOpenedTime = 8000;  // ms after which losing the focus means the browser came up
@@ -256,7 +255,7 @@ bool PyxoAppBase::ProcessDeferredMessage(bool onlyOne)
                 mAltDown = false;
             }
             if (record.wParam == 'D' && mWidgetManager->mKeyDown[VK_CONTROL] && mWidgetManager->mKeyDown[VK_SHIFT]) {
-                // The original played a system click here; there is no such sound to play.
+                // Toggled without a sound: the desktop offers no click that every system has.
                 mDebugKeysOn = !mDebugKeysOn;
             }
             if (!(mDebugKeysOn && DebugKeyDown(key)))

@@ -21,9 +21,11 @@ class WideFormatter {
 public:
     WideFormatter(const wchar_t* format, va_list* args) : mFormat(format), mArgs(args) {}
 
-    // False (and Error() says why) when the format cannot be honoured.
+    // False (and Error() says why) when the format cannot be honoured, or when the result was cut at the
+    // longest length (Cut()).
     bool Run();
     const char* Error() const { return mError; }
+    bool Cut() const { return mCut; }
     std::wstring& Text() { return mText; }
 
 private:
@@ -42,6 +44,13 @@ private:
         mError = reason;
         return false;
     }
+    // The result reached the longest length: what fits is kept, the rest of the format is not run.
+    bool StopCut()
+    {
+        mCut = true;
+        return Fail("the result is too long");
+    }
+    size_t Room() const { return kMaxFormattedLength - mText.size(); }
     bool ParseDirective(Directive& directive);
     bool ReadNumber(size_t& value);
     bool FormatOne(const Directive& directive);
@@ -58,14 +67,15 @@ private:
     va_list* mArgs;
     std::wstring mText;
     const char* mError = nullptr;
+    bool mCut = false;
 };
 
 bool WideFormatter::Run()
 {
     while (*mFormat != 0) {
         if (*mFormat != L'%') {
-            if (mText.size() >= kMaxFormattedLength) {
-                return Fail("the result is too long");
+            if (Room() == 0) {
+                return StopCut();
             }
             mText.push_back(*mFormat++);
             continue;
@@ -210,23 +220,22 @@ bool WideFormatter::FormatOne(const Directive& directive)
 bool WideFormatter::AppendPadded(const Directive& directive, size_t length, const wchar_t* wide, const char* narrow)
 {
     const size_t padding = directive.width > length ? directive.width - length : 0;
-    if (mText.size() + padding + length > kMaxFormattedLength) {
-        return Fail("the result is too long");
-    }
+    const bool cut = padding + length > Room();
     if (!directive.leftAlign) {
-        mText.append(padding, L' ');
+        mText.append(std::min(padding, Room()), L' ');
     }
+    const size_t kept = std::min(length, Room());
     if (wide != nullptr) {
-        mText.append(wide, length);
+        mText.append(wide, kept);
     } else {
-        for (size_t i = 0; i < length; ++i) {
+        for (size_t i = 0; i < kept; ++i) {
             mText.push_back(static_cast<wchar_t>(static_cast<unsigned char>(narrow[i])));
         }
     }
     if (directive.leftAlign) {
-        mText.append(padding, L' ');
+        mText.append(std::min(padding, Room()), L' ');
     }
-    return true;
+    return cut ? StopCut() : true;
 }
 
 bool WideFormatter::AppendText(const Directive& directive, const wchar_t* wide, const char* narrow)
@@ -340,9 +349,6 @@ bool WideFormatter::AppendNumber(const Directive& directive, const char* length,
         return Fail("the C library cannot format a number");
     }
     const auto count = static_cast<size_t>(needed);
-    if (mText.size() + count > kMaxFormattedLength) {
-        return Fail("the result is too long");
-    }
     std::string big;
     const char* digits = small;
     if (count >= sizeof small) {
@@ -350,10 +356,11 @@ bool WideFormatter::AppendNumber(const Directive& directive, const char* length,
         std::snprintf(big.data(), count + 1, format.c_str(), value);
         digits = big.data();
     }
-    for (size_t i = 0; i < count; ++i) {
+    const size_t kept = std::min(count, Room());
+    for (size_t i = 0; i < kept; ++i) {
         mText.push_back(static_cast<wchar_t>(static_cast<unsigned char>(digits[i])));
     }
-    return true;
+    return kept < count ? StopCut() : true;
 }
 
 } // namespace
@@ -383,15 +390,15 @@ std::string StrFormatV(const char* format, va_list args)
     if (count < sizeof small) {
         return std::string(small, count);
     }
-    if (count > kMaxFormattedLength) {
-        PLATFORM_LOG_WARNING(kLogArea, "\"%s\" gives %zu characters, more than %zu", format, count,
-                             kMaxFormattedLength);
-        return {};
+    // A longer result is cut, never emptied: the start of a long message still says what went wrong.
+    const size_t kept = std::min(count, kMaxFormattedLength);
+    if (kept < count) {
+        PLATFORM_LOG_WARNING(kLogArea, "\"%s\" gives %zu characters, cut to %zu", format, count, kMaxFormattedLength);
     }
-    std::string text(count, '\0');
+    std::string text(kept, '\0');
     va_list second;
     va_copy(second, args);
-    std::vsnprintf(text.data(), count + 1, format, second);
+    std::vsnprintf(text.data(), kept + 1, format, second);
     va_end(second);
     return text;
 }
@@ -417,7 +424,8 @@ std::wstring WStrFormatV(const wchar_t* format, va_list args)
     va_end(copy);
     if (!ok) {
         PLATFORM_LOG_WARNING(kLogArea, "cannot format \"%s\": %s", WStringToString(format).c_str(), formatter.Error());
-        return {};
+        // A result cut at the longest length is kept, so that a long message still says what went wrong.
+        return formatter.Cut() ? std::move(formatter.Text()) : std::wstring();
     }
     return std::move(formatter.Text());
 }

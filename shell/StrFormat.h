@@ -6,8 +6,9 @@
 
 namespace Pyxo {
 
-/// The longest text the formatters produce. A longer result is logged and comes back empty, so that a runaway
-/// width or argument cannot make them allocate without bound.
+/// The longest text the formatters produce. A longer result is logged and cut to this length (never emptied, so
+/// that a long message still says what went wrong), so that a runaway width or argument cannot make them allocate
+/// without bound.
 inline constexpr size_t kMaxFormattedLength = 1'310'719;
 
 /// printf-style formatting into a narrow string, by the C library's rules. A format error gives "" and a log line.

@@ -75,7 +75,7 @@ int FindFirst(const WidgetContainer& node, const Widget* a, const Widget* b)
 
 } // namespace
 
-WidgetContainer::WidgetContainer() : mUpdateIterator(mWidgets.end()) {}
+WidgetContainer::WidgetContainer() = default;
 
 WidgetContainer::~WidgetContainer()
 {
@@ -117,9 +117,11 @@ WidgetContainer::WidgetList::iterator WidgetContainer::InsertByZOrder(WidgetList
 
 void WidgetContainer::TakeOut(WidgetList::iterator it)
 {
-    if (mUpdateIterator == it) {
-        ++mUpdateIterator;
-        mUpdateIteratorModified = true;
+    for (UpdateWalk* walk = mUpdateWalks; walk != nullptr; walk = walk->mOuter) {
+        if (walk->mPos == it) {
+            ++walk->mPos;
+            walk->mModified = true;
+        }
     }
     mWidgets.erase(it);
 }
@@ -399,20 +401,37 @@ void WidgetContainer::UpdateAll(ModalFlags& flags)
         mLastWMUpdateCount = manager->mUpdateCnt;
         Update();
     }
-    for (mUpdateIterator = mWidgets.begin(); mUpdateIterator != mWidgets.end();) {
-        mUpdateIteratorModified = false;
-        Widget* child = *mUpdateIterator;
-        if (child == manager->mBaseModalWidget) {
+    UpdateChildren(flags, nullptr);
+    RestoreFlags(flags, saved);
+}
+
+void WidgetContainer::UpdateChildren(ModalFlags& flags, const float* fraction)
+{
+    WidgetManager* manager = mWidgetManager;
+    UpdateWalk walk{mWidgets.begin(), false, mUpdateWalks};
+    mUpdateWalks = &walk;
+    // The pass leaves the list of running passes however it ends, a throwing update included.
+    struct Leave {
+        WidgetContainer& container;
+        UpdateWalk& walk;
+        ~Leave() { container.mUpdateWalks = walk.mOuter; }
+    } leave{*this, walk};
+    while (walk.mPos != mWidgets.end()) {
+        walk.mModified = false;
+        Widget* child = *walk.mPos;
+        if (manager != nullptr && child == manager->mBaseModalWidget) {
             flags.mIsOver = true;
         }
-        child->UpdateAll(flags);
-        // A removed child has already moved the iterator on to its successor.
-        if (!mUpdateIteratorModified) {
-            ++mUpdateIterator;
+        if (fraction != nullptr) {
+            child->UpdateFractionAll(flags, *fraction);
+        } else {
+            child->UpdateAll(flags);
+        }
+        // A removed child has already moved the position on to its successor.
+        if (!walk.mModified) {
+            ++walk.mPos;
         }
     }
-    mUpdateIteratorModified = false;
-    RestoreFlags(flags, saved);
 }
 
 void WidgetContainer::UpdateFractionAll(ModalFlags& flags, float fraction)
@@ -421,19 +440,7 @@ void WidgetContainer::UpdateFractionAll(ModalFlags& flags, float fraction)
     if ((flags.GetFlags() & WidgetFlags::Update) != 0) {
         UpdateFraction(fraction);
     }
-    WidgetManager* manager = mWidgetManager;
-    for (mUpdateIterator = mWidgets.begin(); mUpdateIterator != mWidgets.end();) {
-        mUpdateIteratorModified = false;
-        Widget* child = *mUpdateIterator;
-        if (manager != nullptr && child == manager->mBaseModalWidget) {
-            flags.mIsOver = true;
-        }
-        child->UpdateFractionAll(flags, fraction);
-        if (!mUpdateIteratorModified) {
-            ++mUpdateIterator;
-        }
-    }
-    mUpdateIteratorModified = false;
+    UpdateChildren(flags, &fraction);
     RestoreFlags(flags, saved);
 }
 

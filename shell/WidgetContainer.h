@@ -94,8 +94,6 @@ public:
     WidgetList mWidgets;                     // borrowed children, ascending z-order
     WidgetManager* mWidgetManager = nullptr; // null while detached; the manager points to itself
     WidgetContainer* mParent = nullptr;      // null for a node that is not a child
-    bool mUpdateIteratorModified = false;    // the child under the update iterator was removed
-    WidgetList::iterator mUpdateIterator;    // the child the running update pass visits
     int mLastWMUpdateCount = 0;              // the manager's update count at this node's last Update
     int mUpdateCnt = 0;                      // number of Update calls
     bool mDirty = false;
@@ -116,6 +114,20 @@ protected:
 
 private:
     enum class ReorderStart { End, Front, AtOther, AfterOther };
+
+    /// One running update pass over the children. Passes nest (a widget's update may run a loop of its own that
+    /// updates the tree again), so each keeps its own position; taking a child out moves every pass that stands
+    /// on it on to its successor.
+    struct UpdateWalk {
+        WidgetList::iterator mPos;    // the child the pass visits
+        bool mModified = false;       // the child under mPos was taken out; mPos already stands on its successor
+        UpdateWalk* mOuter = nullptr; // the pass this one interrupted, or null
+    };
+    UpdateWalk* mUpdateWalks = nullptr; // the innermost running pass; lives on the stack of its UpdateAll
+
+    /// Visits the children in list order for UpdateAll (no fraction) or UpdateFractionAll, safe against children
+    /// added, removed or reordered during the visit and against nested passes.
+    void UpdateChildren(ModalFlags& flags, const float* fraction);
 
     /// Inserts by ascending z-order, starting the search at where (see the reordering operations).
     WidgetList::iterator InsertByZOrder(WidgetList::iterator where, Widget* widget);

@@ -361,8 +361,9 @@ private:
         const auto stays = [count](uint32_t fraction, int64_t delta) {
             return static_cast<uint64_t>(fraction + delta * (count - 1)) <= 0xFFFF; // neither below 0 nor past
         };
-        return ((u >> 16) + static_cast<uint32_t>(count) <= 65536) &
-               stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne) & stays(v & 0xFFFF, dv);
+        // One combined test without branches: the three conditions as bits.
+        return (unsigned((u >> 16) + static_cast<uint32_t>(count) <= 65536) &
+                unsigned(stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne)) & unsigned(stays(v & 0xFFFF, dv))) != 0;
     }
 
     int32_t mStepU = 0; // first triangle: u per pixel across

@@ -30,8 +30,12 @@ TriFrameBuffer FrameBufferFor(const TriDestination& destination, const TriClipRe
     TriFrameBuffer target;
     target.bits = destination.bits;
     target.pitch = destination.pitch;
-    const int64_t rowPixels = std::abs(static_cast<int64_t>(destination.pitch)) >> PixelShift(destination.format);
-    if (destination.bits == nullptr || destination.width <= 0 || destination.height <= 0 ||
+    const int shift = PixelShift(destination.format);
+    const int64_t rowPixels = std::abs(static_cast<int64_t>(destination.pitch)) >> shift;
+    // The row walk steps by whole pixels: a pitch of part pixels would put its rows elsewhere than this check
+    // sizes them (below the block, for a negative one), so it is refused, as for textures.
+    const bool wholePixels = (destination.pitch & ((1 << shift) - 1)) == 0;
+    if (destination.bits == nullptr || destination.width <= 0 || destination.height <= 0 || !wholePixels ||
         rowPixels < destination.width)
         return target;
     const int64_t width = std::min<int64_t>(destination.width, kMaxExtent);

@@ -38,8 +38,8 @@ struct TriTexture {
 };
 
 /// The frame buffer drawn into, borrowed for the call. pitch may be negative (rows going up in memory) but must
-/// hold a whole row. Only the first 16384 columns and rows are ever drawn, which keeps the fixed-point set-up
-/// exact.
+/// hold a whole row and be a whole number of pixels; nothing is drawn otherwise. Only the first 16384 columns and rows
+/// are ever drawn, which keeps the fixed-point set-up exact.
 struct TriDestination {
     void* bits = nullptr; // pixel (0, 0)
     int32_t width = 0;

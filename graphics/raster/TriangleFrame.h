@@ -43,7 +43,7 @@ public:
 
     TriangleWalker(const TriVertexFx* vertices, const TriFrameBuffer& target, const Stage& stage)
         : mTarget(target), mOrigin(static_cast<Pixel*>(target.bits)),
-          // A pitch that is not a multiple of the pixel size counts as the next smaller multiple.
+          // The pitch is a whole number of pixels (the entry refuses any other).
           mRowStride(target.pitch >> (sizeof(Pixel) == 4 ? 2 : 1))
     {
         for (int i = 0; i < 3; ++i) {

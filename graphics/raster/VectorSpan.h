@@ -12,9 +12,9 @@
 
 #include "graphics/raster/SpanKernels.h"
 
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 // The vectors never cross a call boundary outside this file's own source, so the ABI note does not apply. It
-// stays off to the end of the source, where the kernels are instantiated.
+// stays off to the end of the source, where the kernels are instantiated. Both compilers read this spelling.
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 

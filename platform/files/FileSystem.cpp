@@ -325,6 +325,13 @@ bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data)
     return false;
 }
 
+uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds)
+{
+    constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+    const int64_t ticks = (seconds + kSecondsFrom1601To1970) * 10'000'000 + nanoseconds / 100;
+    return ticks > 0 ? uint64_t(ticks) : 0;
+}
+
 std::vector<FoundFile> FindFiles(std::string_view pattern)
 {
     const std::string native = ToNativeSeparators(pattern);
@@ -351,11 +358,19 @@ std::vector<FoundFile> FindFiles(std::string_view pattern)
         }
         FoundFile file;
         file.name = std::move(name);
-        std::error_code statError;
-        file.isFolder = it->is_directory(statError);
-        if (!file.isFolder) {
-            const uintmax_t size = it->file_size(statError);
-            file.size = statError ? 0 : uint64_t(size);
+        // One status call gives the kind, the size and the times (the link's target for a link, as a find does).
+        struct statx info {};
+        if (::statx(AT_FDCWD, it->path().c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) == 0) {
+            file.isFolder = S_ISDIR(info.stx_mode);
+            file.size = file.isFolder ? 0 : uint64_t(info.stx_size);
+            file.lastWriteTime = ToFileTime(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
+            file.lastAccessTime = ToFileTime(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
+            file.creationTime = (info.stx_mask & STATX_BTIME) != 0
+                                    ? ToFileTime(info.stx_btime.tv_sec, info.stx_btime.tv_nsec)
+                                    : file.lastWriteTime;
+        } else {
+            std::error_code statError;
+            file.isFolder = it->is_directory(statError);
         }
         found.push_back(std::move(file));
     }
@@ -418,13 +433,20 @@ fs::path ConfigFolder()
     return XdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
-fs::path ExecutableFolder()
+fs::path ExecutablePath()
 {
     std::error_code error;
     const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (!error && exe.has_parent_path()) {
+    return error ? fs::path() : exe;
+}
+
+fs::path ExecutableFolder()
+{
+    const fs::path exe = ExecutablePath();
+    if (exe.has_parent_path()) {
         return exe.parent_path();
     }
+    std::error_code error;
     return fs::current_path(error);
 }
 

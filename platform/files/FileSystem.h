@@ -25,8 +25,8 @@ std::filesystem::path ResolvePath(std::string_view path);
 /// fopen on the resolved path; null (errno set) on failure.
 FILE* OpenFile(std::string_view path, const char* mode);
 
-bool FileExists(std::string_view path);   // a regular file
-bool FolderExists(std::string_view path); // a directory
+bool FileExists(std::string_view path);    // a regular file
+bool FolderExists(std::string_view path);  // a directory
 bool CreateFolders(std::string_view path); // like mkdir -p; true when the folder exists afterwards
 bool RemoveFile(std::string_view path);
 std::optional<uint64_t> FileSize(std::string_view path);
@@ -38,10 +38,17 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out);
 /// full disk never leaves a half-written file. Creates missing parent folders. False (target untouched) on failure.
 bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data);
 
+/// A time as a Windows FILETIME: 100-ns units since 1601-01-01 UTC, from seconds and nanoseconds since 1970.
+[[nodiscard]] uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds);
+
 struct FoundFile {
     std::string name; // the name as stored on disk, without the folder
     bool isFolder = false;
     uint64_t size = 0;
+    // FILETIMEs. Creation is the birth time where the file system keeps one, else the last write.
+    uint64_t creationTime = 0;
+    uint64_t lastAccessTime = 0;
+    uint64_t lastWriteTime = 0;
 };
 
 /// Entries of a folder whose names match the last component of `pattern` ('*' and '?' wildcards, case ignored),
@@ -55,6 +62,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 std::filesystem::path AppDataFolder();
 /// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
 std::filesystem::path ConfigFolder();
+/// The running executable, empty when the system does not say.
+std::filesystem::path ExecutablePath();
 /// The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 

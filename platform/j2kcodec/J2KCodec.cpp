@@ -6,6 +6,7 @@
 #include <openjpeg.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -179,6 +180,18 @@ uint8_t Sample(const opj_image_comp_t& comp, uint32_t x, uint32_t y)
         value = value * 255 / ((int64_t(1) << precision) - 1);
     }
     return uint8_t(std::clamp<int64_t>(value, 0, 255));
+}
+
+/// sYCC (luma and two chroma differences centred on 128, full range) to sRGB, rounded and clamped.
+void YccToRgb(uint8_t y, uint8_t cb, uint8_t cr, uint8_t& r, uint8_t& g, uint8_t& b)
+{
+    const double luma = y;
+    const double blue = double(cb) - 128.0;
+    const double red = double(cr) - 128.0;
+    const auto channel = [](double value) { return uint8_t(std::clamp(std::lround(value), 0L, 255L)); };
+    r = channel(luma + 1.402 * red);
+    g = channel(luma - 0.344136 * blue - 0.714136 * red);
+    b = channel(luma + 1.772 * blue);
 }
 
 bool ParseOptions(const char* options, int& bytesPerPixel, int& level)
@@ -358,15 +371,19 @@ int Decode(void* opaque, unsigned char** buffer, int* size, const char* options,
             return SetError(kJ2KErrorDecode);
         }
     }
-    // Grey, grey + alpha, colour, colour + alpha.
+    // Grey, grey + alpha, colour, colour + alpha. Colour stored as sYCC becomes RGB here.
     const bool colour = count >= 3;
+    const bool ycc = colour && image.color_space == OPJ_CLRSPC_SYCC;
     const int alphaIndex = count == 2 ? 1 : count >= 4 ? 3 : -1;
     for (int y = 0; y < height; ++y) {
         unsigned char* row = *buffer + size_t(y) * size_t(*pitch);
         for (int x = 0; x < width; ++x) {
-            const uint8_t r = Sample(image.comps[0], uint32_t(x), uint32_t(y));
-            const uint8_t g = colour ? Sample(image.comps[1], uint32_t(x), uint32_t(y)) : r;
-            const uint8_t b = colour ? Sample(image.comps[2], uint32_t(x), uint32_t(y)) : r;
+            uint8_t r = Sample(image.comps[0], uint32_t(x), uint32_t(y));
+            uint8_t g = colour ? Sample(image.comps[1], uint32_t(x), uint32_t(y)) : r;
+            uint8_t b = colour ? Sample(image.comps[2], uint32_t(x), uint32_t(y)) : r;
+            if (ycc) {
+                YccToRgb(r, g, b, r, g, b);
+            }
             unsigned char* pixel = row + size_t(x) * size_t(bytesPerPixel);
             pixel[0] = b;
             pixel[1] = g;

@@ -1,6 +1,8 @@
 #include "platform/log/Log.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -22,12 +24,27 @@ LogSink& CurrentSink()
 const char* LevelName(LogLevel level)
 {
     switch (level) {
-    case LogLevel::Debug: return "debug";
-    case LogLevel::Info: return "info";
-    case LogLevel::Warning: return "warning";
-    case LogLevel::Error: return "error";
+    case LogLevel::Debug:
+        return "debug";
+    case LogLevel::Info:
+        return "info";
+    case LogLevel::Warning:
+        return "warning";
+    case LogLevel::Error:
+        return "error";
     }
     return "?";
+}
+
+// Debug entries are meant for developers: the default sink shows them only when ILVANE_LOG_DEBUG is set (to
+// anything but "0"), so that a player's terminal stays quiet.
+bool ShowsDebugOnStderr()
+{
+    static const bool shows = [] {
+        const char* value = std::getenv("ILVANE_LOG_DEBUG");
+        return value != nullptr && value[0] != 0 && std::strcmp(value, "0") != 0;
+    }();
+    return shows;
 }
 
 } // namespace
@@ -42,6 +59,11 @@ LogSink SetLogSink(LogSink sink)
 
 void LogV(LogLevel level, const char* area, const char* format, va_list args)
 {
+    if (level == LogLevel::Debug && !ShowsDebugOnStderr()) {
+        std::lock_guard lock(SinkMutex());
+        if (!CurrentSink())
+            return;
+    }
     va_list measure;
     va_copy(measure, args);
     const int length = std::vsnprintf(nullptr, 0, format, measure);
@@ -56,7 +78,7 @@ void LogV(LogLevel level, const char* area, const char* format, va_list args)
     std::lock_guard lock(SinkMutex());
     if (CurrentSink())
         CurrentSink()(level, area, text);
-    else
+    else if (level != LogLevel::Debug || ShowsDebugOnStderr())
         std::fprintf(stderr, "[%s] %s: %s\n", LevelName(level), area, text.c_str());
 }
 

@@ -7,7 +7,8 @@
 namespace Platform {
 
 /// One log sink for the whole process. Diagnostics go to stderr unless a test or the application
-/// installs another sink. Thread-safe.
+/// installs another sink; there, debug entries (meant for developers) show only when the environment variable
+/// ILVANE_LOG_DEBUG is set. Thread-safe.
 enum class LogLevel { Debug, Info, Warning, Error };
 
 using LogSink = std::function<void(LogLevel level, const char* area, const std::string& text)>;

@@ -323,8 +323,9 @@ void EventTranslator::TranslateKey(const SDL_KeyboardEvent& event, std::vector<W
     const bool down = event.type == SDL_KEYDOWN;
     const bool alt = (mModifiers & KMOD_ALT) != 0;
     const bool ctrl = (mModifiers & KMOD_CTRL) != 0;
-    // As on the original system: keys pressed with Alt but not Ctrl, F10, and the release of Alt itself are
-    // "system" keys; Ctrl+Alt is how AltGr arrives there, so it gives ordinary key messages.
+    // Keys pressed with Alt but not Ctrl, F10, and the release of Alt itself are "system" keys, which the window
+    // handles itself (Alt+Enter, Alt+F4); Ctrl+Alt is how AltGr arrives, so it gives ordinary key messages and
+    // typed characters.
     const bool system = !ctrl && (alt || key == VK_F10 || (!down && key == VK_MENU));
     intptr_t flags = 1; // repeat count
     if (alt)

@@ -35,6 +35,14 @@ bool IsMainThread()
     return std::this_thread::get_id() == gMainThread;
 }
 
+bool IsUnseenFallback(const char* chosenDriver, const char* currentDriver)
+{
+    if (chosenDriver != nullptr && chosenDriver[0] != 0)
+        return false;
+    return currentDriver != nullptr &&
+           (std::strcmp(currentDriver, "offscreen") == 0 || std::strcmp(currentDriver, "dummy") == 0);
+}
+
 bool VideoRunning()
 {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
@@ -57,12 +65,22 @@ bool EnsureVideo()
         return true;
     // Closing the last window is a close request for the application to handle, not a quit of its own.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    std::string reason;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        const std::string reason = SDL_GetError();
+        reason = SDL_GetError();
+        if (reason.empty())
+            reason = "unknown SDL error";
+    } else if (IsUnseenFallback(std::getenv("SDL_VIDEODRIVER"), SDL_GetCurrentVideoDriver())) {
+        // Without a display SDL falls back to drawing off screen, and the program would run where nobody sees
+        // it until killed.
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        reason = "no display found: an X display is needed (DISPLAY is not set or cannot be opened)";
+    }
+    if (!reason.empty()) {
         std::lock_guard lock(state.mutex);
         if (reason != state.error)
             PLATFORM_LOG_ERROR("window", "cannot start SDL video: %s", reason.c_str());
-        state.error = reason.empty() ? "unknown SDL error" : reason;
+        state.error = reason;
         return false;
     }
     ++state.generation;

@@ -12,8 +12,13 @@ namespace Platform {
 bool IsMainThread();
 
 /// Starts SDL video unless it runs already. False off the main thread, and when video cannot start (no display,
-/// unknown driver); VideoError() then says why. A failed start is tried again on the next call.
+/// unknown driver); VideoError() then says why. A failed start is tried again on the next call. A driver that
+/// shows nothing (off screen, dummy) counts as no display unless it was chosen through SDL_VIDEODRIVER.
 [[nodiscard]] bool EnsureVideo();
+
+/// Whether SDL ended on a driver that nobody sees without its having been chosen (chosenDriver: the value of
+/// SDL_VIDEODRIVER, null or empty when unset).
+[[nodiscard]] bool IsUnseenFallback(const char* chosenDriver, const char* currentDriver);
 
 /// The reason of the last failed EnsureVideo, empty when it succeeded.
 std::string VideoError();

@@ -457,6 +457,25 @@ bool MoveWindow(WindowHandle window, int x, int y)
     return true;
 }
 
+bool SetWindowSize(WindowHandle window, int width, int height)
+{
+    if (!OnMainThread("SetWindowSize"))
+        return false;
+    SDL_Window* sdl = SdlOf(window);
+    if (!sdl || width <= 0 || height <= 0)
+        return false;
+    SDL_SetWindowSize(sdl, width, height);
+    SDL_GetWindowSize(sdl, &width, &height);
+    WindowSystem& system = System();
+    std::lock_guard lock(system.mutex);
+    if (WindowRecord* record = Find(system, window)) {
+        WindowRect& frame = record->frame;
+        frame.right = frame.left + width;
+        frame.bottom = frame.top + height;
+    }
+    return true;
+}
+
 WindowRect GetClientRect(WindowHandle window)
 {
     WindowSystem& system = System();

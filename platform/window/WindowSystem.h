@@ -77,6 +77,8 @@ bool SetWindowText(WindowHandle window, std::wstring_view title);
 bool SetForegroundWindow(WindowHandle window);
 /// Moves the client origin to (x, y) in screen coordinates.
 bool MoveWindow(WindowHandle window, int x, int y);
+/// Gives the client area the size width x height (both positive; main thread); the origin stays.
+bool SetWindowSize(WindowHandle window, int width, int height);
 
 /// The client area: (0, 0, width, height); empty for an unknown window.
 WindowRect GetClientRect(WindowHandle window);

@@ -406,8 +406,10 @@ TEST_F(D3DInterfaceTest, FailuresAreRecordedWithTheirLabels)
     mD3D->PrepareTexture(&image);
     EXPECT_EQ(D3DInterface::sErrorString, "Lock Texture: DDERR_SURFACELOST");
     EXPECT_EQ(RegistryError(), "Lock Texture: DDERR_SURFACELOST");
+    EXPECT_FALSE(mDisplay->m3DMayNotHaveWorked);
     EXPECT_FALSE(mDisplay->Redraw()) << "the next present turns 3-D off";
     EXPECT_FALSE(mDisplay->mIs3D);
+    EXPECT_TRUE(mDisplay->m3DMayNotHaveWorked) << "remembered for the question at exit";
 }
 
 TEST_F(D3DInterfaceTest, SetupBeginsTheSceneWithTheFramesStatesAndFlushEndsIt)

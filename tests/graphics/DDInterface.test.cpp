@@ -4,6 +4,7 @@
 #include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/MemoryImage.h"
+#include "platform/window/WindowSystem.h"
 #include "tests/graphics/DisplayTestKit.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +190,45 @@ TEST_F(DDInterfaceTest, AspectCorrectionPlacesThePresentation)
     EXPECT_EQ(mDisplay->Init(WindowHandle{}, false), DDInterface::RESULT_OK);
     EXPECT_EQ(mDisplay->mWidth, 750);
     EXPECT_EQ(mDisplay->mPresentationRect, Rect(0, 0, 1280, 1024));
+}
+
+// The window grows to the wider aspect around its client area, so that it shows the whole presentation.
+TEST_F(DDInterfaceTest, AspectCorrectionResizesTheWindow)
+{
+    RegisterWindowClass("AspectTest", [](WindowHandle, uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
+    struct Case {
+        const char* name;
+        int x;
+        int y;
+        WindowPoint expected; // client origin afterwards
+    };
+    const Case cases[] = {
+        {"grown evenly on both sides", 300, 100, {167, 100}},
+        {"kept on the desktop", 50, 0, {0, 0}},
+    };
+    mApp->mEnableWindowAspect = true;
+    mApp->mWindowAspect = Pyxo::Ratio(16, 9);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowCreateInfo info;
+        info.className = "AspectTest";
+        info.x = c.x;
+        info.y = c.y;
+        info.width = 800;
+        info.height = 600;
+        const WindowHandle window = CreateWindow(info);
+        ASSERT_TRUE(window);
+        SetEmulatedDesktop(Desktop(1920, 1080, kFormatX888));
+        ASSERT_EQ(mDisplay->Init(window, true), DDInterface::RESULT_OK) << mDisplay->mErrorString;
+        EXPECT_EQ(GetClientRect(window), (WindowRect{0, 0, 1066, 600}));
+        WindowPoint origin{0, 0};
+        ASSERT_TRUE(ClientToScreen(window, origin));
+        EXPECT_EQ(origin.x, c.expected.x);
+        EXPECT_EQ(origin.y, c.expected.y);
+        EXPECT_EQ(mDisplay->mPresentationRect, Rect(133, 0, 800, 600));
+        mDisplay->Cleanup();
+        DestroyWindow(window);
+    }
 }
 
 TEST_F(DDInterfaceTest, RedrawPresentsTheDrawSurfaceOnThePrimary)

@@ -1,11 +1,16 @@
 #include "graphics/FontData.h"
 
+#include "graphics/Graphics.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
 #include "tests/graphics/ImageFontTestKit.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -267,6 +272,62 @@ TEST_F(FontDescriptor, AWholeDescriptor)
     EXPECT_EQ(font.GetDefine(L"Chars"), L"(A, B, C)");
     EXPECT_EQ(font.GetDefine(L"nothing"), L"");
 }
+
+/// A glyph layer and copies of it, one per line after the first.
+std::wstring CopiedLayers(int copies)
+{
+    std::wstring text =
+        L"CreateLayer Main; LayerSetImage Main 'glyphs.png'; LayerSetPointSize Main 12;"
+        L" LayerSetImageMap Main ('A' 'B') ((0 0 8 8) (8 0 8 8)); LayerSetCharWidths Main ('A' 'B') (8 8);\n";
+    for (int i = 0; i < copies; ++i)
+        text +=
+            L"CreateLayerFrom C" + std::to_wstring(i) + L" Main; LayerSetPointSize C" + std::to_wstring(i) + L" 0;\n";
+    return text;
+}
+
+TEST_F(FontDescriptor, AFontHasAtMostItsLimitOfLayers)
+{
+    FontDataPtr data = Load(CopiedLayers(20000));
+    EXPECT_FALSE(data->mInitialized);
+    EXPECT_EQ(data->GetErrorText(), L"Too Many Layers on Line " + std::to_wstring(FontData::kMaxLayers + 1));
+    EXPECT_EQ(data->mFontLayerList.size(), FontData::kMaxLayers);
+
+    FontDataPtr full = Load(CopiedLayers(int(FontData::kMaxLayers) - 1));
+    EXPECT_TRUE(full->mInitialized) << full->GetErrorText();
+}
+
+#if !defined(__SANITIZE_ADDRESS__) // the address sanitizer reserves more address space than the limit allows
+/// Lets the process grow by at most the given megabytes of address space from here on.
+void CapAddressSpaceGrowth(rlim_t megabytes)
+{
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (megabytes << 20);
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
+}
+
+void DrawLarge(Pyxo::PyxoAppBase* app, const std::string& path)
+{
+    Pyxo::ImageFont font(app, path);
+    font.SetPointSize(500);
+    ImageFontTest::RecordingImage screen;
+    Pyxo::Graphics g(&screen);
+    font.DrawString(&g, 10, 400, L"ABBA", Pyxo::Color::White, Rect(0, 0, 4000, 4000));
+}
+
+TEST_F(FontDescriptor, ALayerFloodDrawnLargeStaysWithinAFewHundredMegabytes)
+{
+    const std::string path = mFolder.WriteDescriptor("fonts/flood.txt", CopiedLayers(20000));
+    EXPECT_EXIT(
+        {
+            CapAddressSpaceGrowth(300);
+            DrawLarge(&mApp, path);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(FontDescriptor, ImagesComeFromThePoolRelativeToTheDescriptor)
 {

@@ -54,7 +54,7 @@ TEST(AnimInfo, ComputeFramesAndTiming)
         info.mAnimType = c.type;
         info.mFrameDelay = c.frameDelay;
         info.mPerFrameDelay = c.perFrame;
-        info.Compute(c.cels, c.beginDelay, c.endDelay);
+        EXPECT_TRUE(info.Compute(c.cels, c.beginDelay, c.endDelay));
         EXPECT_EQ(info.mNumCels, c.expectedCels);
         EXPECT_EQ(info.mFrameMap, c.expectedMap);
         EXPECT_EQ(info.mPerFrameDelay, c.expectedPerFrame);

@@ -328,6 +328,24 @@ TEST_F(ImageFonts, OrdersBeyondTheBucketsAndMissingGlyphs)
     EXPECT_EQ(rects[1].mWidth, 0);
 }
 
+// A glyph moved next to the integer limit by its layer's offset lies far outside any image: nothing is drawn and
+// no edge sum overflows on the way.
+TEST_F(ImageFonts, AnOffsetNearTheIntegerLimitDrawsNothing)
+{
+    for (const wchar_t* offset : {L"(2147483520 0)", L"(0 2147483520)", L"(-2147483520 0)"}) {
+        SCOPED_TRACE(Pyxo::WStringToString(offset));
+        auto font = MakeFont(std::wstring(kFillLayer) + L"LayerSetOffset Fill " + offset + L";\n");
+        Pyxo::MemoryImage screen(nullptr);
+        screen.Create(64, 16);
+        screen.Clear();
+        Pyxo::Graphics g(&screen);
+        g.SetFont(font.get());
+        g.DrawString(L"ABVC", 100, 10);
+        const uint32_t* bits = screen.GetBits();
+        EXPECT_TRUE(std::all_of(bits, bits + 64 * 16, [](uint32_t pixel) { return pixel == 0; }));
+    }
+}
+
 TEST_F(ImageFonts, OneDrawQueuesAtMostTheGlyphPool)
 {
     auto font = MakeFont(std::wstring(kFillLayer) + L"CreateLayerFrom Outline Fill;\n");

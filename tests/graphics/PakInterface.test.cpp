@@ -144,6 +144,35 @@ TEST(PakInterface, BuilderPacksAFolderWithNamesAndTimes)
     EXPECT_FALSE(PakTool::BuildPak({{std::string(256, 'n'), {}, 0}}, out, error));
 }
 
+TEST(PakInterface, BuilderRefusesAFileItCannotReadAndLeavesItsOwnOutputOut)
+{
+    ScratchFolder folder;
+    folder.Write("content/a.txt", "ay");
+    folder.Write("content/data.pak", "the previous archive");
+    std::vector<PakTool::PakEntry> entries;
+    std::string error;
+    ASSERT_TRUE(PakTool::CollectFolder(folder.Path() / "content", entries, error,
+                                       folder.Path() / "content" / "sub" / ".." / "data.pak"))
+        << error;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "a.txt");
+
+    // A regular file whose bytes cannot be read, whoever runs the test: this process's memory at address 0.
+    fs::create_symlink("/proc/self/mem", folder.Path() / "content" / "unreadable");
+    EXPECT_FALSE(PakTool::CollectFolder(folder.Path() / "content", entries, error));
+    EXPECT_EQ(error, "cannot read " + (folder.Path() / "content" / "unreadable").string());
+    fs::remove(folder.Path() / "content" / "unreadable");
+
+    // A file without read permission, where permissions hold (not for the superuser).
+    folder.Write("content/locked.txt", "secret");
+    fs::permissions(folder.Path() / "content" / "locked.txt", fs::perms::none);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(PakTool::CollectFolder(folder.Path() / "content", entries, error));
+        EXPECT_EQ(error, "cannot read " + (folder.Path() / "content" / "locked.txt").string());
+    }
+    fs::permissions(folder.Path() / "content" / "locked.txt", fs::perms::owner_all);
+}
+
 TEST(PakInterface, NamesAreNormalised)
 {
     struct Case {
@@ -213,6 +242,82 @@ TEST(PakInterface, AddPakFileMountsFromDisk)
     PakInterface pak;
     ASSERT_TRUE(pak.AddPakFile("mod.pak"));
     EXPECT_NE(pak.FindRecord("x/y.txt"), nullptr);
+}
+
+// Resident memory of this process, in bytes.
+uint64_t ResidentBytes()
+{
+    uint64_t pages = 0;
+    uint64_t resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * uint64_t(sysconf(_SC_PAGESIZE));
+}
+
+TEST(PakInterface, ALargeArchiveIsMappedNotRead)
+{
+    // One record of 300 MB, written as a hole where the file system allows, with "tail" as its last bytes.
+    constexpr uint32_t kSize = 300u << 20;
+    ScratchFolder folder;
+    std::vector<uint8_t> head;
+    const auto put = [&](uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            head.push_back(uint8_t(value >> (8 * i)) ^ kPakKey);
+    };
+    put(kPakMagic, 4);
+    put(kPakVersion, 4);
+    put(0, 1);
+    put(3, 1);
+    for (char c : std::string("big"))
+        put(uint8_t(c), 1);
+    put(kSize, 4);
+    put(0, 8);
+    put(kPakEndOfDirectory, 1);
+    {
+        std::ofstream out(folder.Path() / "large.pak", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
+        out.seekp(std::streamoff(head.size() + kSize - 4));
+        for (char c : std::string("tail"))
+            out.put(char(uint8_t(c) ^ kPakKey));
+    }
+    ASSERT_EQ(fs::file_size(folder.Path() / "large.pak"), head.size() + kSize);
+
+    const uint64_t before = ResidentBytes();
+    PakInterface pak;
+    ASSERT_TRUE(pak.AddPakFile("large.pak"));
+    PakFileHandle* handle = pak.FOpen("BIG", "rb");
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(pak.FSeek(handle, -4, kPakSeekEnd), 0);
+    char tail[5] = {};
+    EXPECT_EQ(pak.FRead(tail, 1, 4, handle), 4u);
+    EXPECT_STREQ(tail, "tail");
+    pak.FClose(handle);
+    EXPECT_LT(ResidentBytes() - std::min(before, ResidentBytes()), uint64_t(32) << 20)
+        << "the archive's size must not show in resident memory";
+}
+
+TEST(PakInterface, AnArchiveCutShortAfterMountingFailsItsOpens)
+{
+    QuietLog quiet;
+    ScratchFolder folder;
+    const std::vector<uint8_t> archive = Pack({{"a.txt", Bytes("first"), 0}, {"b.txt", Bytes("second"), 0}});
+    folder.Write("data.pak", std::string(archive.begin(), archive.end()));
+    PakInterface pak;
+    ASSERT_TRUE(pak.AddPakFile("data.pak"));
+
+    // Replaced by a new file (as a build writes it: a new file renamed over the old), the mounted bytes stay.
+    folder.Write("new.pak", "not an archive");
+    fs::rename(folder.Path() / "new.pak", folder.Path() / "data.pak");
+    PakFileHandle* handle = pak.FOpen("b.txt", "rb");
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(ReadAll(pak, handle), "second");
+    pak.FClose(handle);
+
+    // Cut short in place: its records can no longer be read, and opening them says so instead of faulting.
+    PakInterface cut;
+    folder.Write("cut.pak", std::string(archive.begin(), archive.end()));
+    ASSERT_TRUE(cut.AddPakFile("cut.pak"));
+    fs::resize_file(folder.Path() / "cut.pak", 10);
+    EXPECT_EQ(cut.FOpen("b.txt", "rb"), nullptr);
 }
 
 TEST(PakInterface, SeekTellAndRead)
@@ -368,10 +473,16 @@ TEST(PakInterface, FindListsRecordsThenDisk)
     EXPECT_EQ(all, (std::set<std::string>{"A.png", "b.png", "note.txt", "disk.png", "sub"}));
 
     EXPECT_EQ(pak.FindFirstFile("nothing\\*.png", &data), nullptr);
-    // Without a star no record matches; the disk still answers.
+    // Without a star no record matches; the disk still answers, with the file's times.
+    // 2020-01-01 00:00:00 UTC, as a FILETIME: 100 ns units since 1601.
+    fs::last_write_time(folder.Path() / "data/disk.png",
+                        std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1577836800))));
     find = pak.FindFirstFile("data\\disk.png", &data);
     ASSERT_NE(find, nullptr);
     EXPECT_EQ(data.fileName, "disk.png");
+    EXPECT_EQ(data.lastWriteTime, 132223104000000000ull);
+    EXPECT_NE(data.lastAccessTime, 0u);
+    EXPECT_NE(data.creationTime, 0u);
     EXPECT_FALSE(pak.FindNextFile(find, &data));
     pak.FindClose(find);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using Pyxo::Color;
@@ -58,6 +60,15 @@ TEST(Rect, Intersection)
         {"apart in x", {0, 0, 10, 10}, {11, 0, 5, 5}, {0, 0, 0, 0}},
         {"apart in y", {0, 0, 10, 10}, {0, 11, 5, 5}, {0, 0, 0, 0}},
         {"negative size", {0, 0, -3, 10}, {0, 0, 10, 10}, {0, 0, 0, 0}},
+        {"near the right limit", {INT_MAX - 128, 0, 200, 10}, {0, 0, INT_MAX, 10}, {INT_MAX - 128, 0, 128, 10}},
+        {"near the bottom limit", {0, INT_MAX - 5, 10, 200}, {0, 0, 800, INT_MAX}, {0, INT_MAX - 5, 10, 5}},
+        {"near the left limit",
+         {INT_MIN, INT_MIN, 10, 10},
+         {INT_MIN + 5, INT_MIN + 5, 10, 10},
+         {INT_MIN + 5, INT_MIN + 5, 5, 5}},
+        {"both past the limit", {INT_MAX - 10, 0, 100, 10}, {INT_MAX - 20, 0, 100, 10}, {INT_MAX - 10, 0, 10, 10}},
+        {"ends just below zero", {INT_MIN, 0, INT_MAX, 1}, {-10, 0, INT_MAX, 1}, {-10, 0, 9, 1}},
+        {"far apart", {INT_MIN, 0, 10, 10}, {INT_MAX - 10, 0, 100, 10}, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -316,13 +316,32 @@ TEST_F(ResourceManagerTest, LookupsThrowForUnknownAndUnloadedIds)
                 ADD_FAILURE() << "no exception";
             } catch (const ResourceManagerException& e) {
                 EXPECT_EQ(std::string(e.what()), lookup.message + id);
-                EXPECT_EQ(mManager.GetErrorText(), lookup.message + id);
+                EXPECT_EQ(mManager.GetErrorText(), "") << "the caller alone hears of it";
+                EXPECT_FALSE(mManager.HasFailed());
             }
         }
     }
     EXPECT_EQ(mManager.FindFont("font"), nullptr) << "FindFont never loads";
     EXPECT_EQ(mManager.FindFont("unknown"), nullptr);
     EXPECT_EQ(static_cast<MemoryImage*>(mManager.LoadImage("unknown")), nullptr);
+}
+
+TEST_F(ResourceManagerTest, FailedLookupsOnAnotherThreadLeaveAGroupLoading)
+{
+    ASSERT_TRUE(Declare(R"(<Resources id="Init"><Image path="tile.png"/><Sound path="click"/>
+  <Image path="strip.png"/></Resources>
+<Resources id="Other"><Image path="missing.png"/></Resources>)"));
+    mManager.StartLoadResources("Init");
+    ASSERT_TRUE(mManager.LoadNextResource());
+    std::thread([&] {
+        EXPECT_THROW((void)mManager.GetImageThrow("NOT_THERE"), ResourceManagerException);
+        EXPECT_THROW((void)mManager.GetFontThrow("NOT_THERE"), ResourceManagerException);
+    }).join();
+    EXPECT_TRUE(mManager.LoadNextResource()) << mManager.GetErrorText();
+    std::thread([&] { EXPECT_EQ(static_cast<MemoryImage*>(mManager.LoadImage("missing")), nullptr); }).join();
+    EXPECT_TRUE(mManager.LoadNextResource()) << "an on-demand load that failed is not the group's record";
+    EXPECT_FALSE(mManager.LoadNextResource()) << "the group is done";
+    EXPECT_NE(static_cast<MemoryImage*>(mManager.GetImageThrow("strip")), nullptr);
 }
 
 TEST_F(ResourceManagerTest, ReplaceImagePutsTheProgramsImageInPlace)

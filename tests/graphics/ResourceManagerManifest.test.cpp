@@ -147,6 +147,7 @@ TEST_F(ManifestTest, ImageOptionsAndAnimation)
     <Image id="flags" path="f.png" nopal="" a4r4g4b4="1" a8r8g8b8="1" minsubdivide="1" ddsurface="x" nobits2d="1"
            alphacolor="ff8000" variant="red" rows="7abc" cols="-2"/>
     <Image id="nobits3d" path="n.png" nobits3d="1" alphacolor="zz"/>
+    <Image id="onepixelcels" path="o.png" rows="4096" cols="4096" anim="loop" framedelay="128"/>
 </Resources></ResourceManifest>)"))
         << mManager.GetErrorText();
 
@@ -190,6 +191,8 @@ TEST_F(ManifestTest, ImageOptionsAndAnimation)
     EXPECT_EQ(flags->mCols, -2);
     EXPECT_FALSE(mManager.Image("nobits3d")->mPurgeBits);
     EXPECT_EQ(mManager.Image("nobits3d")->mAlphaColor, 0xFFFFFFu) << "no hexadecimal digits: the default stays";
+    EXPECT_EQ(mManager.Image("onepixelcels")->mAnimInfo.mTotalAnimTime, 4096 * 128)
+        << "as many cels as the largest picture has pixels";
 }
 
 TEST_F(ManifestTest, SoundAndFontOptions)
@@ -263,6 +266,24 @@ TEST_F(ManifestTest, ErrorsNameTheirLineAndFile)
          "Resource already defined.", 2},
         {"animation word", "<ResourceManifest><Resources id=\"g\"><Image path=\"a\" anim=\"bounce\"/>",
          "Invalid animation type.", 1},
+        {"more cels than pixels",
+         "<ResourceManifest><Resources id=\"g\">\n<Image path=\"a\" rows=\"2147483647\" anim=\"loop\" "
+         "framedelay=\"2\"/>",
+         "Too many rows and cols.", 2},
+        {"more cels than pixels, with per-frame delays",
+         "<ResourceManifest><Resources id=\"g\"><Image path=\"a\" rows=\"2000000000\" anim=\"loop\" "
+         "perframedelay=\"1\"/>",
+         "Too many rows and cols.", 1},
+        {"rows times cols", "<ResourceManifest><Resources id=\"g\"><Image path=\"a\" rows=\"4097\" cols=\"4097\"/>",
+         "Too many rows and cols.", 1},
+        {"frame delays longer than an int",
+         "<ResourceManifest><Resources id=\"g\"><Image path=\"a\" rows=\"3\" anim=\"pingpong\" "
+         "framedelay=\"1000000000\"/>",
+         "Animation too long.", 1},
+        {"per-frame delays longer than an int",
+         "<ResourceManifest><Resources id=\"g\"><Image path=\"a\" cols=\"2\" anim=\"once\" "
+         "perframedelay=\"2147483647,2147483647\"/>",
+         "Animation too long.", 1},
         {"system font size 0", "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:Arial\" size=\"0\"/>",
          "SysFont needs point size", 1},
         {"system font without size", "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:Arial\"/>",

@@ -2,10 +2,13 @@
 
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
+#include "tests/graphics/DDImageDrawTestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <string>
 #include <vector>
 
 namespace {
@@ -194,6 +197,97 @@ TEST(SysFont, DuplicateKeepsTheFaceAndClearsTheFlags)
     EXPECT_EQ(sysCopy->GetHeight(), font.GetHeight());
     EXPECT_EQ(sysCopy->StringWidth(L"Wrap"), font.StringWidth(L"Wrap"));
     EXPECT_EQ(sysCopy->GetFontFile(), font.GetFontFile());
+}
+
+class SysFontOnSurface : public SurfaceDrawTest::Fixture {};
+
+// A surface image takes the text straight into its pixels, one row lower than a memory image (where the cell's
+// top is the baseline minus the ascent); solid glyph pixels hold exactly the colour, in 32 and in 16 bits.
+TEST_F(SysFontOnSurface, LandsWhereTheMemoryImageHasItOneRowLower)
+{
+    SysFont font("DejaVu Sans", 14, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    struct Case {
+        const SurfaceDrawTest::Format* format;
+        uint32_t white;
+        bool shadow;
+    };
+    const Case cases[] = {
+        {&SurfaceDrawTest::kX888, 0xFFFFFF, false},
+        {&SurfaceDrawTest::k565, 0xFFFF, false},
+        {&SurfaceDrawTest::k565, 0xFFFF, true},
+    };
+    constexpr int kWidth = 70;
+    constexpr int kHeight = 32;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.format->name) + (c.shadow ? " with shadow" : ""));
+        font.mDrawShadow = c.shadow;
+        MakeTarget(*c.format, kWidth, kHeight, 0);
+        Graphics onSurface(mTarget.get());
+        onSurface.SetFont(&font);
+        onSurface.SetColor(Color(255, 255, 255, 40)); // the colour's alpha does not matter to text
+        onSurface.Translate(2, 1);
+        onSurface.DrawString(L"Agy", 3, 20);
+
+        MemoryImage memory(nullptr);
+        const std::vector<uint32_t> black(size_t(kWidth) * kHeight, 0xFF000000);
+        memory.SetBits(black.data(), kWidth, kHeight, true);
+        Graphics onMemory(&memory);
+        onMemory.SetFont(&font);
+        onMemory.SetColor(Color(255, 255, 255));
+        onMemory.Translate(2, 1);
+        onMemory.DrawString(L"Agy", 3, 21);
+
+        // Every pixel agrees with the memory image within what the surface's channels can hold.
+        const bool wide = c.white == 0xFFFFFF;
+        const auto channels = [&](uint32_t raw) {
+            if (wide)
+                return std::array<int, 3>{int(raw >> 16 & 0xFF), int(raw >> 8 & 0xFF), int(raw & 0xFF)};
+            return std::array<int, 3>{int((raw >> 11) * 255 / 31), int((raw >> 5 & 0x3F) * 255 / 63),
+                                      int((raw & 0x1F) * 255 / 31)};
+        };
+        const int tolerance = wide ? 2 : 9;
+        const uint32_t* bits = memory.GetBits();
+        int solid = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const uint32_t expected = bits[y * kWidth + x];
+                const uint32_t raw = At(x, y) & c.white; // the unused byte of x888 is not compared
+                const std::array<int, 3> drawn = channels(raw);
+                for (int i = 0; i < 3; ++i) {
+                    EXPECT_NEAR(drawn[i], int(expected >> (16 - 8 * i) & 0xFF), tolerance) << "at " << x << ", " << y;
+                }
+                if (expected == 0xFFFFFFFF) {
+                    ++solid;
+                    EXPECT_EQ(raw, c.white) << "at " << x << ", " << y;
+                }
+            }
+        }
+        EXPECT_GT(solid, 20);
+    }
+}
+
+TEST_F(SysFontOnSurface, IsCutToTheClip)
+{
+    SysFont font("DejaVu Sans", 14, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    MakeTarget(SurfaceDrawTest::kX888, 60, 30, 0);
+    Graphics g(mTarget.get());
+    g.SetFont(&font);
+    g.SetColor(Color(255, 0, 0));
+    g.ClipRect(10, 0, 8, 30);
+    g.DrawString(L"WWW", 2, 20);
+    int inside = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            if (x < 10 || x >= 18) {
+                EXPECT_EQ(At(x, y), 0u) << "at " << x << ", " << y;
+            } else {
+                inside += At(x, y) != 0 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(inside, 10);
 }
 
 TEST(SysFont, NothingIsDrawnWithoutADestination)

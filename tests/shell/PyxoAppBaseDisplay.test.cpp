@@ -165,6 +165,48 @@ TEST_F(AppDisplay, FailedStartsFallBackOrEndTheProgram)
     }
 }
 
+TEST_F(AppDisplay, AtTheEndOneQuestionAboutHardwareAcceleration)
+{
+    struct Case {
+        const char* name;
+        bool switchedOn; // 3-D was switched on during the run, no choice stored
+        bool failed;     // the display recorded that 3-D may not have worked
+        int answer;
+        const wchar_t* question;    // the start of the text asked, null: nothing asked
+        std::optional<bool> stored; // "Is3D" afterwards
+    };
+    const Case cases[] = {
+        {"failed, answered No", false, true, IDNO, L"Hardware Acceleration may not have been working", false},
+        {"failed, answered Yes", false, true, IDYES, L"Hardware Acceleration may not have been working", std::nullopt},
+        {"switched on and failed: the first question only", true, true, IDNO, L"Hardware Acceleration was switched on",
+         std::nullopt},
+        {"neither", false, false, IDNO, nullptr, std::nullopt},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestApp& app = MakeApp();
+        app.mRegKey = "Ilvane Tests\\Question " + std::to_string(++number);
+        app.Init();
+        app.mDisplay->mIs3D = true;
+        app.mThreeDSwitchedOn = c.switchedOn;
+        app.mDisplay->m3DMayNotHaveWorked = c.failed;
+        MessageBoxScript boxes({c.answer});
+        app.AskHardwareAccelerationQuestions();
+        if (c.question == nullptr) {
+            EXPECT_TRUE(boxes.Calls().empty());
+        } else {
+            ASSERT_EQ(boxes.Calls().size(), 1u);
+            EXPECT_EQ(boxes.Calls()[0].text.rfind(c.question, 0), 0u);
+            EXPECT_EQ(boxes.Calls()[0].caption, L" Hardware Acceleration Confirmation");
+            EXPECT_EQ(boxes.Calls()[0].flags, MB_YESNO | MB_ICONQUESTION);
+        }
+        bool value = true;
+        const bool read = app.RegistryReadBoolean("Is3D", &value);
+        EXPECT_EQ(read ? std::optional<bool>(value) : std::nullopt, c.stored);
+    }
+}
+
 TEST_F(AppDisplay, AfterAFailedFullScreenAltEnterStaysPut)
 {
     TestApp& app = MakeApp();

@@ -1,6 +1,9 @@
 // Framework strings, message boxes (also asked for on another thread), the command-line split and the dialog
 // bookkeeping of the application object.
+#include "platform/log/Log.h"
+#include "platform/process/VersionLibrary.h"
 #include "platform/window/MessageBox.h"
+#include "shell/BassMusicInterface.h"
 #include "shell/Dialog.h"
 #include "shell/WidgetManager.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
@@ -9,7 +12,10 @@
 
 #include <atomic>
 #include <optional>
+#include <string>
 #include <thread>
+#include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -41,6 +47,46 @@ TEST_F(AppServices, PopupsShowNothingOnceShutDownHasBegun)
     EXPECT_EQ(boxes.Calls()[0].text, L"before");
     EXPECT_EQ(boxes.Calls()[0].caption, L"FATAL ERROR");
     EXPECT_FALSE(app.mInSystemDialog);
+}
+
+TEST_F(AppServices, TheProductVersionComesFromTheExecutablesVersionBlock)
+{
+    TestApp& app = MakeApp();
+    EXPECT_EQ(app.mProductVersion, std::string(Platform::StampedProductVersion()));
+    EXPECT_FALSE(app.mProductVersion.empty());
+    EXPECT_EQ(app.GetProductVersion("/bin/sh"), "") << "a file without a version block";
+}
+
+TEST_F(AppServices, MusicOnWithoutItsLibraryPlaysNothingButTakesEverySong)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    auto* music = dynamic_cast<Pyxo::BassMusicInterface*>(app.mMusicInterface.get());
+    ASSERT_NE(music, nullptr);
+    EXPECT_TRUE(music->LoadMusic(1, "music/theme.ogg"));
+
+    TestApp& silent = MakeApp();
+    silent.mNoSound = true;
+    silent.Init();
+    ASSERT_NE(silent.mMusicInterface, nullptr);
+    EXPECT_EQ(typeid(*silent.mMusicInterface), typeid(Pyxo::MusicInterface)) << "music off: the plain interface";
+    EXPECT_FALSE(silent.mMusicInterface->LoadMusic(1, "music/theme.ogg"));
+}
+
+TEST_F(AppServices, AFatalErrorsTextReachesTheLogEvenWhenNoBoxCanBeShown)
+{
+    TestApp& app = MakeApp();
+    app.Init();
+    std::vector<std::string> errors;
+    const LogSink previous = SetLogSink([&](LogLevel level, const char*, const std::string& text) {
+        if (level == LogLevel::Error)
+            errors.push_back(text);
+    });
+    MessageBoxScript boxes({0}); // the box could not be shown
+    app.Popup("Failed to load image: images/missing.png");
+    SetLogSink(previous);
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(errors, std::vector<std::string>{"FATAL ERROR: Failed to load image: images/missing.png"});
 }
 
 TEST_F(AppServices, AMessageBoxAskedForOnAnotherThreadIsShownByTheMainThread)

@@ -43,11 +43,15 @@ TEST(StrFormat, FormatsShortAndLongResultsWhole)
     }
 }
 
-TEST(StrFormat, RefusesAResultBeyondTheLimit)
+TEST(StrFormat, CutsAResultBeyondTheLimit)
 {
     CapturedLog log;
     EXPECT_EQ(Pyxo::StrFormat("%*d", static_cast<int>(Pyxo::kMaxFormattedLength), 7).size(), Pyxo::kMaxFormattedLength);
-    EXPECT_EQ(Pyxo::StrFormat("%*d", static_cast<int>(Pyxo::kMaxFormattedLength) + 1, 7), "");
+    EXPECT_TRUE(log.Warnings().empty());
+    const std::string path(Pyxo::kMaxFormattedLength, 'p');
+    const std::string cut = Pyxo::StrFormat("Failed to load image: %s", path.c_str());
+    EXPECT_EQ(cut.size(), Pyxo::kMaxFormattedLength);
+    EXPECT_EQ(cut.substr(0, 24), "Failed to load image: pp") << "the start of the message stays";
     EXPECT_EQ(log.Warnings().size(), 1u);
 }
 
@@ -103,6 +107,23 @@ TEST(WStrFormat, LongResultsComeOutWhole)
     const std::wstring text(500, L'w');
     EXPECT_EQ(Pyxo::WStrFormat(L"%s", text.c_str()), text);
     EXPECT_EQ(Pyxo::WStrFormat(L"%0300d", 5).size(), 300u) << "a number longer than the conversion buffer";
+}
+
+TEST(WStrFormat, CutsAResultBeyondTheLimit)
+{
+    CapturedLog log;
+    const std::wstring path(Pyxo::kMaxFormattedLength, L'p');
+    const std::wstring cases[] = {
+        Pyxo::WStrFormat(L"Failed to load image: %s", path.c_str()),
+        Pyxo::WStrFormat(L"Failed to load image: %s and more", path.c_str()),
+        Pyxo::WStrFormat(L"Failed to load image: %-*s", int(Pyxo::kMaxFormattedLength), L"p"),
+        Pyxo::WStrFormat(L"Failed to load image: %0*d", int(Pyxo::kMaxFormattedLength), 1),
+    };
+    for (const std::wstring& cut : cases) {
+        EXPECT_EQ(cut.size(), Pyxo::kMaxFormattedLength);
+        EXPECT_EQ(cut.substr(0, 22), L"Failed to load image: ");
+    }
+    EXPECT_EQ(log.Warnings().size(), 4u);
 }
 
 TEST(WStrFormat, StopsAndReportsInsteadOfGrowingOrGuessing)

@@ -16,7 +16,7 @@ TEST(StringHelpers, NarrowAndWideMapBytesToUnitsOfTheSameValue)
     EXPECT_EQ(Pyxo::WStringToString(units), bytes);
     EXPECT_EQ(Pyxo::ToNarrowString(Pyxo::ToWideString(bytes)), bytes);
 
-    const std::string longText(20000, 'q'); // beyond the size the design's fixed buffer had
+    const std::string longText(20000, 'q'); // far beyond any fixed buffer a conversion might use
     EXPECT_EQ(Pyxo::WStringToString(Pyxo::StringToWString(longText)), longText);
 }
 

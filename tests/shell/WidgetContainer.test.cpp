@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -162,6 +163,63 @@ TEST(WidgetContainer, UpdatePassSurvivesAChildLeavingOrMovingDuringItsUpdate)
         manager.UpdateFrame();
         EXPECT_EQ(log, (Log{"a:update", "b:update", "c:update"})) << "each once, none skipped";
     }
+}
+
+/// Runs a loop of its own inside its first update, as a modal dialog's wait does: the tree is updated again
+/// (whole frames, or fractions) before this update returns.
+class NestingWidget : public ProbeWidget {
+public:
+    using ProbeWidget::ProbeWidget;
+    void Update() override
+    {
+        ProbeWidget::Update();
+        if (std::exchange(mNest, false)) {
+            mWidgetManager->UpdateFrame();
+            mWidgetManager->UpdateFrame();
+        }
+    }
+    void UpdateFraction(float /*fraction*/) override
+    {
+        Add("fraction");
+        if (std::exchange(mNestFraction, false)) {
+            mWidgetManager->UpdateFrameFraction(0.5f);
+        }
+    }
+    bool mNest = false;
+    bool mNestFraction = false;
+};
+
+class FractionProbe : public SelfRemover {
+public:
+    using SelfRemover::SelfRemover;
+    void UpdateFraction(float /*fraction*/) override { Add("fraction"); }
+};
+
+TEST(WidgetContainer, UpdatePassesNestedInAnUpdateLeaveTheOuterPassInPlace)
+{
+    Log log;
+    WidgetManager manager(nullptr);
+    NestingWidget a(log, "a");
+    FractionProbe b(log, "b"), c(log, "c");
+    manager.AddWidget(&a);
+    manager.AddWidget(&b);
+    manager.AddWidget(&c);
+
+    a.mNestFraction = true;
+    manager.UpdateFrameFraction(0.25f);
+    EXPECT_EQ(log, (Log{"a:fraction", "a:fraction", "b:fraction", "c:fraction", "b:fraction", "c:fraction"}))
+        << "the outer pass goes on after a, once over each child";
+
+    // The child after the one that nests leaves during the nested frames; the outer pass still ends at the end.
+    log.clear();
+    a.mNest = true;
+    b.mAction = "remove";
+    manager.UpdateFrame();
+    EXPECT_EQ(log, (Log{"a:update", "a:update", "b:update", "c:update", "a:update", "c:update"}));
+    EXPECT_FALSE(manager.HasWidget(&b));
+    log.clear();
+    manager.UpdateFrame();
+    EXPECT_EQ(log, (Log{"a:update", "c:update"}));
 }
 
 TEST(WidgetContainer, DetachedNodesAreNotUpdated)

@@ -81,8 +81,7 @@ public:
     bool mHoleInside = false; // lets the mouse through everywhere
     bool mLogUpdates = true;
 
-private:
-    static std::string Pair(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+protected:
     void Add(const std::string& what)
     {
         if (what == "update" && !mLogUpdates) {
@@ -90,6 +89,9 @@ private:
         }
         mLog.push_back(Call(mName, what));
     }
+
+private:
+    static std::string Pair(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
 
     Log& mLog;
     std::string mName;

@@ -1,11 +1,11 @@
 #include "tools/pak/PakWriter.h"
 
 #include "graphics/PakInterface.h"
+#include "platform/files/FileSystem.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace PakTool {
@@ -31,9 +31,6 @@ public:
 private:
     std::vector<uint8_t>& mOut;
 };
-
-// Seconds from 1601-01-01 (FILETIME's epoch) to 1970-01-01.
-constexpr int64_t kFileTimeEpochOffset = 11644473600;
 
 } // namespace
 
@@ -72,28 +69,32 @@ bool BuildPak(const std::vector<PakEntry>& entries, std::vector<uint8_t>& out, s
 
 uint64_t FileTimeOf(const std::filesystem::path& path)
 {
-    std::error_code code;
-    const auto written = std::filesystem::last_write_time(path, code);
-    if (code) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         return 0;
     }
-    const auto system = std::chrono::file_clock::to_sys(written);
-    const int64_t ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(system.time_since_epoch()).count() / 100;
-    const int64_t fileTime = ticks + kFileTimeEpochOffset * 10'000'000;
-    return fileTime > 0 ? uint64_t(fileTime) : 0;
+    return Platform::ToFileTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
 }
 
-bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error)
+bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error,
+                   const std::filesystem::path& leaveOut)
 {
     std::error_code code;
     if (!std::filesystem::is_directory(folder, code)) {
         error = "not a folder: " + folder.string();
         return false;
     }
+    // The archive being written may lie in the folder it packs: its previous version is no content.
+    const auto canonical = [](const std::filesystem::path& path) {
+        std::error_code ignored;
+        const std::filesystem::path full = std::filesystem::weakly_canonical(path, ignored);
+        return ignored ? path : full;
+    };
+    const std::filesystem::path skipped = leaveOut.empty() ? leaveOut : canonical(leaveOut);
     std::vector<std::filesystem::path> files;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, code);
          !code && it != std::filesystem::recursive_directory_iterator(); it.increment(code)) {
-        if (it->is_regular_file(code)) {
+        if (it->is_regular_file(code) && (skipped.empty() || canonical(it->path()) != skipped)) {
             files.push_back(it->path());
         }
     }
@@ -106,9 +107,8 @@ bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& o
         PakEntry entry;
         entry.name = std::filesystem::relative(file, folder).generic_string();
         std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
-        std::ifstream in(file, std::ios::binary);
-        entry.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) {
+        // A file that cannot be read fails the pack: stored empty, it would pass for content.
+        if (!Platform::ReadWholeFile(file.string(), entry.data)) {
             error = "cannot read " + file.string();
             return false;
         }

@@ -19,9 +19,11 @@ struct PakEntry {
 /// reason in `error`, when a name is too long or the archive would pass 4 GiB.
 [[nodiscard]] bool BuildPak(const std::vector<PakEntry>& entries, std::vector<uint8_t>& out, std::string& error);
 
-/// Every regular file below `folder`, named relative to it with '\' separators, sorted by name so that the same
-/// folder always gives the same archive.
-[[nodiscard]] bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error);
+/// Every regular file below `folder` but `leaveOut` (the archive being written, when it lies there), named
+/// relative to it with '\' separators, sorted by name so that the same folder always gives the same archive.
+/// False, with the file named in `error`, when the folder or any of its files cannot be read.
+[[nodiscard]] bool CollectFolder(const std::filesystem::path& folder, std::vector<PakEntry>& out, std::string& error,
+                                 const std::filesystem::path& leaveOut = {});
 
 /// FILETIME of a file's last change.
 uint64_t FileTimeOf(const std::filesystem::path& path);

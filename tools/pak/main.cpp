@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     std::vector<PakTool::PakEntry> entries;
     std::vector<uint8_t> archive;
     std::string error;
-    if (!PakTool::CollectFolder(argv[2], entries, error) || !PakTool::BuildPak(entries, archive, error)) {
+    if (!PakTool::CollectFolder(argv[2], entries, error, argv[1]) || !PakTool::BuildPak(entries, archive, error)) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
         return 1;
     }

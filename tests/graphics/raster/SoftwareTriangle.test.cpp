@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -237,6 +239,42 @@ TEST(SoftwareTriangle, DrawsNothingWithoutSomethingToDraw)
                               false, true);
     EXPECT_EQ(Counts(canvas), untouched) << "a pitch shorter than a row";
     EXPECT_TRUE(canvas.GuardsIntact());
+}
+
+// Rows going up in memory: the row walk and the guard against writing outside the block must agree on the step,
+// so a pitch of part pixels is refused and a whole-pixel one draws every row inside the block.
+TEST(SoftwareTriangle, NegativePitchesOfPartPixelsAreRefused)
+{
+    struct Case {
+        PixelFormat format;
+        int size;  // width and height
+        int pitch; // bytes
+        bool drawn;
+    };
+    const Case cases[] = {
+        {PixelFormat::Rgb565, 4, -9, false},      {PixelFormat::Rgb565, 4, -8, true},
+        {PixelFormat::Argb8888, 32, -129, false}, {PixelFormat::Argb8888, 32, -130, false},
+        {PixelFormat::Argb8888, 32, -128, true},  {PixelFormat::Argb8888, 32, 129, false},
+    };
+    constexpr size_t kGuard = 256;
+    constexpr uint8_t kGuardByte = 0xA5;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("pitch " + std::to_string(c.pitch));
+        const size_t span = size_t(std::abs(c.pitch)) * size_t(c.size);
+        std::vector<uint8_t> memory(kGuard * 2 + span, kGuardByte);
+        std::fill(memory.begin() + kGuard, memory.end() - kGuard, 0);
+        uint8_t* first = memory.data() + kGuard + (c.pitch < 0 ? span - size_t(-c.pitch) : 0);
+        const TriDestination destination{first, c.size, c.size, c.pitch, c.format};
+        const float edge = float(c.size);
+        const std::vector<TriVertex> quad = {V(0, 0), V(edge, 0), V(0, edge), V(edge, edge)};
+        SoftwareDrawTriangleStrip(quad.data(), 4, nullptr, kWhite, DrawMode::Normal, {0, 0, c.size, c.size},
+                                  destination, false, true);
+        EXPECT_TRUE(std::all_of(memory.begin(), memory.begin() + kGuard, [](uint8_t b) { return b == kGuardByte; }));
+        EXPECT_TRUE(std::all_of(memory.end() - kGuard, memory.end(), [](uint8_t b) { return b == kGuardByte; }));
+        const bool anyDrawn =
+            std::any_of(memory.begin() + kGuard, memory.end() - kGuard, [](uint8_t b) { return b != 0; });
+        EXPECT_EQ(anyDrawn, c.drawn);
+    }
 }
 
 TEST(SoftwareTriangle, SkipsTrianglesWithNonFiniteCoordinates)

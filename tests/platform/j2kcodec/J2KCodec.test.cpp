@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -118,6 +120,47 @@ TEST(J2KCodec, DecodesCodeStreamsAndJp2Files)
             EXPECT_EQ(pixels[size_t(y) * 24 + 20], 0xEE);
         }
         close(handle);
+    }
+}
+
+TEST(J2KCodec, SyccColourBecomesRgb)
+{
+    auto openCustom = Symbol<J2KOpenCustomFn>("_J2K_OpenCustom@8");
+    auto decode = Symbol<J2KDecodeFn>("_J2K_Decode@20");
+    auto close = Symbol<J2KCloseFn>("_J2K_Close@4");
+
+    // Saturated and mixed colours, greys and the extremes, stored as luma and chroma differences.
+    const uint8_t rgb[][3] = {{255, 0, 0},     {0, 255, 0},    {0, 0, 255},   {255, 255, 255}, {0, 0, 0},
+                              {128, 128, 128}, {200, 120, 40}, {30, 90, 220}, {250, 240, 10},  {12, 200, 180}};
+    constexpr int kWidth = 5;
+    const auto source = [&](int x, int y) { return rgb[y * kWidth + x]; };
+    const auto ycc = [&](int x, int y, int component) {
+        const double r = source(x, y)[0], g = source(x, y)[1], b = source(x, y)[2];
+        const double value = component == 0   ? 0.299 * r + 0.587 * g + 0.114 * b
+                             : component == 1 ? -0.168736 * r - 0.331264 * g + 0.5 * b + 128.0
+                                              : 0.5 * r - 0.418688 * g - 0.081312 * b + 128.0;
+        return uint8_t(std::clamp(std::lround(value), 0L, 255L));
+    };
+    const std::vector<uint8_t> file = J2KTest::Encode(kWidth, 2, 3, ycc, OPJ_CODEC_JP2, OPJ_CLRSPC_SYCC);
+    ASSERT_FALSE(file.empty());
+    Reader reader{&file};
+    void* handle = openCustom(&reader, &kCallbacks);
+    ASSERT_NE(handle, nullptr);
+    std::vector<unsigned char> pixels(kWidth * 2 * 4);
+    unsigned char* buffer = pixels.data();
+    int size = int(pixels.size());
+    int pitch = kWidth * 4;
+    ASSERT_EQ(decode(handle, &buffer, &size, "bpp=4,rl=0", &pitch), 0);
+    close(handle);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            SCOPED_TRACE("pixel " + std::to_string(x) + ", " + std::to_string(y));
+            const unsigned char* p = pixels.data() + (y * kWidth + x) * 4;
+            EXPECT_NEAR(p[2], source(x, y)[0], 2);
+            EXPECT_NEAR(p[1], source(x, y)[1], 2);
+            EXPECT_NEAR(p[0], source(x, y)[2], 2);
+            EXPECT_EQ(p[3], 0xFF);
+        }
     }
 }
 

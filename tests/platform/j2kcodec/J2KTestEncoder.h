@@ -48,10 +48,13 @@ inline OPJ_BOOL Seek(OPJ_OFF_T position, void* user)
     return OPJ_TRUE;
 }
 
-/// A lossless file of width × height with `components` 8-bit components; sample(x, y, c) gives each value.
+/// A lossless file of width × height with `components` 8-bit components; sample(x, y, c) gives each value. A
+/// colour space other than the default (sRGB for colour, grey otherwise) is stored as given, without the
+/// component transform.
 inline std::vector<uint8_t> Encode(int width, int height, int components,
                                    const std::function<uint8_t(int, int, int)>& sample,
-                                   OPJ_CODEC_FORMAT format = OPJ_CODEC_J2K)
+                                   OPJ_CODEC_FORMAT format = OPJ_CODEC_J2K,
+                                   OPJ_COLOR_SPACE space = OPJ_CLRSPC_UNSPECIFIED)
 {
     std::vector<opj_image_cmptparm_t> parameters(static_cast<size_t>(components));
     for (auto& p : parameters) {
@@ -62,8 +65,11 @@ inline std::vector<uint8_t> Encode(int width, int height, int components,
         p.prec = 8;
         p.sgnd = 0;
     }
-    opj_image_t* image = opj_image_create(OPJ_UINT32(components), parameters.data(),
-                                          components >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY);
+    const bool ownSpace = space != OPJ_CLRSPC_UNSPECIFIED;
+    if (!ownSpace) {
+        space = components >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY;
+    }
+    opj_image_t* image = opj_image_create(OPJ_UINT32(components), parameters.data(), space);
     image->x0 = image->y0 = 0;
     image->x1 = OPJ_UINT32(width);
     image->y1 = OPJ_UINT32(height);
@@ -83,6 +89,9 @@ inline std::vector<uint8_t> Encode(int width, int height, int components,
     settings.tcp_numlayers = 1;
     settings.tcp_rates[0] = 0;
     settings.cp_disto_alloc = 1;
+    if (ownSpace) {
+        settings.tcp_mct = 0;
+    }
     opj_codec_t* codec = opj_create_compress(format);
     OutStream out;
     opj_stream_t* stream = opj_stream_create(4096, OPJ_FALSE);
