@@ -4,7 +4,7 @@
 # Usage: missing_manifest.sh <path of ilvane-cafe>
 set -u
 
-program=${1:?usage: missing_manifest.sh <ilvane-cafe>}
+program=$(realpath "${1:?usage: missing_manifest.sh <ilvane-cafe>}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() {

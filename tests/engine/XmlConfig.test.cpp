@@ -224,6 +224,15 @@ TEST(XmlConfig, AttributesAndElementsAreWritten)
     EXPECT_STREQ(root.first_child().name(), "first");
     EXPECT_FALSE(XmlInsertChildElement(root, L"x", document.append_child("elsewhere"))) << "not a child";
     EXPECT_EQ(XmlCountChildren(root, pugi::node_element), 3);
+
+    std::string text;
+    root.child("last").append_child(pugi::node_pcdata).set_value("one ");
+    root.child("end").append_child("inner").append_child(pugi::node_pcdata).set_value("two");
+    ASSERT_TRUE(XmlGetNodeString(root, XmlNodeString::Text, text));
+    EXPECT_EQ(text, "one two") << "the text of every descendant";
+    ASSERT_TRUE(XmlGetNodeString(root, XmlNodeString::Name, text));
+    EXPECT_EQ(text, "root");
+    EXPECT_FALSE(XmlGetNodeString(root, XmlNodeString::Value, text)) << "an element has no value";
 }
 
 using XmlFiles = EngineFixture;
