@@ -15,6 +15,7 @@ class Direct3D;
 class Direct3DDevice;
 class DirectDraw;
 class DirectDrawSurface;
+struct PixelFormat;
 } // namespace Platform
 
 namespace Pyxo {
@@ -49,7 +50,8 @@ public:
     void Flush();
     /// Drops every texture and releases the device.
     void Cleanup();
-    /// Makes sure the image has current textures; true when they have a format.
+    /// Makes sure the image has current textures; true when they have a format. The image must leave through
+    /// RemoveTextureData before it is destroyed, as the application's image set sees to.
     bool PrepareTexture(MemoryImage* image);
     /// Deletes the image's texture data and takes it out of the set.
     void RemoveTextureData(MemoryImage* image);
@@ -59,6 +61,15 @@ public:
     bool CheckResult(int32_t result, const std::string& label);
     /// The texture size rule: the device limits, the subdivision table and the aspect limit.
     static void GetTextureSize(int& width, int& height, bool exact, bool fit, int imageFlags);
+    /// Entry v of the subdivision table (0 <= v < 1024): the largest tile size that wastes at most 64 texels and
+    /// leaves as remainder less than 64 texels or a whole power of two.
+    [[nodiscard]] static int SubdivisionSize(int v);
+    /// The texture format bit of a device format (kTextureFormat*, graphics/TextureData.h), 0 for none: flags, bit
+    /// count and every mask must match (the palettised format checks flags and bit count).
+    [[nodiscard]] static int ClassifyTextureFormat(const Platform::PixelFormat& format);
+    /// True when the image's textures hold exactly its current pixels, so that its memory bits may go: every piece
+    /// made, A8R8G8B8 (the other formats read back changed), and made from the bits as they are now.
+    [[nodiscard]] static bool TexturesHoldBits(const MemoryImage& image);
 
     // Drawing, in the display's draw surface. Draw mode 0 normal, 1 additive; a null clip means none.
     /// The source rectangle as one textured quad at (x, y); false when the device is not ready or the source
@@ -75,6 +86,7 @@ public:
     void FillPolygon(const Point* points, int count, const Rect* clipRect, const Color& color, int drawMode, int tx,
                      int ty);
 
+    DDInterface* mDisplay = nullptr; // borrowed; set by InitFromDisplay, the display outlives us
     Platform::WindowHandle mHWnd;
     int mWidth = 800;
     int mHeight = 600;

@@ -253,7 +253,8 @@ void MemoryImage::PurgeBits()
         if (GetNativeAlphaData(DisplayOf(mApp)) == nullptr) {
             return;
         }
-    } else if (mD3DData == nullptr) {
+    } else if (!D3DInterface::TexturesHoldBits(*this)) {
+        // Only A8R8G8B8 textures made from the current bits give them back unchanged.
         return;
     }
     mBits.reset();

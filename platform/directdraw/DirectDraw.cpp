@@ -1,5 +1,6 @@
 #include "platform/directdraw/DirectDraw.h"
 
+#include "platform/direct3d/Direct3D.h"
 #include "platform/directdraw/DirectDrawClipper.h"
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
@@ -109,6 +110,25 @@ uint32_t DirectDraw::Release()
     if (left == 0)
         delete this;
     return left;
+}
+
+HResult DirectDraw::QueryInterface(const InterfaceId& id, void** object)
+{
+    if (const HResult injected = TakeInjectedFailure(DirectDrawCall::QueryInterface); Failed(injected))
+        return injected;
+    if (!object)
+        return DDERR_INVALIDPARAMS;
+    *object = nullptr;
+    if (id == IID_IDirectDraw7) {
+        AddRef();
+        *object = this;
+        return DD_OK;
+    }
+    if (id == IID_IDirect3D7) {
+        *object = new Direct3D(this);
+        return DD_OK;
+    }
+    return E_NOINTERFACE;
 }
 
 HResult DirectDraw::SetCooperativeLevel(WindowHandle window, uint32_t flags)

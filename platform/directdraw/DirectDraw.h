@@ -28,6 +28,9 @@ public:
 
     uint32_t AddRef();
     uint32_t Release();
+    /// IID_IDirectDraw7 gives this object, counted; IID_IDirect3D7 a new Direct3D object (Direct3D.h) that holds
+    /// a reference on this one; E_NOINTERFACE otherwise.
+    HResult QueryInterface(const InterfaceId& id, void** object);
 
     /// DDSCL_NORMAL, or DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN; leaving the exclusive level restores the display mode.
     HResult SetCooperativeLevel(WindowHandle window, uint32_t flags);

@@ -1,5 +1,6 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 
+#include "platform/direct3d/Direct3DEmulation.h"
 #include "platform/window/SdlVideo.h"
 
 #include <array>
@@ -167,13 +168,16 @@ void CountDirectDraw(int delta)
 
 void ResetDirectDrawEmulation()
 {
-    Emulation& emulation = TheEmulation();
-    std::lock_guard lock(emulation.mutex);
-    emulation.faults.fill({});
-    emulation.calls.fill(0);
-    emulation.desktop.reset();
-    emulation.fullScreenMode.reset();
-    emulation.layout = {};
+    {
+        Emulation& emulation = TheEmulation();
+        std::lock_guard lock(emulation.mutex);
+        emulation.faults.fill({});
+        emulation.calls.fill(0);
+        emulation.desktop.reset();
+        emulation.fullScreenMode.reset();
+        emulation.layout = {};
+    }
+    ResetDirect3DEmulation();
 }
 
 } // namespace Platform

@@ -35,6 +35,20 @@ enum class DirectDrawCall {
     Flip,
     SetColorKey,
     GetColorKey,
+    QueryInterface, // of the DirectDraw object and of surfaces
+    // Direct3D 7, reached from the DirectDraw object.
+    CreateDevice,
+    GetCaps,
+    EnumTextureFormats,
+    SetViewport,
+    Clear,
+    SetRenderTarget,
+    BeginScene,
+    EndScene,
+    SetRenderState,
+    SetTextureStageState,
+    SetTexture,
+    DrawPrimitive,
     Count,
 };
 
@@ -72,7 +86,8 @@ void SetSurfaceLayout(const SurfaceLayout& layout);
 void CountDirectDrawSurface(int delta);
 void CountDirectDraw(int delta);
 
-/// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows.
+/// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows, and the
+/// 3-D device's defaults (platform/direct3d/Direct3DEmulation.h).
 void ResetDirectDrawEmulation();
 
 } // namespace Platform

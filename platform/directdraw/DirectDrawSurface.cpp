@@ -1,6 +1,7 @@
 #include "platform/directdraw/DirectDrawSurface.h"
 
 #include "platform/directdraw/DirectDrawClipper.h"
+#include "platform/directdraw/PixelCodec.h"
 #include "platform/window/WindowSystem.h"
 
 #include <algorithm>
@@ -24,20 +25,6 @@ bool Contains(const WindowRect& outer, const WindowRect& inner)
 {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
-}
-
-uint32_t ReadPixel(const uint8_t* p, int bytes)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= uint32_t{p[i]} << (8 * i);
-    return value;
-}
-
-void WritePixel(uint8_t* p, int bytes, uint32_t value)
-{
-    for (int i = 0; i < bytes; ++i)
-        p[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 } // namespace
@@ -79,6 +66,32 @@ uint32_t DirectDrawSurface::Release()
     return left;
 }
 
+HResult DirectDrawSurface::QueryInterface(const InterfaceId& id, void** object)
+{
+    if (const HResult injected = TakeInjectedFailure(DirectDrawCall::QueryInterface); Failed(injected))
+        return injected;
+    if (!object)
+        return DDERR_INVALIDPARAMS;
+    *object = nullptr;
+    if (id != IID_IDirectDrawSurface7 && id != IID_IDirectDrawSurface)
+        return E_NOINTERFACE;
+    AddRef();
+    *object = this;
+    return DD_OK;
+}
+
+const TexelView& DirectDrawSurface::Texels()
+{
+    if (!mTexels)
+        mTexels = std::make_unique<SurfaceTexels>();
+    return mTexels->View(TopRow(), mPitch, mWidth, mHeight, mFormat, mChangeCount.load());
+}
+
+uint8_t* DirectDrawSurface::DrawingTopRow()
+{
+    return const_cast<uint8_t*>(TopRow());
+}
+
 const uint8_t* DirectDrawSurface::TopRow() const
 {
     if (mMemory.empty())
@@ -100,14 +113,14 @@ uint32_t DirectDrawSurface::PixelAt(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= mWidth || y >= mHeight || mMemory.empty())
         return 0;
-    return ReadPixel(PixelAddress(x, y), BytesPerPixel());
+    return PixelCodec::Read(PixelAddress(x, y), BytesPerPixel());
 }
 
 void DirectDrawSurface::SetPixelAt(int x, int y, uint32_t value)
 {
     if (x < 0 || y < 0 || x >= mWidth || y >= mHeight || mMemory.empty())
         return;
-    WritePixel(PixelAddress(x, y), BytesPerPixel(), value);
+    PixelCodec::Write(PixelAddress(x, y), BytesPerPixel(), value);
     ++mChangeCount;
 }
 
@@ -260,7 +273,7 @@ HResult DirectDrawSurface::ColorFill(const WindowRect& dest, uint32_t value)
     for (int y = visible.top; y < visible.bottom; ++y) {
         uint8_t* row = PixelAddress(visible.left, y);
         for (int x = visible.left; x < visible.right; ++x, row += bytes)
-            WritePixel(row, bytes, value);
+            PixelCodec::Write(row, bytes, value);
     }
     ++mChangeCount;
     return DD_OK;
@@ -325,7 +338,7 @@ HResult DirectDrawSurface::Blt(const WindowRect* destRect, DirectDrawSurface* so
             const auto sx = static_cast<ptrdiff_t>((int64_t{x - dest.left} * srcWidth) / destWidth);
             const uint8_t* in = srcRow + sx * bytes;
             if (keyed) {
-                const uint32_t value = ReadPixel(in, bytes);
+                const uint32_t value = PixelCodec::Read(in, bytes);
                 if (value >= source->mSrcKey.low && value <= source->mSrcKey.high)
                     continue;
             }

@@ -2,6 +2,7 @@
 
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawTypes.h"
+#include "platform/directdraw/SurfaceTexels.h"
 
 #include <atomic>
 #include <cstdint>
@@ -33,6 +34,8 @@ public:
 
     uint32_t AddRef();
     uint32_t Release();
+    /// IID_IDirectDrawSurface7 and IID_IDirectDrawSurface give this surface, counted; E_NOINTERFACE otherwise.
+    HResult QueryInterface(const InterfaceId& id, void** object);
 
     /// Locks the whole surface (rect null) or a rectangle of it and fills the description: size, pitch, format,
     /// and the address of the first pixel. A surface is locked once at a time.
@@ -68,6 +71,13 @@ public:
     [[nodiscard]] uint32_t PixelAt(int x, int y) const;
     void SetPixelAt(int x, int y, uint32_t value);
 
+    // Stand-in only: what the 3-D device reads and writes, outside the lock protocol (it checks LockCount itself).
+    /// The pixels as a texture is sampled, made again after every change.
+    const TexelView& Texels();
+    /// The top row for drawing into; NoteDrawn afterwards.
+    [[nodiscard]] uint8_t* DrawingTopRow();
+    void NoteDrawn() { ++mChangeCount; }
+
 private:
     friend class DirectDraw;
 
@@ -96,6 +106,7 @@ private:
     DirectDrawSurface* mBackBuffer = nullptr;  // one reference owned (primary of a flip chain)
     std::shared_ptr<PrimaryLink> mPrimaryLink; // set on a primary
     std::atomic<uint64_t> mChangeCount = 0;
+    std::unique_ptr<SurfaceTexels> mTexels; // made when the surface is first sampled as a texture
 };
 
 } // namespace Platform

@@ -119,5 +119,19 @@ inline constexpr PixelFormat kFormat8888{
     DDPF_RGB | DDPF_ALPHAPIXELS, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 inline constexpr PixelFormat kFormat565{DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0};
 inline constexpr PixelFormat kFormat555{DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0};
+/// 16-bit with four bits per channel, alpha highest: a texture format of the 3-D device.
+inline constexpr PixelFormat kFormat4444{DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000};
+
+/// Names an interface that QueryInterface hands out, or a kind of 3-D device. Our own small numbers: callers only
+/// ever compare them.
+struct InterfaceId {
+    uint32_t value = 0;
+    friend bool operator==(const InterfaceId&, const InterfaceId&) = default;
+};
+inline constexpr InterfaceId IID_IDirectDraw7{1};
+inline constexpr InterfaceId IID_IDirectDrawSurface{2};
+inline constexpr InterfaceId IID_IDirectDrawSurface7{3};
+inline constexpr InterfaceId IID_IDirect3D7{4};
+inline constexpr InterfaceId IID_IDirect3DHALDevice{5};
 
 } // namespace Platform

@@ -127,11 +127,13 @@ TEST_F(DDInterfaceTest, ThreeDSetUpFailureIsCodeSevenWithoutAName)
     mApp->mTest3D = false;
     mApp->mAutoEnable3D = false;
     mDisplay->mIs3D = true;
+    InjectDirectDrawFailure(DirectDrawCall::CreateDevice, DDERR_OUTOFVIDEOMEMORY, 0, 1);
     EXPECT_EQ(StartWindowed(), DDInterface::RESULT_3D_FAIL);
-    EXPECT_EQ(mDisplay->mErrorString.rfind("3D init error: ", 0), 0u) << mDisplay->mErrorString;
+    EXPECT_EQ(mDisplay->mErrorString, "3D init error: CreateDevice IID_IDirect3DHALDevice: DDERR_OUTOFVIDEOMEMORY");
     EXPECT_EQ(DDInterface::ResultToString(DDInterface::RESULT_3D_FAIL), "RESULT_UNKNOWN");
+    EXPECT_EQ(StartWindowed(), DDInterface::RESULT_OK) << "the device comes up once it can be made";
 
-    // The capability test, which cannot pass without a 3-D device, switches 3-D off before the set-up.
+    // The capability test, which does not pass yet, switches 3-D off before the set-up.
     mApp->mTest3D = true;
     EXPECT_EQ(StartWindowed(), DDInterface::RESULT_OK);
     EXPECT_FALSE(mDisplay->mIs3D);
@@ -174,19 +176,17 @@ TEST_F(DDInterfaceTest, AspectCorrectionPlacesThePresentation)
     EXPECT_EQ(mDisplay->mWidth, 1066);
     EXPECT_EQ(mDisplay->mPresentationRect, Rect(0, 0, 1066, 600));
 
-    // Full screen with 3-D on a 5:4 desktop: the mode is the desktop's. The set-up then stops at the 3-D device,
-    // which does not exist yet, after the presentation was placed.
+    // Full screen with 3-D on a 5:4 desktop: the mode is the desktop's.
     mApp->mEnableWindowAspect = false;
     mApp->mWidescreenAware = false;
     mApp->mTest3D = false;
     SetEmulatedDesktop(Desktop(1280, 1024, kFormatX888));
     mDisplay->mIs3D = true;
-    EXPECT_EQ(mDisplay->Init(WindowHandle{}, false), DDInterface::RESULT_3D_FAIL);
+    EXPECT_EQ(mDisplay->Init(WindowHandle{}, false), DDInterface::RESULT_OK);
     EXPECT_EQ(mDisplay->mDisplayWidth, 1280);
     EXPECT_EQ(mDisplay->mPresentationRect, Rect(-42, 0, 1365, 1024));
     mApp->mWidescreenAware = true;
-    mDisplay->mIs3D = true;
-    EXPECT_EQ(mDisplay->Init(WindowHandle{}, false), DDInterface::RESULT_3D_FAIL);
+    EXPECT_EQ(mDisplay->Init(WindowHandle{}, false), DDInterface::RESULT_OK);
     EXPECT_EQ(mDisplay->mWidth, 750);
     EXPECT_EQ(mDisplay->mPresentationRect, Rect(0, 0, 1280, 1024));
 }

@@ -5,6 +5,7 @@
 #include "platform/directdraw/DirectDrawSurface.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/time/Clock.h"
+#include "tests/platform/directdraw/StandInRef.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,7 @@ namespace {
 
 using namespace Platform;
 
-struct Releaser {
-    template <typename T>
-    void operator()(T* object) const
-    {
-        object->Release();
-    }
-};
-template <typename T>
-using Ref = std::unique_ptr<T, Releaser>;
+using StandInTest::Ref;
 
 DisplayMode Desktop(int width, int height, const PixelFormat& format, int refreshRate = 60)
 {

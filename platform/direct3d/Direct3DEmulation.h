@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/direct3d/Direct3DTypes.h"
+
+#include <vector>
+
+namespace Platform {
+
+/// What the Direct3D 7 stand-in emulates of the video card: the limits its device reports, the texture formats it
+/// enumerates, and counts of live objects. Failures of its methods are injected through the DirectDraw stand-in's
+/// injection (DirectDrawEmulation.h). Process-wide; thread-safe. ResetDirectDrawEmulation resets this too.
+
+/// Textures of 1 x 1 up to 2048 x 2048, any aspect ratio, no alpha palette.
+[[nodiscard]] DeviceDesc7 DefaultDeviceCaps();
+void SetEmulatedDeviceCaps(const DeviceDesc7& caps);
+[[nodiscard]] DeviceDesc7 EmulatedDeviceCaps();
+
+/// The formats EnumTextureFormats reports, in order; by default 8888, 4444 and 565.
+void SetEmulatedTextureFormats(const std::vector<PixelFormat>& formats);
+[[nodiscard]] std::vector<PixelFormat> EmulatedTextureFormats();
+
+/// Live stand-in objects, so that tests see references released.
+[[nodiscard]] int LiveDirect3DCount();
+[[nodiscard]] int LiveDirect3DDeviceCount();
+void CountDirect3D(int delta);
+void CountDirect3DDevice(int delta);
+
+/// Back to the default limits and formats.
+void ResetDirect3DEmulation();
+
+} // namespace Platform
