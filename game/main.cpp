@@ -1,35 +1,21 @@
 // Entry point of the game: creates the application object, runs it until the player closes it, and ends the
-// process through the one exit function, so that no static destructor runs under a live thread.
+// process through the one exit function, so that no static destructor runs under a live thread. A start-up that
+// cannot go on (no resource manifest, a resource group that does not load) ends there with status 1.
+#include "game/TMEngine3.h"
 #include "platform/log/Log.h"
 #include "shell/ProcessExit.h"
-#include "shell/PyxoAppBase.h"
 
 #include <exception>
-
-namespace {
-
-/// The application until the game's own application object takes its place: the game's identity and settings
-/// key, a window of the logical screen, and the framework's loop.
-class CafeApp final : public Pyxo::PyxoAppBase {
-public:
-    CafeApp()
-    {
-        mProductName = "Ilvane Cafe";
-        mProductVersion = "1.0";
-        mRegKey = "Ostrel Games\\Ilvane Cafe";
-        mTitle = L"Ilvane Cafe";
-        mWindowedRequested = true; // the stored "ScreenMode" decides once there is one
-    }
-};
-
-} // namespace
+#include <memory>
 
 int main()
 {
     try {
-        CafeApp app;
-        app.Init();
-        app.Start();
+        auto app = std::make_unique<TMEngine3>();
+        gApp = app.get();
+        app->Init();
+        app->Start();
+        gApp = nullptr;
     } catch (const std::exception& error) {
         Platform::Log(Platform::LogLevel::Error, "main", "start-up failed: %s", error.what());
         Pyxo::ExitProcess(1);

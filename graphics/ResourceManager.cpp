@@ -246,6 +246,12 @@ bool ResourceManager::IsGroupLoaded(const std::string& group) const
     return mLoadedGroups.count(group) != 0;
 }
 
+bool ResourceManager::HasGroup(const std::string& group) const
+{
+    AutoCrit lock(mLock);
+    return mResGroupMap.count(group) != 0;
+}
+
 bool ResourceManager::Fail(const std::string& message)
 {
     if (mHasFailed)

@@ -121,6 +121,8 @@ public:
     [[nodiscard]] bool HasFailed() const;
     /// The group's last LoadResources succeeded and it was not freed since.
     [[nodiscard]] bool IsGroupLoaded(const std::string& group) const;
+    /// The manifest declares the group (with records or without).
+    [[nodiscard]] bool HasGroup(const std::string& group) const;
 
     /// Loads every record of the group that is not loaded yet; a group the manifest never names loads nothing
     /// and succeeds.

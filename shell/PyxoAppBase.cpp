@@ -23,13 +23,13 @@
 #include "shell/MusicInterface.h"
 #include "shell/PathHelpers.h"
 #include "shell/ProcessExit.h"
+#include "shell/Random15.h"
 #include "shell/SoundInstance.h"
 #include "shell/SoundManager.h"
 #include "shell/StringHelpers.h"
 #include "shell/Widget.h"
 #include "shell/WidgetManager.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -282,7 +282,7 @@ void PyxoAppBase::Init()
 
     mRandSeed = Platform::GetTickCount();
     SeedRandom(mRandSeed);
-    std::srand(Platform::GetTickCount());
+    SeedRand15(Platform::GetTickCount());
 
     const auto procedure = [](Platform::WindowHandle window, uint32_t message, uintptr_t wParam,
                               intptr_t lParam) -> intptr_t {

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -230,9 +231,12 @@ public:
     void UpdateFocus();
     /// The queued WM_TIMER of a window: pending URL checks and the pointer-in-window test.
     void TimerTick(Platform::WindowHandle window);
+    // Any thread: called off the main thread, the change is made by the main thread at its next update.
     void SetCursor(int cursorNumber); // 0..12
     void EnableCustomCursors(bool enabled);
     void SetCursorImage(int cursorNumber, Image* image); // borrowed; null clears; numbers above 12 ignored
+    /// Off the main thread: queues the change for the main thread and returns true.
+    bool QueueCursorChangeIfOffMainThread(std::function<void()> change);
 
     // Display.
     void Set3DAcceleration(bool is3D, bool restart);

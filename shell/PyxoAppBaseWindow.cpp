@@ -491,20 +491,36 @@ void PyxoAppBase::ApplyCursor()
     mSystemCursorShown = true;
 }
 
+bool PyxoAppBase::QueueCursorChangeIfOffMainThread(std::function<void()> change)
+{
+    // The cursor calls reach SDL, which runs on the main thread only; the resource-loading thread selects
+    // cursors too, so its calls are made by the main thread at its next update, in the order they were asked for.
+    if (!mWidgetManager || mWidgetManager->IsMainThread())
+        return false;
+    mWidgetManager->QueueChange(std::move(change));
+    return true;
+}
+
 void PyxoAppBase::SetCursor(int cursorNumber)
 {
+    if (QueueCursorChangeIfOffMainThread([this, cursorNumber] { SetCursor(cursorNumber); }))
+        return;
     mCursorNumber = cursorNumber;
     ApplyCursor();
 }
 
 void PyxoAppBase::EnableCustomCursors(bool enabled)
 {
+    if (QueueCursorChangeIfOffMainThread([this, enabled] { EnableCustomCursors(enabled); }))
+        return;
     mCustomCursors = enabled;
     ApplyCursor();
 }
 
 void PyxoAppBase::SetCursorImage(int cursorNumber, Image* image)
 {
+    if (QueueCursorChangeIfOffMainThread([this, cursorNumber, image] { SetCursorImage(cursorNumber, image); }))
+        return;
     if (cursorNumber < 0 || cursorNumber >= kNumCursors)
         return;
     mCursorImages[static_cast<size_t>(cursorNumber)] = image;

@@ -5,9 +5,11 @@
 # Usage: user_closes_window.sh <path of ilvane-cafe>
 set -u
 
-program=${1:?usage: user_closes_window.sh <ilvane-cafe>}
+program=$(realpath "${1:?usage: user_closes_window.sh <ilvane-cafe>}")
 source "$(dirname "$0")/xvfb_session.sh"
 require_tools xdotool
+# Started from a folder of its own: the program finds its content beside itself, and its title in it.
+cd "$scratch"
 start_in_xvfb "$program" "Ilvane Cafe"
 
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: *//p')

@@ -63,6 +63,19 @@ start_in_xvfb() {
 
     "$program" >"$scratch/program.log" 2>&1 &
     app_pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ] || fail "no window named \"$title\" appeared"
+    # SDL may replace the X window of a shown window once when the first frame makes its renderer, and a search
+    # that meets the old window as it goes fails with an X error: the window counts once two searches a moment
+    # apart find the same one.
+    local found="" seen=""
+    for _ in $(seq 1 150); do
+        kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window appeared"
+        found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
+        if [ -n "$found" ] && [ "$found" = "$seen" ] && xdotool getwindowgeometry "$found" >/dev/null 2>&1; then
+            window=$found
+            return
+        fi
+        seen=$found
+        sleep 0.2
+    done
+    fail "no window named \"$title\" appeared"
 }

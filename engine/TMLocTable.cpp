@@ -1,0 +1,43 @@
+#include "engine/TMLocTable.h"
+
+#include "engine/EngineLog.h"
+#include "engine/XmlConfig.h"
+
+namespace {
+
+const std::wstring kEmptyText;
+
+} // namespace
+
+bool TMLocTable::Load()
+{
+    const auto document = XmlOpenDocument(kFileName);
+    if (!document) {
+        EngineLog("%s: missing or not readable; no localised texts", kFileName);
+        return false;
+    }
+    const pugi::xml_node root = XmlSelectNode(*document, "root");
+    XmlForEach(root, "loc", [this](pugi::xml_node entry) {
+        std::string id;
+        std::wstring text;
+        if (!XmlGetAttrString(entry, "id", id, kIdSize))
+            return true;
+        if (!XmlGetAttrWString(entry, "text", text, kTextCapacity)) {
+            // A text the table cannot hold is left out rather than cut.
+            if (XmlGetAttrNode(entry, "text"))
+                EngineLog("%s: the text of \"%s\" is too long (%zu units or more); skipped", kFileName, id.c_str(),
+                          kTextCapacity);
+            return true;
+        }
+        if (!text.empty())
+            mTexts.emplace(id, std::move(text));
+        return true;
+    });
+    return true;
+}
+
+const std::wstring& TMLocTable::GetText(const std::string& id) const
+{
+    const auto found = mTexts.find(id);
+    return found != mTexts.end() ? found->second : kEmptyText;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+class TMSound;
+
+/// A looping or repeated sound that one actor owns: played, paused (counted) and stopped as a channel of its own.
+/// The destructor stops it. Main thread.
+class TMSoundChannel {
+public:
+    explicit TMSoundChannel(TMSound* sound);
+    ~TMSoundChannel(); // Stop
+    TMSoundChannel(const TMSoundChannel&) = delete;
+    TMSoundChannel& operator=(const TMSoundChannel&) = delete;
+
+    void Play();
+    void Stop();
+    void Pause();
+    void Resume();
+
+private:
+    TMSound* mSound; // borrowed from the sound registry
+};

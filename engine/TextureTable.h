@@ -1,0 +1,38 @@
+#pragma once
+
+#include "engine/TextureHandle.h"
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class TMEngine;
+
+/// One texture of the table: its image file, and the image while anything holds it.
+struct TextureRecord {
+    std::string path;             // as the "file" attribute gives it
+    Pyxo::Image* image = nullptr; // owned; null while not loaded
+    uint32_t referenceCount = 0;  // acquired handles
+};
+
+/// Every texture of cfg\ui.xml by id: an image is loaded on its first acquisition and deleted at its last release,
+/// so image memory follows what is shown. Owned by the engine; filled on the resource-loading thread.
+class TextureTable {
+public:
+    explicit TextureTable(TMEngine* engine);
+    ~TextureTable(); // deletes the images still loaded
+    TextureTable(const TextureTable&) = delete;
+    TextureTable& operator=(const TextureTable&) = delete;
+
+    /// Reads the "texture" children of root ("id", "file"); a file that cannot be opened is left out, and the
+    /// first definition of an id stays.
+    void Load(pugi::xml_node root);
+    /// A handle (not acquired) to the id's record; an empty handle for an unknown id. Loads nothing.
+    [[nodiscard]] TextureHandle Find(const std::string& id);
+
+private:
+    TMEngine* mEngine; // borrowed
+    std::map<std::string, TextureRecord> mRecords;
+};

@@ -1,0 +1,9 @@
+#include "game/TMBoard_Career.h"
+
+// Not built yet: the screen's controls and behaviour; it is constructed and loaded by name only.
+TMBoard_Career::TMBoard_Career(Pyxo::PyxoAppBase* app, pugi::xml_node root) : TMDialog(nullptr, app)
+{
+    LoadByName(root, "career_menu");
+}
+
+TMBoard_Career::~TMBoard_Career() = default;

@@ -1,0 +1,169 @@
+// The game's application object: its identity and title, the boards that the content loading makes and the tree
+// takes on the main thread, and a destructor that waits for the content loading.
+#include "game/TMEngine3.h"
+
+#include "engine/TMDialog.h"
+#include "game/TMBoard_Career.h"
+#include "game/TMBoard_Game3.h"
+#include "game/TMBoard_Help.h"
+#include "game/TMBoard_HiScores.h"
+#include "game/TMBoard_LoadScreen.h"
+#include "game/TMBoard_MainMenu.h"
+#include "game/TMBoard_Menu.h"
+#include "game/TMBoard_Options.h"
+#include "game/TMBoard_Splash.h"
+#include "game/TMBoard_Survival.h"
+#include "platform/window/WindowSystem.h"
+#include "shell/WidgetManager.h"
+#include "tests/engine/EngineTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace EngineTest;
+
+/// The game on the headless back-end, run by Start until the first update after loading has finished.
+class RunOnceLoaded : public Headless<TMEngine3> {
+public:
+    using Headless<TMEngine3>::Headless;
+
+    void LoadContent() override
+    {
+        Headless<TMEngine3>::LoadContent();
+        mSplashShownWhileLoading = mSplashBoard && mSplashBoard->mVisible;
+    }
+
+    void UpdateFrame() override
+    {
+        Headless<TMEngine3>::UpdateFrame();
+        if (mLoadingFinishedHandled)
+            Shutdown();
+    }
+
+    std::atomic<bool> mSplashShownWhileLoading = true;
+};
+
+using TMEngine3Test = EngineFixture;
+
+TEST_F(TMEngine3Test, TakesTheGamesIdentityAndItsLocalisedTitle)
+{
+    WriteMinimalContent();
+    TMEngine3& game = MakeEngine<Headless<TMEngine3>>();
+    EXPECT_EQ(game.mProductName, "Ilvane Cafe");
+    EXPECT_EQ(game.mProductVersion, "1.0");
+    EXPECT_EQ(game.mRegKey, "Ostrel Games\\Ilvane Cafe");
+    EXPECT_TRUE(game.mTitle.empty());
+    ASSERT_EQ(InitExitCode(game), -1);
+    EXPECT_EQ(game.mTitle, L"Fixture Cafe") << "the localised text, not the product name";
+    EXPECT_TRUE(game.mVSyncUpdates);
+    EXPECT_TRUE(game.mAutoEnable3D);
+}
+
+TEST_F(TMEngine3Test, WithoutAppTitleTheTitleIsEmpty)
+{
+    WriteMinimalContent();
+    WriteXml(mFolder / "cfg" / "loc.xml", R"(<root><loc id="other" text="x"/></root>)");
+    TMEngine3& game = MakeEngine<Headless<TMEngine3>>();
+    ASSERT_EQ(InitExitCode(game), -1);
+    EXPECT_TRUE(game.mTitle.empty());
+}
+
+TEST_F(TMEngine3Test, TheBoardsStandInOrderWithTheSplashShownOnTopOnceLoaded)
+{
+    WriteMinimalContent();
+    RunOnceLoaded& game = MakeEngine<RunOnceLoaded>();
+    ASSERT_EQ(InitExitCode(game), -1);
+    game.Start();
+
+    EXPECT_FALSE(game.mSplashShownWhileLoading) << "shown only after loading has finished";
+    const std::vector<Pyxo::Widget*> expected = {
+        TMEngine::GetLockOverlay(), game.mMenuBoard, game.mLoadScreenBoard, game.mMainMenuBoard,
+        game.mOptionsBoard,         game.mHelpBoard, game.mHiScoresBoard,   game.mCareerBoard,
+        game.mSurvivalBoard,        game.mGameBoard, game.mSplashBoard,
+    };
+    const std::vector<Pyxo::Widget*> tree(game.mWidgetManager->mWidgets.begin(), game.mWidgetManager->mWidgets.end());
+    EXPECT_EQ(tree, expected);
+    for (Pyxo::Widget* board : tree)
+        EXPECT_EQ(board->mVisible, board == game.mSplashBoard);
+    EXPECT_EQ(gGameBoard, game.mGameBoard);
+}
+
+/// A gate that the content loader waits at until the application is being deleted. Owned by the test, so that
+/// nothing the loader touches goes away with the application's test part.
+struct Gate {
+    std::mutex lock;
+    std::condition_variable wake;
+    bool open = false;
+
+    void Open()
+    {
+        {
+            const std::lock_guard guard(lock);
+            open = true;
+        }
+        wake.notify_all();
+    }
+    void Wait()
+    {
+        std::unique_lock guard(lock);
+        wake.wait(guard, [this] { return open; });
+    }
+};
+
+class DeletedWhileLoading : public Headless<TMEngine3> {
+public:
+    DeletedWhileLoading(const fs::path& folder, Gate* gate) : Headless<TMEngine3>(folder), mGate(gate) {}
+    ~DeletedWhileLoading() override { mGate->Open(); }
+
+    /// Starts the content loading as Start does, without running the loop.
+    void StartLoader()
+    {
+        Pyxo::PyxoAppBase* app = this;
+        app->mLoadingThreadStarted = true;
+        app->mLoadingThread = std::thread([app] {
+            app->LoadContent();
+            app->mLoadingThreadCompleted = true;
+        });
+    }
+
+private:
+    Gate* mGate; // borrowed
+};
+
+TEST_F(TMEngine3Test, DeletingWaitsForASlowContentLoader)
+{
+    WriteMinimalContent();
+    Gate gate;
+    std::mutex linesLock;
+    std::vector<std::string> lines;
+    const auto mainThread = std::this_thread::get_id();
+    const Platform::LogSink previous =
+        Platform::SetLogSink([&](Platform::LogLevel, const char*, const std::string& text) {
+            // The loader's first report (no cfg\cfg.xml here) holds it until the application is being deleted.
+            if (std::this_thread::get_id() != mainThread && text.find("cfg\\cfg.xml") != std::string::npos)
+                gate.Wait();
+            const std::lock_guard guard(linesLock);
+            lines.push_back(text);
+        });
+
+    auto game = std::make_unique<DeletedWhileLoading>(mFolder, &gate);
+    ASSERT_EQ(InitExitCode(*game), -1);
+    game->StartLoader();
+    game.reset(); // opens the gate, then waits for the loader before the boards and tables go
+    Platform::SetLogSink(previous);
+
+    const auto loaderLine = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("the screens stay empty") != std::string::npos;
+    });
+    EXPECT_NE(loaderLine, lines.end()) << "the loader ran on to the boards";
+}
+
+} // namespace
