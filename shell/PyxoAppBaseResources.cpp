@@ -1,8 +1,7 @@
 // The application's resource operations: reading the manifest at start-up and the fatal report of a resource
 // error.
-#include "shell/PyxoAppBase.h"
-
 #include "graphics/ResourceManager.h"
+#include "shell/PyxoAppBase.h"
 
 namespace Pyxo {
 

@@ -1,11 +1,11 @@
 // Every test runs headless: SDL's dummy drivers, and user folders redirected into a scratch folder so that no
 // test reads or writes the real settings, application data or single-instance lock.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {

@@ -249,9 +249,8 @@ const RegistryKeyNode* RegistryKeyNode::FindSubKey(std::string_view name) const
 
 RegistryKeyNode& RegistryKeyNode::SubKey(std::string_view name, bool* created)
 {
-    auto it = std::lower_bound(subKeys.begin(), subKeys.end(), name, [](const auto& entry, std::string_view n) {
-        return RegistryNameLess{}(entry.name, n);
-    });
+    auto it = std::lower_bound(subKeys.begin(), subKeys.end(), name,
+                               [](const auto& entry, std::string_view n) { return RegistryNameLess{}(entry.name, n); });
     const bool missing = it == subKeys.end() || !RegistryNameEqual(it->name, name);
     if (missing) {
         RegistryKeyNode node;

@@ -2,8 +2,8 @@
 // compared with what the rasterizer draws for the same strip, plus a few hand-checked pixels.
 #include "graphics/Matrix3.h"
 #include "graphics/MemoryImage.h"
-#include "tests/graphics/MemoryImageTestKit.h"
 #include "graphics/raster/SoftwareTriangle.h"
+#include "tests/graphics/MemoryImageTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -75,8 +75,8 @@ Image Sprite()
             const double r = std::hypot(x - centre, y - centre);
             const double cover = std::clamp((31.5 - r) / 8.0, 0.0, 1.0);
             const auto alpha = static_cast<uint32_t>(cover * 255.0 + 0.5);
-            const uint32_t colour = (static_cast<uint32_t>(40 + 3 * x) << 16) | (static_cast<uint32_t>(60 + 2 * y) << 8) |
-                                    static_cast<uint32_t>(200 - x - y);
+            const uint32_t colour = (static_cast<uint32_t>(40 + 3 * x) << 16) |
+                                    (static_cast<uint32_t>(60 + 2 * y) << 8) | static_cast<uint32_t>(200 - x - y);
             image.texels[static_cast<std::size_t>(y * kSpriteSize + x)] = (alpha << 24) | colour;
         }
     return image;
@@ -227,9 +227,9 @@ struct Screen {
 
 void Report(benchmark::State& state, Scene scene)
 {
-    state.counters["Mpixel/s"] = benchmark::Counter(
-        static_cast<double>(DestinationArea(scene)) * static_cast<double>(state.iterations()) / 1e6,
-        benchmark::Counter::kIsRate);
+    state.counters["Mpixel/s"] =
+        benchmark::Counter(static_cast<double>(DestinationArea(scene)) * static_cast<double>(state.iterations()) / 1e6,
+                           benchmark::Counter::kIsRate);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -347,8 +347,8 @@ void RunPixman(benchmark::State& state, Scene scene, bool is565)
     std::vector<uint32_t> picture = content.picture.texels;
     std::vector<uint32_t> sprite = Premultiplied(content.sprite);
     std::vector<uint32_t> image = content.image.texels;
-    PixmanImage pictureImage(pixman_image_create_bits(PIXMAN_a8r8g8b8, kScreenWidth, kScreenHeight, picture.data(),
-                                                      kScreenWidth * 4));
+    PixmanImage pictureImage(
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, kScreenWidth, kScreenHeight, picture.data(), kScreenWidth * 4));
     PixmanImage spriteImage(
         pixman_image_create_bits(PIXMAN_a8r8g8b8, kSpriteSize, kSpriteSize, sprite.data(), kSpriteSize * 4));
     PixmanImage imageImage(
@@ -368,9 +368,8 @@ void RunPixman(benchmark::State& state, Scene scene, bool is565)
     // Source = R⁻¹ (dest − centre) + half, with dest measured from the box's origin.
     const double tx = -(c * (kScreenWidth / 2.0 - boxX) + s * (kScreenHeight / 2.0 - boxY)) + half;
     const double ty = -(-s * (kScreenWidth / 2.0 - boxX) + c * (kScreenHeight / 2.0 - boxY)) + half;
-    pixman_transform_t transform = {{{Fixed(c), Fixed(s), Fixed(tx)},
-                                     {Fixed(-s), Fixed(c), Fixed(ty)},
-                                     {0, 0, pixman_fixed_1}}};
+    pixman_transform_t transform = {
+        {{Fixed(c), Fixed(s), Fixed(tx)}, {Fixed(-s), Fixed(c), Fixed(ty)}, {0, 0, pixman_fixed_1}}};
     pixman_image_set_transform(imageImage.image, &transform);
     pixman_image_set_filter(imageImage.image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     pixman_image_set_repeat(imageImage.image, PIXMAN_REPEAT_NONE);
@@ -392,8 +391,8 @@ void RunPixman(benchmark::State& state, Scene scene, bool is565)
             break;
         }
         case Scene::RotatedImage:
-            pixman_image_composite32(PIXMAN_OP_OVER, imageImage.image, mask.image, destination.image, 0, 0, 0, 0,
-                                     boxX, boxY, boxSize, boxSize);
+            pixman_image_composite32(PIXMAN_OP_OVER, imageImage.image, mask.image, destination.image, 0, 0, 0, 0, boxX,
+                                     boxY, boxSize, boxSize);
             break;
         case Scene::ColourMesh:
             break;
@@ -421,8 +420,8 @@ void RunSdl(benchmark::State& state, Scene scene, bool is565)
         return;
     }
     const auto makeTexture = [&](const Image& image, SDL_BlendMode mode) {
-        SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
-                                                 image.width, image.height);
+        SDL_Texture* texture =
+            SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, image.width, image.height);
         SDL_UpdateTexture(texture, nullptr, image.texels.data(), image.width * 4);
         SDL_SetTextureBlendMode(texture, mode);
         return texture;
@@ -449,8 +448,7 @@ void RunSdl(benchmark::State& state, Scene scene, bool is565)
         break;
     case Scene::AlphaSprites:
     case Scene::AdditiveSprites:
-        texture =
-            makeTexture(content.sprite, scene == Scene::AlphaSprites ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_ADD);
+        texture = makeTexture(content.sprite, scene == Scene::AlphaSprites ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_ADD);
         for (const Point& p : content.positions)
             addQuad(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.x + kSpriteSize),
                     static_cast<float>(p.y + kSpriteSize), white);
@@ -519,8 +517,8 @@ const char* SceneName(Scene scene)
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
-    for (Scene scene : {Scene::OpaqueQuad, Scene::AlphaSprites, Scene::RotatedImage, Scene::ColourMesh,
-                        Scene::AdditiveSprites})
+    for (Scene scene :
+         {Scene::OpaqueQuad, Scene::AlphaSprites, Scene::RotatedImage, Scene::ColourMesh, Scene::AdditiveSprites})
         for (bool is565 : {false, true}) {
             const std::string prefix = std::string(SceneName(scene)) + (is565 ? "/565/" : "/8888/");
             benchmark::RegisterBenchmark((prefix + "ours").c_str(),

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graphics/raster/FixedPoint.h"
-#include "graphics/raster/reference/ReferenceFrameBufferFormat.h"
 #include "graphics/raster/ScanConverter.h"
+#include "graphics/raster/reference/ReferenceFrameBufferFormat.h"
 #include "graphics/raster/reference/ReferenceTexelSampler.h"
 #include "graphics/raster/reference/ReferenceTriangleFrame.h"
 

@@ -1,5 +1,4 @@
 #include "graphics/raster/reference/ReferenceFrameBufferFormat.h"
-
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>

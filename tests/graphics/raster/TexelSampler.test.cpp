@@ -1,5 +1,4 @@
 #include "graphics/raster/reference/ReferenceTexelSampler.h"
-
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
