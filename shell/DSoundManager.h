@@ -11,6 +11,7 @@
 namespace Platform {
 class DirectSoundBuffer;
 class DirectSoundDevice;
+class SoundDecoder;
 struct WaveFormat;
 } // namespace Platform
 
@@ -59,9 +60,6 @@ public:
     /// buffer or a failed write.
     bool WriteCachedWav(unsigned int id, const std::string& cachePath, const std::string& sourcePath);
 
-    /// One 8-bit µ-law byte of an ".au" file as a 16-bit sample.
-    [[nodiscard]] static int16_t DecodeMuLaw(uint8_t byte);
-
     /// The manager's volume factor for every instance (SetVolume).
     [[nodiscard]] double GetVolume() const { return mMasterVolume; }
     /// The id's buffer, or null.
@@ -77,6 +75,9 @@ private:
     /// Creates the id's static buffer; the sample size is stored.
     bool CreateSoundBuffer(unsigned int id, const Platform::WaveFormat& format, uint32_t bytes);
     void FreeSoundBuffer(unsigned int id);
+    /// Creates the id's buffer for the decoder's whole sound and decodes into it; false (no buffer kept) when the
+    /// sound is too long for a buffer or its data end early or are damaged.
+    bool FillSoundBuffer(unsigned int id, Platform::SoundDecoder& decoder);
 
     std::array<Platform::DirectSoundBuffer*, kMaxSounds> mSourceSounds{}; // owned references; null = id free
     std::array<std::string, kMaxSounds> mSourceFileNames;
