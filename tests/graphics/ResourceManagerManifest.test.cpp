@@ -288,6 +288,12 @@ TEST_F(ManifestTest, ErrorsNameTheirLineAndFile)
          "SysFont needs point size", 1},
         {"system font without size", "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:Arial\"/>",
          "SysFont needs point size", 1},
+        {"system font larger than a screen",
+         "<ResourceManifest><Resources id=\"g\">\n<Font path=\"!sys:DejaVu Sans\" size=\"100000\"/>",
+         "SysFont point size too large (at most 1536)", 2},
+        {"system font size beyond an int",
+         "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:DejaVu Sans\" size=\"2147483647\"/>",
+         "SysFont point size too large (at most 1536)", 1},
         {"reader error", "<ResourceManifest>\n<Resources id=\"g\">\n</Image>",
          "End 'Image' Doesn't Match Start "
          "'Resources'",
