@@ -9,6 +9,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/log/Log.h"
 #include "platform/process/InstanceLock.h"
+#include "platform/process/MainThread.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
@@ -232,7 +233,6 @@ void PyxoAppBase::ProcessDeferredDeletes()
 
 void PyxoAppBase::Init()
 {
-    mMainThreadId = std::this_thread::get_id();
     if (mShutdown)
         return;
 
@@ -329,7 +329,7 @@ void PyxoAppBase::Init()
 
 void PyxoAppBase::Shutdown()
 {
-    if (mMainThreadId != std::thread::id() && std::this_thread::get_id() != mMainThreadId) {
+    if (!Platform::IsMainThread()) {
         mShutdownRequested = true;
         return;
     }

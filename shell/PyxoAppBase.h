@@ -340,7 +340,6 @@ public:
     bool mSingleInstance = true;
     std::unique_ptr<Platform::InstanceLock> mInstanceMutex; // the single-instance lock
     uint32_t mNotifyMessage = 0;                            // registered message of this product
-    std::thread::id mMainThreadId;                          // the thread that ran Init
     bool mSettingsRead = false;
     bool mLastRunCompleted = true; // "InProgress" was 0 when read
     bool mUnicodeWindows = false;  // wide-character input: characters above 127 are typed

@@ -1,5 +1,6 @@
 #include "graphics/DDInterface.h"
 #include "platform/log/Log.h"
+#include "platform/process/MainThread.h"
 #include "platform/time/Clock.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/VirtualKeys.h"
@@ -495,7 +496,7 @@ bool PyxoAppBase::QueueCursorChangeIfOffMainThread(std::function<void()> change)
 {
     // The cursor calls reach SDL, which runs on the main thread only; the resource-loading thread selects
     // cursors too, so its calls are made by the main thread at its next update, in the order they were asked for.
-    if (!mWidgetManager || mWidgetManager->IsMainThread())
+    if (!mWidgetManager || Platform::IsMainThread())
         return false;
     mWidgetManager->QueueChange(std::move(change));
     return true;

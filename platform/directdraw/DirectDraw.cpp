@@ -5,9 +5,9 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
 #include "platform/directdraw/ScreenPresenter.h"
+#include "platform/process/MainThread.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/time/Clock.h"
-#include "platform/window/SdlVideo.h"
 #include "platform/window/WindowSystem.h"
 
 #include <new>
