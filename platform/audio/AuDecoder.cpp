@@ -104,12 +104,7 @@ size_t AuDecoder::Read(std::span<uint8_t> out)
 
 bool AuDecoder::Rewind()
 {
-    if (!mSource.seek(mDataOffset, SeekOrigin::Begin)) {
-        mDelivered = mTotalBytes;
-        return false;
-    }
-    mDelivered = 0;
-    return true;
+    return RestartAt(mDataOffset);
 }
 
 } // namespace Platform

@@ -21,13 +21,11 @@ public:
     bool Rewind() override;
 
 private:
-    explicit AuDecoder(SoundSource source) : mSource(std::move(source)) {}
+    explicit AuDecoder(SoundSource source) : SoundDecoder(std::move(source)) {}
     bool ReadHeader();
 
-    SoundSource mSource;
     bool mMuLaw = false;
     uint32_t mDataOffset = 0;
-    uint64_t mDelivered = 0; // bytes of decoded samples handed out
 };
 
 } // namespace Platform

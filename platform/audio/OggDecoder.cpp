@@ -36,7 +36,7 @@ long SourceTell(void* source)
 
 } // namespace
 
-OggDecoder::OggDecoder(SoundSource source) : mSource(std::move(source)) {}
+OggDecoder::OggDecoder(SoundSource source) : SoundDecoder(std::move(source)) {}
 
 OggDecoder::~OggDecoder()
 {

@@ -20,9 +20,8 @@ private:
     struct Stream;
     explicit OggDecoder(SoundSource source);
 
-    SoundSource mSource;             // the decoder's callbacks read through it; it never moves
-    std::unique_ptr<Stream> mStream; // the Vorbis decoder's state; null until its headers are read
-    uint64_t mDelivered = 0;
+    // The Vorbis decoder's state, reading through mSource; null until the headers are read.
+    std::unique_ptr<Stream> mStream;
 };
 
 } // namespace Platform

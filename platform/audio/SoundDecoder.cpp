@@ -18,4 +18,14 @@ bool DecodeWhole(SoundDecoder& decoder, std::span<uint8_t> out)
     return filled == out.size() && !decoder.Damaged();
 }
 
+bool SoundDecoder::RestartAt(int64_t offset)
+{
+    if (!mSource.seek(offset, SeekOrigin::Begin)) {
+        mDelivered = mTotalBytes;
+        return false;
+    }
+    mDelivered = 0;
+    return true;
+}
+
 } // namespace Platform

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 namespace Platform {
 
@@ -33,10 +34,15 @@ public:
     [[nodiscard]] bool Damaged() const { return mDamaged; }
 
 protected:
-    SoundDecoder() = default;
+    explicit SoundDecoder(SoundSource source) : mSource(std::move(source)) {}
+    /// Seeks the source to the first sample at `offset` and starts counting again; when it cannot, nothing more
+    /// is read.
+    bool RestartAt(int64_t offset);
 
+    SoundSource mSource;
     WaveFormat mFormat;
     uint64_t mTotalBytes = 0;
+    uint64_t mDelivered = 0; // bytes of samples handed out
     bool mDamaged = false;
 };
 

@@ -103,12 +103,7 @@ size_t WavDecoder::Read(std::span<uint8_t> out)
 
 bool WavDecoder::Rewind()
 {
-    if (!mSource.seek(mDataStart, SeekOrigin::Begin)) {
-        mDelivered = mTotalBytes;
-        return false;
-    }
-    mDelivered = 0;
-    return true;
+    return RestartAt(mDataStart);
 }
 
 } // namespace Platform

@@ -30,13 +30,11 @@ public:
     bool Rewind() override;
 
 private:
-    explicit WavDecoder(SoundSource source) : mSource(std::move(source)) {}
+    explicit WavDecoder(SoundSource source) : SoundDecoder(std::move(source)) {}
     bool ReadHeaders();
 
-    SoundSource mSource;
     std::optional<WavSourceNote> mSourceNote;
     int64_t mDataStart = 0;
-    uint64_t mDelivered = 0; // bytes of the data chunk handed out
     uint8_t mKey = 0;
 };
 
