@@ -115,8 +115,8 @@ public:
     Ratio mDisplayAspect;
     Rect mPresentationRect; // where the draw surface is shown
     int mFullscreenBits = 0;
-    int mRefreshRate = 60; // Hz
-    int mMillisecondsPerFrame = 16;
+    int mRefreshRate = 60;                       // Hz
+    std::atomic<int> mMillisecondsPerFrame = 16; // set by Init at a mode switch, read by the cursor thread
     int mScanLineFailCount = 0;
     std::vector<int> mRedAddTable; // 2 x max + 1 entries, entry i = min(i, max)
     std::vector<int> mGreenAddTable;

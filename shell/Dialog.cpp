@@ -75,7 +75,13 @@ Dialog::Dialog(Image* componentImage, Image* buttonComponentImage, intptr_t dial
     SetColorsRGB(colors, kNumColors);
 }
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog()
+{
+    for (Wait* wait = mWaits; wait != nullptr; wait = wait->mOuter) {
+        wait->mResult = mResult;
+        wait->mDeleted = true;
+    }
+}
 
 PyxoAppBase* Dialog::GetApp() const
 {
@@ -307,13 +313,32 @@ intptr_t Dialog::WaitForResult(bool autoClose)
     if (app == nullptr) {
         return mResult;
     }
-    bool updated = false;
-    while (app->RunLoopStep(&updated) && mWidgetManager != nullptr && mResult == kNoResult) {
+    // Unlinked however the wait ends, a throwing step included, unless the dialog is gone.
+    struct Linked {
+        Dialog& dialog;
+        Wait wait;
+        explicit Linked(Dialog& d) : dialog(d), wait{kNoResult, false, d.mWaits} { dialog.mWaits = &wait; }
+        ~Linked()
+        {
+            if (!wait.mDeleted)
+                dialog.mWaits = wait.mOuter;
+        }
+    };
+    const intptr_t id = mId;
+    intptr_t result = kNoResult;
+    {
+        Linked linked(*this);
+        bool updated = false;
+        while (app->RunLoopStep(&updated) && !linked.wait.mDeleted && mWidgetManager != nullptr &&
+               mResult == kNoResult) {
+        }
+        if (linked.wait.mDeleted) {
+            return linked.wait.mResult; // already closed; the id may name a newer dialog by now
+        }
+        result = mResult;
     }
-    // Closing may delete the dialog.
-    const intptr_t result = mResult;
     if (autoClose) {
-        app->CloseDialogBox(mId);
+        app->CloseDialogBox(id); // may delete the dialog
     }
     return result;
 }

@@ -67,7 +67,7 @@ public:
     [[nodiscard]] virtual bool IsModal() const { return mIsModal; }
     /// Runs the application's loop steps until a button is released, the loop ends or the dialog leaves the
     /// manager; with autoClose the application then closes the dialog. Returns the released button's id, or
-    /// kNoResult.
+    /// kNoResult. A step may close and delete the dialog: the wait then ends with the result it had.
     virtual intptr_t WaitForResult(bool autoClose);
 
     // ButtonListener, for the dialog's own buttons.
@@ -100,8 +100,18 @@ public:
     int mButtonSidePadding = 0;
 
 private:
+    // What a running wait learns of its dialog: the destructor fills it in, so that a wait whose step deleted the
+    // dialog never touches it again. Waits nest, innermost first.
+    struct Wait {
+        intptr_t mResult = kNoResult;
+        bool mDeleted = false;
+        Wait* mOuter = nullptr;
+    };
+
     [[nodiscard]] PyxoAppBase* GetApp() const;
     void EnsureFonts();
+
+    Wait* mWaits = nullptr; // borrowed from the running WaitForResult calls
 };
 
 } // namespace Pyxo

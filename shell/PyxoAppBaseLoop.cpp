@@ -360,8 +360,9 @@ bool PyxoAppBase::DrawDirty()
     if (mWaitForVSync && mIsWindowed && mSoftVSyncWait) {
         // A window has no vertical blank of its own to wait for: draws start a refresh period apart.
         const int sinceLastDraw = static_cast<int>(now - mLastDrawTime);
-        if (sinceLastDraw < mDisplay->mMillisecondsPerFrame) {
-            Platform::Sleep(static_cast<uint32_t>(mDisplay->mMillisecondsPerFrame - sinceLastDraw));
+        const int period = mDisplay->mMillisecondsPerFrame;
+        if (sinceLastDraw < period) {
+            Platform::Sleep(static_cast<uint32_t>(period - sinceLastDraw));
             now = Platform::GetTickCount();
         }
     }
@@ -434,7 +435,7 @@ void PyxoAppBase::CursorThreadStep()
     if (position == mCursorReference)
         return;
     const uint32_t sinceDraw = Platform::GetTickCount() - mLastDrawTime;
-    if (sinceDraw <= static_cast<uint32_t>(std::max(mDisplay->mMillisecondsPerFrame, 0) + 5)) {
+    if (sinceDraw <= static_cast<uint32_t>(std::max(mDisplay->mMillisecondsPerFrame.load(), 0) + 5)) {
         // The next frame is close: it draws the cursor there.
         mDisplay->mNextCursorX = position.x;
         mDisplay->mNextCursorY = position.y;

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -323,6 +324,37 @@ bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data)
     PLATFORM_LOG_ERROR("files", "cannot write '%s': %s", target.c_str(), std::strerror(ok ? errno : savedErrno));
     ::unlink(temp.c_str());
     return false;
+}
+
+int RemoveAbandonedWrites(std::string_view path)
+{
+    const fs::path target = ResolvePath(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    // The names WriteFileAtomic gives: "." + file name + ".tmp" + process id + "-" + counter.
+    const std::string prefix = "." + target.filename().string() + ".tmp";
+    int removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const size_t dash = name.find('-', prefix.size());
+        const std::string pidText = name.substr(prefix.size(), dash == std::string::npos ? 0 : dash - prefix.size());
+        if (pidText.empty() || pidText.size() > 9 || pidText.find_first_not_of("0123456789") != std::string::npos ||
+            name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash + 1 == name.size()) {
+            continue;
+        }
+        const pid_t pid = pid_t(std::stol(pidText));
+        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) {
+            continue; // a write that may still be going on
+        }
+        std::error_code removeError;
+        if (fs::remove(it->path(), removeError)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds)

@@ -38,6 +38,11 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out);
 /// full disk never leaves a half-written file. Creates missing parent folders. False (target untouched) on failure.
 bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data);
 
+/// Removes the temporary files that WriteFileAtomic left beside `path` in processes that ended in the middle of a
+/// write (killed, or the machine stopped). Those of processes still running are left to them. Returns how many
+/// were removed.
+int RemoveAbandonedWrites(std::string_view path);
+
 /// A time as a Windows FILETIME: 100-ns units since 1601-01-01 UTC, from seconds and nanoseconds since 1970.
 [[nodiscard]] uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds);
 

@@ -90,30 +90,53 @@ bool AppendSubKey(std::vector<std::string>& path, uint32_t root, const char* sub
     return true;
 }
 
-// The caller holds the lock. Null for a handle that is neither a root nor open.
-const OpenKey* Resolve(HKEY key, OpenKey& rootScratch)
-{
-    if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) {
-        rootScratch.root = key->root;
-        rootScratch.path.clear();
-        rootScratch.access = KEY_ALL_ACCESS;
-        return &rootScratch;
-    }
-    auto& open = State().open;
-    const auto it = open.find(key);
-    return it == open.end() ? nullptr : it->second.get();
-}
-
-const RegistryKeyNode* Walk(const RegistryKeyNode& top, const std::vector<std::string>& names)
-{
-    const RegistryKeyNode* node = &top;
-    for (const auto& name : names) {
-        node = node->FindSubKey(name);
-        if (!node) {
-            return nullptr;
+// The opening that every call on a key shares: the registry's lock, held for the whole call; the handle
+// resolved (a root or an open key); the access the call needs checked.
+class KeyCall {
+public:
+    KeyCall(HKEY key, REGSAM needed) : mLock(State().mutex)
+    {
+        if (key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) {
+            mRoot.root = key->root;
+            mRoot.access = KEY_ALL_ACCESS;
+            mKey = &mRoot;
+        } else if (const auto it = State().open.find(key); it != State().open.end()) {
+            mKey = it->second.get();
+        }
+        if (!mKey) {
+            mStatus = ERROR_INVALID_HANDLE;
+        } else if ((mKey->access & needed) != needed) {
+            mStatus = ERROR_ACCESS_DENIED;
         }
     }
+
+    /// ERROR_SUCCESS when the call may go on with Key().
+    LONG Status() const { return mStatus; }
+    const OpenKey& Key() const { return *mKey; }
+
+private:
+    std::lock_guard<std::mutex> mLock;
+    OpenKey mRoot;
+    const OpenKey* mKey = nullptr;
+    LONG mStatus = ERROR_SUCCESS;
+};
+
+// The key at `where`, as stored; null when it is not there or keeps no values (the keys above the stored ones).
+const RegistryKeyNode* FindNode(const Location& where)
+{
+    if (where.stored.empty()) {
+        return nullptr;
+    }
+    const RegistryKeyNode* node = State().storage->Find(where.stored);
+    for (auto name = where.inner.begin(); node && name != where.inner.end(); ++name) {
+        node = node->FindSubKey(*name);
+    }
     return node;
+}
+
+bool Exists(const Location& where)
+{
+    return where.kept && (where.aboveStored || FindNode(where));
 }
 
 HKEY MakeHandle(uint32_t root, std::vector<std::string> path, REGSAM access)
@@ -127,25 +150,14 @@ HKEY MakeHandle(uint32_t root, std::vector<std::string> path, REGSAM access)
     return handle;
 }
 
-bool Exists(const Location& where)
+const RegistryValue* FindValue(const OpenKey& key, const char* valueName)
 {
-    if (!where.kept) {
-        return false;
+    const RegistryKeyNode* node = FindNode(Locate(key.root, key.path));
+    if (!node) {
+        return nullptr;
     }
-    if (where.aboveStored) {
-        return true;
-    }
-    const auto stored = State().storage->Load(where.stored);
-    return stored && Walk(*stored, where.inner);
-}
-
-std::vector<uint8_t> QueryBytes(const RegistryValue& value)
-{
-    std::vector<uint8_t> bytes = value.data;
-    if (value.type == REG_SZ) {
-        bytes.push_back(0);
-    }
-    return bytes;
+    const auto it = node->values.find(std::string_view(valueName ? valueName : ""));
+    return it == node->values.end() ? nullptr : &it->second;
 }
 
 // The caller holds the lock and has checked the access.
@@ -154,55 +166,52 @@ LONG Query(const OpenKey& key, const char* valueName, DWORD flags, DWORD* type, 
     if (data && !size) {
         return ERROR_INVALID_PARAMETER;
     }
-    const Location where = Locate(key.root, key.path);
-    if (where.stored.empty()) {
+    const RegistryValue* value = FindValue(key, valueName);
+    if (!value) {
         return ERROR_FILE_NOT_FOUND;
     }
-    const auto stored = State().storage->Load(where.stored);
-    const RegistryKeyNode* node = stored ? Walk(*stored, where.inner) : nullptr;
-    if (!node) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    const auto it = node->values.find(std::string_view(valueName ? valueName : ""));
-    if (it == node->values.end()) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (!(flags & (1u << it->second.type))) {
+    if (!(flags & (1u << value->type))) {
         return ERROR_UNSUPPORTED_TYPE;
     }
-    const std::vector<uint8_t> bytes = QueryBytes(it->second);
+    // A text comes back with its terminating zero.
+    const size_t length = value->data.size() + (value->type == REG_SZ ? 1 : 0);
     if (type) {
-        *type = it->second.type;
+        *type = value->type;
     }
-    if (data && *size < bytes.size()) {
-        *size = DWORD(bytes.size());
+    if (data && *size < length) {
+        *size = DWORD(length);
         return ERROR_MORE_DATA;
     }
-    if (data && !bytes.empty()) {
-        std::memcpy(data, bytes.data(), bytes.size());
+    if (data && length > 0) {
+        if (!value->data.empty()) {
+            std::memcpy(data, value->data.data(), value->data.size());
+        }
+        if (value->type == REG_SZ) {
+            static_cast<uint8_t*>(data)[value->data.size()] = 0;
+        }
     }
     if (size) {
-        *size = DWORD(bytes.size());
+        *size = DWORD(length);
     }
     return ERROR_SUCCESS;
 }
 
-// Loads the stored key of an opened key for a change, re-creating the path should it have vanished meanwhile.
-LONG Modify(const OpenKey& key, const std::function<LONG(RegistryKeyNode&)>& change)
+// Stores the stored key of `path` with `change` made to the key at `path`, which is created (with the keys
+// above it) when missing. Callers call only for a real change: every call writes.
+LONG Change(uint32_t root, const std::vector<std::string>& path, const std::function<void(RegistryKeyNode&)>& change)
 {
-    const Location where = Locate(key.root, key.path);
+    const Location where = Locate(root, path);
     if (where.stored.empty()) {
         return ERROR_ACCESS_DENIED; // outside SOFTWARE, or HKEY_CURRENT_USER and SOFTWARE themselves
     }
-    RegistryKeyNode top = State().storage->Load(where.stored).value_or(RegistryKeyNode{});
+    const RegistryKeyNode* stored = State().storage->Find(where.stored);
+    RegistryKeyNode top = stored ? *stored : RegistryKeyNode{};
     RegistryKeyNode* node = &top;
     for (const auto& name : where.inner) {
         node = &node->SubKey(name);
     }
-    if (const LONG result = change(*node); result != ERROR_SUCCESS) {
-        return result;
-    }
-    return State().storage->Save(where.stored, top) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    change(*node);
+    return State().storage->Save(where.stored, std::move(top)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 } // namespace
@@ -212,20 +221,15 @@ LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/, REGSAM acces
     if (!result) {
         return ERROR_INVALID_PARAMETER;
     }
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* parent = Resolve(key, scratch);
-    if (!parent) {
-        return ERROR_INVALID_HANDLE;
+    const KeyCall call(key, 0);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
-    std::vector<std::string> path = parent->path;
-    if (!AppendSubKey(path, parent->root, subKey)) {
+    std::vector<std::string> path = call.Key().path;
+    if (!AppendSubKey(path, call.Key().root, subKey) || !Exists(Locate(call.Key().root, path))) {
         return ERROR_FILE_NOT_FOUND;
     }
-    if (!Exists(Locate(parent->root, path))) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    *result = MakeHandle(parent->root, std::move(path), access);
+    *result = MakeHandle(call.Key().root, std::move(path), access);
     return ERROR_SUCCESS;
 }
 
@@ -235,39 +239,26 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, const cha
     if (!result) {
         return ERROR_INVALID_PARAMETER;
     }
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* parent = Resolve(key, scratch);
-    if (!parent) {
-        return ERROR_INVALID_HANDLE;
+    const KeyCall call(key, 0);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
-    std::vector<std::string> path = parent->path;
-    if (!AppendSubKey(path, parent->root, subKey)) {
+    std::vector<std::string> path = call.Key().path;
+    if (!AppendSubKey(path, call.Key().root, subKey)) {
         return ERROR_INVALID_PARAMETER;
     }
-    const Location where = Locate(parent->root, path);
+    const Location where = Locate(call.Key().root, path);
     if (!where.kept) {
         return ERROR_ACCESS_DENIED;
     }
-    bool created = false;
-    if (!where.aboveStored) {
-        std::optional<RegistryKeyNode> stored = State().storage->Load(where.stored);
-        created = !stored;
-        RegistryKeyNode top = stored ? std::move(*stored) : RegistryKeyNode{};
-        RegistryKeyNode* node = &top;
-        for (const auto& name : where.inner) {
-            bool made = false;
-            node = &node->SubKey(name, &made);
-            created = created || made;
-        }
-        if (created && !State().storage->Save(where.stored, top)) {
-            return ERROR_CANTWRITE;
-        }
+    const bool created = !Exists(where);
+    if (created && Change(call.Key().root, path, [](RegistryKeyNode&) {}) != ERROR_SUCCESS) {
+        return ERROR_CANTWRITE;
     }
     if (disposition) {
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     }
-    *result = MakeHandle(parent->root, std::move(path), access);
+    *result = MakeHandle(call.Key().root, std::move(path), access);
     return ERROR_SUCCESS;
 }
 
@@ -308,33 +299,25 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD t
         return ERROR_INVALID_PARAMETER;
     }
 
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* open = Resolve(key, scratch);
-    if (!open) {
-        return ERROR_INVALID_HANDLE;
+    const KeyCall call(key, KEY_SET_VALUE);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
-    if (!(open->access & KEY_SET_VALUE)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    return Modify(*open, [&](RegistryKeyNode& node) {
-        node.values[std::string(name)] = std::move(value);
+    // The same value again changes nothing, and writes nothing.
+    if (const RegistryValue* stored = FindValue(call.Key(), valueName); stored && *stored == value) {
         return ERROR_SUCCESS;
-    });
+    }
+    return Change(call.Key().root, call.Key().path,
+                  [&](RegistryKeyNode& node) { node.values[std::string(name)] = std::move(value); });
 }
 
 LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* /*reserved*/, DWORD* type, BYTE* data, DWORD* size)
 {
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* open = Resolve(key, scratch);
-    if (!open) {
-        return ERROR_INVALID_HANDLE;
+    const KeyCall call(key, KEY_QUERY_VALUE);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
-    if (!(open->access & KEY_QUERY_VALUE)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    return Query(*open, valueName, RRF_RT_ANY, type, data, size);
+    return Query(call.Key(), valueName, RRF_RT_ANY, type, data, size);
 }
 
 LONG RegGetValueA(HKEY key, const char* subKey, const char* valueName, DWORD flags, DWORD* type, void* data,
@@ -343,16 +326,13 @@ LONG RegGetValueA(HKEY key, const char* subKey, const char* valueName, DWORD fla
     if (!(flags & RRF_RT_ANY)) {
         return ERROR_INVALID_PARAMETER;
     }
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* parent = Resolve(key, scratch);
-    if (!parent) {
-        return ERROR_INVALID_HANDLE;
+    const KeyCall call(key, 0);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
     OpenKey target;
-    target.root = parent->root;
-    target.path = parent->path;
-    target.access = KEY_QUERY_VALUE;
+    target.root = call.Key().root;
+    target.path = call.Key().path;
     if (!AppendSubKey(target.path, target.root, subKey)) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -361,28 +341,16 @@ LONG RegGetValueA(HKEY key, const char* subKey, const char* valueName, DWORD fla
 
 LONG RegDeleteValueA(HKEY key, const char* valueName)
 {
-    std::lock_guard lock(State().mutex);
-    OpenKey scratch;
-    const OpenKey* open = Resolve(key, scratch);
-    if (!open) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if (!(open->access & KEY_SET_VALUE)) {
-        return ERROR_ACCESS_DENIED;
+    const KeyCall call(key, KEY_SET_VALUE);
+    if (call.Status() != ERROR_SUCCESS) {
+        return call.Status();
     }
     // Deleting what is not there must not write anything (nor replace a damaged file).
-    const Location where = Locate(open->root, open->path);
-    if (where.stored.empty()) {
+    if (!FindValue(call.Key(), valueName)) {
         return ERROR_FILE_NOT_FOUND;
     }
-    const auto stored = State().storage->Load(where.stored);
-    const RegistryKeyNode* node = stored ? Walk(*stored, where.inner) : nullptr;
-    if (!node || !node->values.count(std::string_view(valueName ? valueName : ""))) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return Modify(*open, [&](RegistryKeyNode& changed) {
-        changed.values.erase(changed.values.find(std::string_view(valueName ? valueName : "")));
-        return ERROR_SUCCESS;
+    return Change(call.Key().root, call.Key().path, [&](RegistryKeyNode& node) {
+        node.values.erase(node.values.find(std::string_view(valueName ? valueName : "")));
     });
 }
 

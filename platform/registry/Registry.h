@@ -75,7 +75,8 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, const char* k
 
 LONG RegCloseKey(HKEY key);
 
-/// Stores a value (a null name is the key's default value) and saves at once. REG_DWORD takes exactly 4 bytes;
+/// Stores a value (a null name is the key's default value) and saves at once, unless it equals the value already
+/// stored. REG_DWORD takes exactly 4 bytes;
 /// REG_SZ takes the characters up to the first zero or `size`, whichever comes first, so that a length given with
 /// or without the terminating zero stores the same text. Needs KEY_SET_VALUE.
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);

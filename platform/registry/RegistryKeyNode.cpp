@@ -166,7 +166,7 @@ bool ParseDword(std::string_view word, uint32_t& out)
     return true;
 }
 
-bool ParseValue(LineReader& reader, RegistryKeyNode& key)
+bool ParseValue(LineReader& reader, std::map<std::string, RegistryValue, RegistryNameLess>& values)
 {
     std::string name;
     if (!reader.Space() || !reader.Quoted(name) || name.size() > kRegistryMaxValueNameLength || !reader.Space()) {
@@ -213,7 +213,7 @@ bool ParseValue(LineReader& reader, RegistryKeyNode& key)
     if (!reader.AtEnd()) {
         return false;
     }
-    key.values[name] = std::move(value);
+    values[name] = std::move(value);
     return true;
 }
 
@@ -275,8 +275,14 @@ std::string SerializeRegistryKey(const RegistryKeyNode& key)
 
 std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
 {
-    RegistryKeyNode root;
-    RegistryKeyNode* current = nullptr;
+    // The key lines are gathered first and put in their tree once sorted. A file may list keys in any order (by
+    // hand, or damaged); inserting each one into its parent's sorted list as it comes would cost time in
+    // proportion to the keys already there.
+    struct KeyLine {
+        std::vector<std::string> path;
+        std::map<std::string, RegistryValue, RegistryNameLess> values;
+    };
+    std::vector<KeyLine> keys;
     bool header = false;
     bool ended = false;
     size_t start = 0;
@@ -305,21 +311,20 @@ std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
         if (word == "end" && reader.AtEnd()) {
             ended = true;
         } else if (word == "key") {
-            current = &root;
-            size_t depth = 0;
+            KeyLine& key = keys.emplace_back();
             std::string name;
             while (reader.Space()) {
                 if (!reader.Quoted(name) || name.empty() || name.size() > kRegistryMaxKeyNameLength ||
-                    name.find('\\') != std::string::npos || ++depth > kRegistryMaxDepth) {
+                    name.find('\\') != std::string::npos || key.path.size() >= kRegistryMaxDepth) {
                     return std::nullopt;
                 }
-                current = &current->SubKey(name);
+                key.path.push_back(name);
             }
             if (!reader.AtEnd()) {
                 return std::nullopt;
             }
         } else if (word == "value") {
-            if (!current || !ParseValue(reader, *current)) {
+            if (keys.empty() || !ParseValue(reader, keys.back().values)) {
                 return std::nullopt;
             }
         } else {
@@ -328,6 +333,30 @@ std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
     }
     if (!ended) {
         return std::nullopt;
+    }
+
+    // Stable: where a key is listed twice, its later values win, as they would line by line.
+    std::stable_sort(keys.begin(), keys.end(), [](const KeyLine& a, const KeyLine& b) {
+        return std::lexicographical_compare(a.path.begin(), a.path.end(), b.path.begin(), b.path.end(),
+                                            RegistryNameLess{});
+    });
+    RegistryKeyNode root;
+    for (KeyLine& key : keys) {
+        // In sorted order a name is either its parent's last sub-key or comes after all of them.
+        RegistryKeyNode* node = &root;
+        for (std::string& name : key.path) {
+            if (node->subKeys.empty() || !RegistryNameEqual(node->subKeys.back().name, name)) {
+                node->subKeys.emplace_back().name = std::move(name);
+            }
+            node = &node->subKeys.back();
+        }
+        if (node->values.empty()) {
+            node->values = std::move(key.values);
+        } else {
+            for (auto& [name, value] : key.values) {
+                node->values[name] = std::move(value);
+            }
+        }
     }
     return root;
 }

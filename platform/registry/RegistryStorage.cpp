@@ -18,6 +18,27 @@ bool UsableFolderName(const std::string& name)
            name.find('\0') == std::string::npos;
 }
 
+// Keeps a damaged file for whoever wants to look at it, rather than losing it to its replacement. A copy, not a
+// move: the damaged file stays in place should the write that follows fail. The copy of an earlier damage is kept.
+void KeepDamaged(const fs::path& file)
+{
+    constexpr int kMaxCopies = 100;
+    for (int n = 1; n <= kMaxCopies; ++n) {
+        fs::path aside = file;
+        aside += n == 1 ? std::string(".corrupt") : ".corrupt." + std::to_string(n);
+        std::error_code error;
+        if (fs::copy_file(file, aside, fs::copy_options::none, error)) {
+            return;
+        }
+        if (error != std::errc::file_exists) {
+            PLATFORM_LOG_WARNING("registry", "cannot keep a copy of %s: %s", file.c_str(), error.message().c_str());
+            return;
+        }
+    }
+    PLATFORM_LOG_WARNING("registry", "cannot keep a copy of %s: %d copies of earlier damage are there", file.c_str(),
+                         kMaxCopies);
+}
+
 } // namespace
 
 fs::path FileRegistryStorage::FileFor(const RegistryStoredKeyPath& path) const
@@ -32,42 +53,58 @@ fs::path FileRegistryStorage::FileFor(const RegistryStoredKeyPath& path) const
     return file / kFileName;
 }
 
-std::optional<RegistryKeyNode> FileRegistryStorage::Load(const RegistryStoredKeyPath& path)
+FileRegistryStorage::Cached* FileRegistryStorage::Load(const fs::path& file)
 {
-    const fs::path file = FileFor(path);
-    std::vector<uint8_t> bytes;
-    if (file.empty() || !ReadWholeFile(file.string(), bytes)) {
-        return std::nullopt;
+    std::string name = file.string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
+    const auto [it, added] = mCached.try_emplace(std::move(name));
+    if (!added) {
+        return &it->second;
     }
-    auto key = ParseRegistryKey(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    if (!key) {
+    Cached& cached = it->second;
+    RemoveAbandonedWrites(file.string());
+    ++mFileReads;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(file.string(), bytes)) {
+        return &cached;
+    }
+    cached.key = ParseRegistryKey(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (!cached.key) {
+        cached.damaged = true;
         PLATFORM_LOG_WARNING("registry", "%s is damaged; its settings read as empty", file.c_str());
     }
-    return key;
+    return &cached;
 }
 
-bool FileRegistryStorage::Save(const RegistryStoredKeyPath& path, const RegistryKeyNode& key)
+const RegistryKeyNode* FileRegistryStorage::Find(const RegistryStoredKeyPath& path)
+{
+    const fs::path file = FileFor(path);
+    if (file.empty()) {
+        return nullptr;
+    }
+    const Cached* cached = Load(file);
+    return cached->key ? &*cached->key : nullptr;
+}
+
+bool FileRegistryStorage::Save(const RegistryStoredKeyPath& path, RegistryKeyNode key)
 {
     const fs::path file = FileFor(path);
     if (file.empty()) {
         return false;
     }
-    // Keep a damaged file for whoever wants to look at it, rather than losing it to the replacement.
-    std::vector<uint8_t> old;
-    if (ReadWholeFile(file.string(), old) &&
-        !ParseRegistryKey(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()))) {
-        // A copy, not a move: the damaged file stays in place should the write below fail.
-        const fs::path resolved = ResolvePath(file.string());
-        fs::path aside = resolved;
-        aside += ".corrupt";
-        std::error_code error;
-        fs::copy_file(resolved, aside, fs::copy_options::overwrite_existing, error);
-        if (error) {
-            PLATFORM_LOG_WARNING("registry", "cannot keep a copy of %s: %s", resolved.c_str(), error.message().c_str());
-        }
+    Cached* cached = Load(file);
+    if (cached->damaged) {
+        KeepDamaged(ResolvePath(file.string()));
     }
     const std::string text = SerializeRegistryKey(key);
-    return WriteFileAtomic(file.string(), {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    ++mFileWrites;
+    if (!WriteFileAtomic(file.string(), {reinterpret_cast<const uint8_t*>(text.data()), text.size()})) {
+        return false;
+    }
+    cached->key = std::move(key);
+    cached->damaged = false;
+    return true;
 }
 
 bool MemoryRegistryStorage::PathLess::operator()(const RegistryStoredKeyPath& a, const RegistryStoredKeyPath& b) const
@@ -75,22 +112,19 @@ bool MemoryRegistryStorage::PathLess::operator()(const RegistryStoredKeyPath& a,
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), RegistryNameLess{});
 }
 
-std::optional<RegistryKeyNode> MemoryRegistryStorage::Load(const RegistryStoredKeyPath& path)
+const RegistryKeyNode* MemoryRegistryStorage::Find(const RegistryStoredKeyPath& path)
 {
     const auto it = mKeys.find(path);
-    if (it == mKeys.end()) {
-        return std::nullopt;
-    }
-    return it->second;
+    return it == mKeys.end() ? nullptr : &it->second;
 }
 
-bool MemoryRegistryStorage::Save(const RegistryStoredKeyPath& path, const RegistryKeyNode& key)
+bool MemoryRegistryStorage::Save(const RegistryStoredKeyPath& path, RegistryKeyNode key)
 {
     if (mFailSaves) {
         return false;
     }
     ++mSaveCount;
-    mKeys[path] = key;
+    mKeys[path] = std::move(key);
     return true;
 }
 

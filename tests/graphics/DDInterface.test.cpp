@@ -159,7 +159,7 @@ TEST_F(DDInterfaceTest, RefreshRateIsKeptWithinSixtyToOneHundred)
         SetEmulatedDesktop(Desktop(1024, 768, kFormatX888, c.reported));
         ASSERT_EQ(mDisplay->Init(WindowHandle{}, true), DDInterface::RESULT_OK);
         EXPECT_EQ(mDisplay->mRefreshRate, c.rate);
-        EXPECT_EQ(mDisplay->mMillisecondsPerFrame, c.period);
+        EXPECT_EQ(mDisplay->mMillisecondsPerFrame.load(), c.period);
         EXPECT_EQ(mApp->mRefreshRateSubstituted, c.substituted);
     }
 }

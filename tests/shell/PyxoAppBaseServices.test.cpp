@@ -167,6 +167,49 @@ TEST_F(AppServices, DialogsAreRegisteredByIdAndDeletedOnceTheirLoopUnwinds)
     delete second; // handed back to the caller
 }
 
+TEST_F(AppServices, ADialogClosedDuringItsOwnWaitEndsTheWaitUntouched)
+{
+    // At its third update, answers dialog 7 (or not) and closes it; the wait's own loop step then deletes it.
+    class Closer : public Pyxo::Widget {
+    public:
+        Closer(TestApp& app, bool answer) : mApp(app), mAnswer(answer) {}
+        void Update() override
+        {
+            if (++mUpdates != 3)
+                return;
+            if (mAnswer)
+                mApp.GetDialog(7)->ButtonRelease(Pyxo::Dialog::kYesButtonId);
+            mApp.CloseDialogBox(7);
+        }
+        TestApp& mApp;
+        bool mAnswer;
+        int mUpdates = 0;
+    };
+    const struct {
+        const char* name;
+        bool answer;
+        bool autoClose;
+        intptr_t result;
+    } cases[] = {
+        {"closed unanswered", false, false, Pyxo::Dialog::kNoResult},
+        {"answered, then closed", true, true, Pyxo::Dialog::kYesButtonId},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestApp& app = MakeApp();
+        app.Init();
+        Closer closer(app, c.answer);
+        app.mWidgetManager->AddWidget(&closer);
+        Pyxo::Dialog* dialog = app.RunDialogBox(7, false, L"Header", L"Lines", L"", Pyxo::Dialog::kButtonModeYesNo);
+        app.mLoopDepth = 1; // the wait runs inside an update of the main loop
+        EXPECT_EQ(dialog->WaitForResult(c.autoClose), c.result);
+        app.mLoopDepth = 0;
+        EXPECT_EQ(closer.mUpdates, 3);
+        EXPECT_EQ(app.GetDialog(7), nullptr);
+        app.mWidgetManager->RemoveWidget(&closer);
+    }
+}
+
 TEST_F(AppServices, DialogButtonsReachTheApplicationWithOffsetIds)
 {
     class Recording : public TestApp {

@@ -1,11 +1,15 @@
 // Registry settings: the round trip through the registry stand-in, the conversions that stored files depend on,
 // values of the wrong type, sub-keys in value names, the key redirect, and writes that fail.
 #include "platform/registry/Registry.h"
+#include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowSystem.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -128,6 +132,34 @@ TEST_F(AppSettings, TheStringMapCanMoveEveryValueToAnotherKey)
     EXPECT_FALSE(app.RegistryReadInteger("MusicVolume", &value));
     app.mRegKey = "Ilvane Tests\\Moved";
     EXPECT_EQ(ReadStored("MusicVolume"), 50);
+}
+
+TEST_F(AppSettings, AnOrdinaryRunReadsTheFileOnceAndWritesOnlyWhatChanged)
+{
+    const std::filesystem::path folder =
+        std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "AnOrdinaryRunReadsTheFileOnce";
+    std::filesystem::remove_all(folder);
+    // The first run finds no file; the second one finds the first one's settings.
+    const struct {
+        const char* name;
+        int writes;
+    } runs[] = {
+        {"first run", 11}, // the key, the run marker, then each setting at the end: nothing was stored yet
+        {"second run", 2}, // the run marker on and off; the settings are as stored
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        Platform::FileRegistryStorage files(folder); // one process's settings
+        Platform::SetRegistryStorage(&files);
+        TestApp& app = MakeApp();
+        app.Init();
+        Platform::PostMessage(app.mMainWindow, Platform::WM_SYSKEYDOWN, Platform::VK_F4, Platform::kKeyAltDown);
+        app.Start();
+        EXPECT_EQ(files.FileReads(), 1);
+        EXPECT_EQ(files.FileWrites(), run.writes);
+        mApp.reset();
+        Platform::SetRegistryStorage(&mRegistry);
+    }
 }
 
 TEST_F(AppSettings, AWriteThatCannotBeStoredSaysSo)

@@ -1,12 +1,16 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/log/Log.h"
 #include "platform/registry/RegistryStorage.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string>
 
 namespace fs = std::filesystem;
 using namespace Platform;
@@ -187,6 +191,21 @@ TEST(RegistryKeyNode, TextFormRoundTripsAndRejectsDamage)
     const std::string text = SerializeRegistryKey(key);
     ASSERT_EQ(ParseRegistryKey(text), key) << text;
 
+    // Keys in any order, or listed twice (the later values win), give the same tree.
+    const std::string shuffled = "REGISTRY 1\n"
+                                 "key \"Test3D\" \"Empty key\"\n"
+                                 "key \"Test3D\"\n"
+                                 "value \"Blob\" binary 01\n"
+                                 "key\n"
+                                 "value \"Empty\" binary -\n"
+                                 "value \"MusicVolume\" dword 85\n"
+                                 "key \"test3d\"\n"
+                                 "value \"blob\" binary 00ff\n"
+                                 "key\n"
+                                 "value \"Odd \\x22name\\x22\\x5c\" sz \"a\\x0a\\xc3\\xa9\"\n"
+                                 "end\n";
+    EXPECT_EQ(ParseRegistryKey(shuffled), key) << shuffled;
+
     const std::string kDamaged[] = {
         "",
         text.substr(0, text.size() - 4),                        // truncated: no "end"
@@ -215,6 +234,11 @@ protected:
         fs::remove_all(mFolder);
     }
     fs::path File() const { return mFolder / "Ostrel Games" / "Ilvane Cafe" / "registry.txt"; }
+    static std::string Contents(const fs::path& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
 
     fs::path mFolder;
 };
@@ -252,8 +276,88 @@ TEST_F(FileRegistryTest, DamagedFileReadsEmptyAndSurvivesUntilTheNextWrite)
 
     ASSERT_EQ(WriteDword(kAppKey, "MusicVolume", 50), ERROR_SUCCESS);
     EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), 50u);
-    std::ifstream kept(fs::path(File()) += ".corrupt", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), garbage) << "the damaged file is kept aside";
+    EXPECT_EQ(Contents(fs::path(File()) += ".corrupt"), garbage) << "the damaged file is kept aside";
+}
+
+TEST_F(FileRegistryTest, ASecondDamageKeepsTheFirstCopyAndWarnsOnce)
+{
+    fs::create_directories(File().parent_path());
+    std::string warnings;
+    const LogSink previous = SetLogSink([&](LogLevel level, const char*, const std::string& text) {
+        if (level == LogLevel::Warning) {
+            warnings += text + "\n";
+        }
+    });
+    for (const std::string garbage : {"first damage", "second damage"}) {
+        SCOPED_TRACE(garbage);
+        std::ofstream(File(), std::ios::binary) << garbage;
+        warnings.clear();
+        FileRegistryStorage files(mFolder); // a new run
+        StorageScope scope(&files);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), std::nullopt);
+        }
+        ASSERT_EQ(WriteDword(kAppKey, "MusicVolume", 50), ERROR_SUCCESS);
+        EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), 50u);
+        size_t count = 0;
+        for (size_t at = warnings.find("damaged"); at != std::string::npos; at = warnings.find("damaged", at + 1)) {
+            ++count;
+        }
+        EXPECT_EQ(count, 1u) << warnings;
+    }
+    SetLogSink(previous);
+    EXPECT_EQ(Contents(fs::path(File()) += ".corrupt"), "first damage");
+    EXPECT_EQ(Contents(fs::path(File()) += ".corrupt.2"), "second damage");
+}
+
+TEST_F(FileRegistryTest, TheFileIsReadOnceAndWrittenOncePerChange)
+{
+    FileRegistryStorage files(mFolder);
+    StorageScope scope(&files);
+    ASSERT_EQ(WriteDword(kAppKey, "MusicVolume", 85), ERROR_SUCCESS); // creates the key, then sets the value
+    const int written = files.FileWrites();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(WriteDword(kAppKey, "MusicVolume", 85), ERROR_SUCCESS);
+        EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), 85u);
+    }
+    EXPECT_EQ(files.FileWrites(), written) << "the same value again writes nothing";
+    ASSERT_EQ(WriteDword(kAppKey, "MusicVolume", 60), ERROR_SUCCESS);
+    ASSERT_EQ(WriteDword(std::string(kAppKey) + "\\Test3D", "Is3D", 1), ERROR_SUCCESS);
+    EXPECT_EQ(files.FileWrites(), written + 3) << "a change, a new key, and its value";
+    EXPECT_EQ(files.FileReads(), 1);
+
+    FileRegistryStorage next(mFolder); // the next run reads what this one wrote
+    StorageScope again(&next);
+    EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), 60u);
+    EXPECT_EQ(ReadDword(std::string(kAppKey) + "\\Test3D", "Is3D"), 1u);
+    EXPECT_EQ(next.FileReads(), 1);
+    EXPECT_EQ(next.FileWrites(), 0);
+}
+
+TEST_F(FileRegistryTest, WritesCutShortAreClearedAtTheNextStart)
+{
+    // A process that is gone, and this one, whose writes may still be going on.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const fs::path folder = File().parent_path();
+    fs::create_directories(folder);
+    const fs::path abandoned = folder / (".registry.txt.tmp" + std::to_string(child) + "-3");
+    const fs::path ours = folder / (".registry.txt.tmp" + std::to_string(getpid()) + "-7");
+    const fs::path other = folder / ".registry.txt.tmpnotes";
+    for (const auto& file : {abandoned, ours, other}) {
+        std::ofstream(file) << "REGISTRY 1\nkey\n";
+    }
+
+    FileRegistryStorage files(mFolder);
+    StorageScope scope(&files);
+    EXPECT_EQ(ReadDword(kAppKey, "MusicVolume"), std::nullopt);
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(fs::exists(ours));
+    EXPECT_TRUE(fs::exists(other)) << "not a name of an atomic write";
 }
 
 } // namespace
