@@ -77,11 +77,6 @@ Dialog::Dialog(Image* componentImage, Image* buttonComponentImage, intptr_t dial
 
 Dialog::~Dialog() = default;
 
-PyxoAppBase* Dialog::GetApp() const
-{
-    return mWidgetManager != nullptr && mWidgetManager->mApp != nullptr ? mWidgetManager->mApp : gPyxoAppBase;
-}
-
 void Dialog::AddedToManager(WidgetManager* manager)
 {
     Widget::AddedToManager(manager);

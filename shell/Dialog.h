@@ -100,7 +100,6 @@ public:
     int mButtonSidePadding = 0;
 
 private:
-    [[nodiscard]] PyxoAppBase* GetApp() const;
     void EnsureFonts();
 };
 
