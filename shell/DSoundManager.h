@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/directx/ComRef.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/SoundManager.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Platform {
@@ -79,16 +81,16 @@ private:
     /// sound is too long for a buffer or its data end early or are damaged.
     bool FillSoundBuffer(unsigned int id, Platform::SoundDecoder& decoder);
 
-    std::array<Platform::DirectSoundBuffer*, kMaxSounds> mSourceSounds{}; // owned references; null = id free
+    std::array<Platform::ComRef<Platform::DirectSoundBuffer>, kMaxSounds> mSourceSounds; // null = id free
     std::array<std::string, kMaxSounds> mSourceFileNames;
-    Platform::DirectSoundBuffer* mPrimaryBuffer = nullptr; // owned reference
+    Platform::ComRef<Platform::DirectSoundBuffer> mPrimaryBuffer;
     std::array<uint32_t, kMaxSounds> mSourceDataSizes{};
     std::array<double, kMaxSounds> mBaseVolumes;
     std::array<int, kMaxSounds> mBasePans{};
-    std::array<DSoundInstance*, kMaxChannels> mPlayingSounds{}; // owned
+    std::array<std::unique_ptr<DSoundInstance>, kMaxChannels> mPlayingSounds;
     double mMasterVolume = 1.0;
     uint32_t mLastReleaseTick = 0;
-    Platform::DirectSoundDevice* mDirectSound = nullptr; // owned reference; null without a device
+    Platform::ComRef<Platform::DirectSoundDevice> mDirectSound; // null without a device
     bool mUseFMod = false;
     Platform::HMODULE mDSoundModule = nullptr; // one load of the stand-in library
     int mOutputStopper = -1;                   // ticket of the exit step that ends the audio thread

@@ -100,6 +100,7 @@ public:
     int mButtonSidePadding = 0;
 
 private:
+<<<<<<< HEAD
     // What a running wait learns of its dialog: the destructor fills it in, so that a wait whose step deleted the
     // dialog never touches it again. Waits nest, innermost first.
     struct Wait {
@@ -109,6 +110,8 @@ private:
     };
 
     [[nodiscard]] PyxoAppBase* GetApp() const;
+=======
+>>>>>>> issue-30a
     void EnsureFonts();
 
     Wait* mWaits = nullptr; // borrowed from the running WaitForResult calls

@@ -310,29 +310,7 @@ void PyxoAppBase::UpdateFrame()
         mWidgetManager->UpdateFrame();
     if (mMusicInterface)
         mMusicInterface->Update();
-    ReleaseUnusedSharedImages();
-}
-
-void PyxoAppBase::ReleaseUnusedSharedImages()
-{
-    if (!mCleanSharedImages.exchange(false))
-        return;
-    const auto sweep = [this] {
-        for (auto it = mSharedImages.begin(); it != mSharedImages.end();) {
-            if (it->second.mRefCount == 0) {
-                delete it->second.mImage;
-                it = mSharedImages.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    };
-    if (mDisplay) {
-        AutoCrit lock(mDisplay->mCritSect);
-        sweep();
-    } else {
-        sweep();
-    }
+    mImagePool.Sweep();
 }
 
 void PyxoAppBase::UpdateFrameFraction(float fraction)
