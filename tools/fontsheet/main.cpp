@@ -1,0 +1,22 @@
+// ilvane-fontsheet RECIPE.xml DATA_FOLDER LIST_FILE: renders the image fonts of a font recipe (glyph strips and
+// descriptors) into the data folder and lists the files written in LIST_FILE for the pack step.
+#include "tools/content/ContentList.h"
+#include "tools/fontsheet/FontSheet.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s RECIPE.xml DATA_FOLDER LIST_FILE\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::string> written;
+    std::string error;
+    if (!FontSheetTool::GenerateFonts(argv[1], argv[2], written, error) ||
+        !ContentList::Write(argv[3], written, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
