@@ -56,7 +56,13 @@ function(ilvane_content)
         list(APPEND outputs ${ARG_DATA}/${target})
     endforeach()
     list(JOIN targets "\n" xml_list)
-    file(GENERATE OUTPUT ${ARG_WORK}/lists/xml.list CONTENT "${xml_list}\n")
+    # Written at configure time beside the build files and copied by the build, so that deleting the work folder
+    # never leaves the pack without a rule.
+    file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${ARG_TARGET}-xml.list CONTENT "${xml_list}\n")
+    add_custom_command(OUTPUT ${ARG_WORK}/lists/xml.list
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_BINARY_DIR}/${ARG_TARGET}-xml.list ${ARG_WORK}/lists/xml.list
+        DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${ARG_TARGET}-xml.list
+        VERBATIM)
     list(APPEND lists ${ARG_WORK}/lists/xml.list)
 
     # Generated art, fonts and sounds: one run per recipe.
