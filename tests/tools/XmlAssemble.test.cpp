@@ -78,13 +78,15 @@ TEST(XmlAssemble, RepeatsExpandWithFormattedCounters)
                                                    "    </repeat>\n"
                                                    "  </repeat>\n"
                                                    "  <repeat counter=\"n\" from=\"2\" to=\"1\"><never/></repeat>\n"
+                                                   "  <repeat counter=\"o\" values=\" tl  mr \"><seq id=\"walk{o}\"/>"
+                                                   "</repeat>\n"
                                                    "</root>\n");
     Assembled out;
     std::string error;
     ASSERT_TRUE(XmlConvert::Assemble(main, "", {}, out, error)) << error;
     EXPECT_EQ(Outline(out.utf8), "root button#day01 star#star1_0 star#star1_2 star#star1_4 button#day02 "
                                  "star#star2_0 star#star2_2 star#star2_4 button#day03 star#star3_0 star#star3_2 "
-                                 "star#star3_4");
+                                 "star#star3_4 seq#walktl seq#walkmr");
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(out.utf8.c_str()));
     const pugi::xml_node third = document.child("root").find_child_by_attribute("id", "day03");
@@ -93,7 +95,7 @@ TEST(XmlAssemble, RepeatsExpandWithFormattedCounters)
     EXPECT_STREQ(third.text().get(), "Day 3");
     EXPECT_STREQ(document.child("root").child("star").attribute("keep").value(), "{other}{d")
         << "braces that name no counter stay as written";
-    ASSERT_EQ(out.origins.size(), 13u);
+    ASSERT_EQ(out.origins.size(), 15u);
     EXPECT_EQ(out.origins[9].line, 3u) << "a copy keeps the line of what it copies";
     EXPECT_EQ(out.origins[12].line, 5u);
 }
@@ -117,6 +119,8 @@ TEST(XmlAssemble, FaultsNameTheirSourceFileAndLine)
          "1: \"{i:%d%d}\": the format needs"},
         {"bad arithmetic", "<root><repeat counter=\"i\" from=\"1\" to=\"2\"><a n=\"{i/2}\"/></repeat></root>",
          "1: \"{i/2}\": expected *N"},
+        {"format on a word", "<root><repeat counter=\"o\" values=\"a b\"><a n=\"{o:%d}\"/></repeat></root>",
+         "1: \"{o:%d}\": a counter over a values list takes no arithmetic or format"},
         {"runaway range", "<root><repeat counter=\"i\" from=\"1\" to=\"2000000000\"><a/></repeat></root>",
          "1: repeats make more than"},
     };

@@ -123,8 +123,15 @@ bool IsIntegerFormat(const std::string& format)
     return conversions == 1;
 }
 
+/// One value of a repeat's counter: a number, or a word of its values list.
+struct CounterValue {
+    long number = 0;
+    std::string word;
+    bool isWord = false;
+};
+
 /// Replaces the "{counter...}" forms of one counter in the text. False, with the reason, for a malformed form.
-bool SubstituteText(std::string& text, const std::string& counter, long value, std::string& error)
+bool SubstituteText(std::string& text, const std::string& counter, const CounterValue& value, std::string& error)
 {
     std::string result;
     size_t at = 0;
@@ -141,6 +148,16 @@ bool SubstituteText(std::string& text, const std::string& counter, long value, s
         if (inner.compare(0, nameEnd, counter) != 0 || nameEnd != counter.size()) {
             result.append(text, at, open + 1 - at); // not this counter: kept as written
             at = open + 1;
+            continue;
+        }
+        if (value.isWord) {
+            if (nameEnd != inner.size()) {
+                error = "\"{" + inner + "}\": a counter over a values list takes no arithmetic or format";
+                return false;
+            }
+            result.append(text, at, open - at);
+            result += value.word;
+            at = close + 1;
             continue;
         }
         const size_t colon = inner.find(':', nameEnd);
@@ -184,7 +201,7 @@ bool SubstituteText(std::string& text, const std::string& counter, long value, s
                 wide += 'l';
             }
         }
-        const long number = value * multiplier + addend;
+        const long number = value.number * multiplier + addend;
         char buffer[256];
         const int length = std::snprintf(buffer, sizeof buffer, wide.c_str(), number);
         if (length < 0 || size_t(length) >= sizeof buffer) {
@@ -202,7 +219,7 @@ bool SubstituteText(std::string& text, const std::string& counter, long value, s
 
 /// Substitutes one counter in the attributes and text of a copied subtree; a nested repeat that declares the same
 /// counter keeps its own inside.
-bool Substitute(pugi::xml_node node, const std::string& counter, long value, Assembly& assembly)
+bool Substitute(pugi::xml_node node, const std::string& counter, const CounterValue& value, Assembly& assembly)
 {
     std::string error;
     if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
@@ -246,20 +263,36 @@ bool ExpandChildren(pugi::xml_node parent, Assembly& assembly)
             continue;
         }
         const std::string counter = child.attribute("counter").value();
-        long from = 0;
-        long to = 0;
-        long step = 1;
         const bool named = !counter.empty() && std::all_of(counter.begin(), counter.end(), [](char c) {
             return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
         });
         if (!named)
             return assembly.Fail(child, "a repeat needs counter=\"NAME\" (letters, digits, '_')");
-        if (!ParseLong(child.attribute("from").value(), from) || !ParseLong(child.attribute("to").value(), to))
-            return assembly.Fail(child, "a repeat needs whole numbers in from=\"...\" and to=\"...\"");
-        if (child.attribute("step") && (!ParseLong(child.attribute("step").value(), step) || step <= 0))
-            return assembly.Fail(child, "a repeat's step must be a whole number above 0");
+        std::vector<CounterValue> values;
+        if (child.attribute("values")) {
+            std::istringstream words(child.attribute("values").value());
+            for (std::string word; words >> word;)
+                values.push_back({0, word, true});
+        } else {
+            long from = 0;
+            long to = 0;
+            long step = 1;
+            if (!ParseLong(child.attribute("from").value(), from) || !ParseLong(child.attribute("to").value(), to))
+                return assembly.Fail(child, "a repeat needs whole numbers in from=\"...\" and to=\"...\", or "
+                                            "values=\"...\"");
+            if (child.attribute("step") && (!ParseLong(child.attribute("step").value(), step) || step <= 0))
+                return assembly.Fail(child, "a repeat's step must be a whole number above 0");
+            for (long value = from; value <= to; value += step) {
+                if (values.size() >= size_t(kMaxRepeatCopies))
+                    return assembly.Fail(child,
+                                         "repeats make more than " + std::to_string(kMaxRepeatCopies) + " copies");
+                values.push_back({value, {}, false});
+                if (value > LONG_MAX - step)
+                    break;
+            }
+        }
         pugi::xml_node first;
-        for (long value = from; value <= to; value += step) {
+        for (const CounterValue& value : values) {
             for (pugi::xml_node body : child.children()) {
                 if (++assembly.copies > kMaxRepeatCopies)
                     return assembly.Fail(child,
@@ -270,8 +303,6 @@ bool ExpandChildren(pugi::xml_node parent, Assembly& assembly)
                 if (!first)
                     first = copy;
             }
-            if (value > LONG_MAX - step)
-                break;
         }
         // The copies are visited next, so that repeats inside them expand in turn.
         const pugi::xml_node next = first ? first : child.next_sibling();

@@ -16,6 +16,7 @@
 /// - A <repeat counter="i" from="1" to="24" [step="1"]> element is replaced by its children, once per counter
 ///   value. In attribute values and text of the copies, "{i}" becomes the number, "{i*40+100}" a linear form of it
 ///   and "{i:day%02d}" (or "{i*2-1:%d}") the printf-style formatting of that number (one integer conversion).
+///   With values="bl br tl tr" instead of a range, the counter takes each word in turn and "{o}" becomes the word.
 ///   Repeats nest with counters of their own; braces that name no counter in scope are left as written.
 /// - Each element of the result remembers the file and line it came from (a repeated element: its source line),
 ///   so that later checks can name the place to fix.
