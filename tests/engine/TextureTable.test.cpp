@@ -44,6 +44,8 @@ public:
         EXPECT_TRUE(commitBits);
         if (failBad && fileName.find("bad") != std::string::npos)
             return nullptr;
+        // A load takes time: the other thread gets its chance to act on the record meanwhile.
+        std::this_thread::yield();
         return std::make_unique<CountedImage>();
     }
 
@@ -155,8 +157,13 @@ TEST_F(TextureTest, AFailedDecodeIsRetriedFromCountZero)
 TEST_F(TextureTest, TwoThreadsAcquireAndReleaseOneRecord)
 {
     TextureRecord* record = mTable->Find("a").GetRecord();
-    constexpr int kRounds = 2000;
-    auto churn = [this] {
+    constexpr int kRounds = 20000;
+    std::atomic<int> ready = 0;
+    auto churn = [this, &ready] {
+        // Both threads start together, so that their rounds overlap.
+        ++ready;
+        while (ready < 2) {
+        }
         for (int i = 0; i < kRounds; ++i) {
             TextureHandle handle = mTable->Find("a");
             handle.Acquire();
