@@ -209,6 +209,47 @@ TEST(TMTimer, AFunctionMayStopItsOwnTimerDuringAnEvaluation)
     gSelfStopping = nullptr;
 }
 
+TEST(TMTimer, ARestartEntersAnInterruptedRangeAgain)
+{
+    TMTimer timer(nullptr);
+    timer.AddControl(Control(2, 1, 0.25f, 0.75f));
+    timer.Setup(SetupFor(1.0f, TMTimer::Usual));
+    Steps(timer, 2, 0.25);
+    timer.SetRunning(false); // "stop" inside the range
+    timer.Restart();
+    timer.SetRunning(true); // "start"
+    EXPECT_EQ(Steps(timer, 1, 0.25), (std::vector<Call>{{1, 0}, {1, 0}})) << "the begin call comes again";
+}
+
+int gReentered = 0;
+int RestartOwnEffect(EffectCallRecord* call)
+{
+    gCalls.push_back({call->id, call->t});
+    if (gReentered++ == 0)
+        call->owner->SendMessage("again"); // restarts this timer and evaluates it while its calls run
+    return 1;
+}
+
+TEST(TMEffect, AFunctionMayRestartItsOwnTimerThroughAMessage)
+{
+    TMEffect effect;
+    effect.AddTimer(0);
+    TMTimer* timer = effect.GetTimer(0);
+    TimerControlRecord first = Control(1, 1, 0.5f, 0, &RestartOwnEffect);
+    first.owner = &effect;
+    timer->AddControl(first);
+    timer->AddControl(Control(1, 2, 0.5f, 0));
+    timer->AddControl(Control(1, 3, 0.0f, 0));
+    timer->Setup(SetupFor(1.0f, TMTimer::Usual));
+    effect.AddMessage("again", {timer, TMEffect::Start, true, nullptr});
+    gReentered = 0;
+    gCalls.clear();
+    effect.Update(0.5f);
+    EXPECT_EQ(gCalls, (std::vector<Call>{{1, 0.5f}, {3, 0.0f}, {2, 0.5f}, {3, 0.5f}}))
+        << "the nested evaluation runs its own calls; the outer list runs on undisturbed";
+    EXPECT_DOUBLE_EQ(timer->GetClock(), 0.0);
+}
+
 class TMEffectTest : public EngineFixture {
 protected:
     void SetUp() override
