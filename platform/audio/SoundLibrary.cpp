@@ -167,16 +167,16 @@ void SoundLibrary::SetFileCallbacks(const SoundFileCallbacks& callbacks)
         mFiles = {&DiskOpen, &DiskRead, &DiskSeek, &DiskClose};
 }
 
-bool SoundLibrary::ReadFile(const char* path, std::vector<uint8_t>& bytes)
+bool SoundLibrary::ReadFile(const SoundFileCallbacks& files, const char* path, std::vector<uint8_t>& bytes)
 {
-    void* file = mFiles.open(path);
+    void* file = files.open(path);
     if (!file)
         return false;
     bytes.clear();
     std::vector<uint8_t> chunk(kReadChunk);
     bool fits = true;
     for (;;) {
-        const size_t got = mFiles.read(file, chunk.data(), chunk.size());
+        const size_t got = files.read(file, chunk.data(), chunk.size());
         if (got == 0 || got > chunk.size())
             break;
         if (bytes.size() + got > AudioMixer::kMaxBufferBytes) {
@@ -185,17 +185,22 @@ bool SoundLibrary::ReadFile(const char* path, std::vector<uint8_t>& bytes)
         }
         bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(got));
     }
-    mFiles.close(file);
+    files.close(file);
     return fits;
 }
 
 SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDefaults* defaults)
 {
-    const auto lock = Lock();
-    if (!mInitialised || !path)
-        return {};
+    SoundFileCallbacks files;
+    {
+        const auto lock = Lock();
+        if (!mInitialised || !path)
+            return {};
+        files = mFiles;
+    }
+    // Read and decoded outside the lock: a long file on the loading thread must not hold up the workers.
     std::vector<uint8_t> bytes;
-    if (!ReadFile(path, bytes)) {
+    if (!ReadFile(files, path, bytes)) {
         PLATFORM_LOG_WARNING(kLogArea, "%s: cannot be read", path);
         return {};
     }

@@ -154,7 +154,7 @@ private:
     void Reap();
     void RemoveChannel(std::map<uint32_t, Channel>::iterator at);
     void WorkerLoop();
-    [[nodiscard]] bool ReadFile(const char* path, std::vector<uint8_t>& bytes);
+    [[nodiscard]] static bool ReadFile(const SoundFileCallbacks& files, const char* path, std::vector<uint8_t>& bytes);
 
     AudioMixer& mMixer; // borrowed
     mutable std::recursive_mutex mMutex;
