@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -193,6 +196,41 @@ TEST_F(SoundLibraryTest, WorkersRunOncePerPeriodOfTheProcessClock)
     mClock.Advance(500);
     mLibrary.RunDueWorkers();
     EXPECT_EQ(log.calls, 5) << "the worker removed itself";
+}
+
+struct Signal {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int calls = 0;
+};
+
+void SignallingWorker(SoundChannelId, void* argument)
+{
+    auto& signal = *static_cast<Signal*>(argument);
+    const std::lock_guard lock(signal.mutex);
+    ++signal.calls;
+    signal.changed.notify_all();
+}
+
+TEST_F(SoundLibraryTest, TheLibrarysOwnThreadRunsTheWorkersUntilItIsFreed)
+{
+    AudioMixer mixer;
+    TestLibrary threaded(mixer);
+    SoundLibraryParams params;
+    ASSERT_EQ(threaded.Init(params), 0);
+    const SoundChannelId channel =
+        threaded.SamplePlay(threaded.AddConstant(100, 100), true, 1, true, 0, 100, 44100, 50);
+    Signal signal;
+    threaded.ChannelSetWorker(channel, &SignallingWorker, &signal, 50);
+    mClock.Advance(50);
+    {
+        std::unique_lock lock(signal.mutex);
+        ASSERT_TRUE(signal.changed.wait_for(lock, std::chrono::seconds(30), [&] { return signal.calls > 0; }))
+            << "the worker thread never ran the due worker";
+    }
+    threaded.Free();
+    const std::lock_guard lock(signal.mutex);
+    EXPECT_EQ(signal.calls, 1) << "once for the one period passed";
 }
 
 TEST_F(SoundLibraryTest, NothingHappensBeforeInitOrWithUnknownHandles)
