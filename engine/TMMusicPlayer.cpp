@@ -63,7 +63,7 @@ void TMMusicPlayer::Play(const std::string& name)
     Stream& next = found->second;
     if (library) {
         if (!next.sample)
-            next.sample = library->SampleLoadFile(next.path.c_str(), nullptr);
+            next.sample = library->SampleLoadFile(next.path.c_str(), nullptr, true);
         next.channel =
             library->SamplePlay(next.sample, true, Platform::SoundLibrary::kMusicGroup, true, 0, 0, 44100, 50);
         if (next.channel) {

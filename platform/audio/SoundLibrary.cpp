@@ -189,7 +189,7 @@ bool SoundLibrary::ReadFile(const SoundFileCallbacks& files, const char* path, s
     return fits;
 }
 
-SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDefaults* defaults)
+SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDefaults* defaults, bool /*stream*/)
 {
     SoundFileCallbacks files;
     {
@@ -229,7 +229,17 @@ SoundSampleId SoundLibrary::AddSample(const WaveFormat& format, const std::vecto
     std::memcpy(first, pcm.data(), firstBytes);
     buffer->Unlock();
     const SoundSampleId id{mNextId++};
-    mSamples[id.value] = Sample{std::move(buffer), group};
+    mSamples[id.value] = Sample{std::move(buffer), group, {}, {}};
+    return id;
+}
+
+SoundSampleId SoundLibrary::AddStreamSample(const WaveFormat& format, SoundStreamOpener open, int group)
+{
+    const auto lock = Lock();
+    if (!mInitialised || !open || !IsPlayableFormat(format))
+        return {};
+    const SoundSampleId id{mNextId++};
+    mSamples[id.value] = Sample{nullptr, group, std::move(open), format};
     return id;
 }
 
@@ -256,9 +266,20 @@ SoundChannelId SoundLibrary::SamplePlay(SoundSampleId sample, bool loop, int gro
             return {};
         RemoveChannel(lowest);
     }
+    const Sample& source = found->second;
     Channel channel;
     channel.sample = sample;
-    channel.buffer = mMixer.Duplicate(*found->second.buffer);
+    if (source.openStream) {
+        const WaveFormat& format = source.streamFormat;
+        const uint32_t frames = std::max<uint32_t>(format.samplesPerSecond * kStreamRingMs / 1000, 64);
+        channel.stream = std::make_unique<Stream>();
+        channel.stream->source = source.openStream();
+        if (!channel.stream->source)
+            return {};
+        channel.buffer = mMixer.CreateBuffer(format, frames * format.blockAlign);
+    } else {
+        channel.buffer = mMixer.Duplicate(*source.buffer);
+    }
     if (!channel.buffer)
         return {};
     channel.group = group;
@@ -266,13 +287,15 @@ SoundChannelId SoundLibrary::SamplePlay(SoundSampleId sample, bool loop, int gro
     channel.volume = std::clamp(volume, 0, 100);
     channel.looping = loop;
     channel.started = start;
-    const uint32_t ownRate = found->second.buffer->Format().samplesPerSecond;
+    const uint32_t ownRate = channel.buffer->Format().samplesPerSecond;
     const double rate = frequency > 0 ? double(ownRate) * frequency / mParams.sampleRate : double(ownRate);
     channel.buffer->SetFrequency(uint32_t(std::clamp(rate, double(kMinSoundFrequency), double(kMaxSoundFrequency))));
     channel.buffer->SetVolume(VolumeToBuffer(channel.volume));
     channel.buffer->SetPan(PanToBuffer(pan));
     const SoundChannelId id{mNextId++};
     Channel& made = mChannels.emplace(id.value, std::move(channel)).first->second;
+    if (made.stream)
+        Refill(made);
     Apply(made);
     return id;
 }
@@ -391,8 +414,9 @@ size_t SoundLibrary::ChannelCount()
 
 void SoundLibrary::Apply(Channel& channel)
 {
+    // A stream's ring always loops; its end is found as it is refilled.
     if (channel.started && !channel.paused && !mPaused)
-        channel.buffer->Play(channel.looping);
+        channel.buffer->Play(channel.looping || channel.stream);
     else
         channel.buffer->Stop();
 }
@@ -414,9 +438,60 @@ void SoundLibrary::RemoveChannel(std::map<uint32_t, Channel>::iterator at)
     mChannels.erase(at);
 }
 
+void SoundLibrary::Refill(Channel& channel)
+{
+    Stream& stream = *channel.stream;
+    SoundBuffer& buffer = *channel.buffer;
+    const uint32_t ring = buffer.Size();
+    const uint32_t position = buffer.Position();
+    stream.played += (position + ring - stream.lastPosition) % ring;
+    stream.lastPosition = position;
+    if (stream.played >= stream.endAt) {
+        buffer.Stop(); // Reap forgets the channel
+        return;
+    }
+    const uint8_t silence = buffer.Format().bitsPerSample == 8 ? 0x80 : 0x00;
+    uint64_t room = ring - std::min<uint64_t>(stream.written - stream.played, ring);
+    int rewinds = 0;
+    while (room > 0) {
+        const auto at = uint32_t(stream.written % ring);
+        const auto bytes = uint32_t(std::min<uint64_t>(room, ring - at));
+        void* first = nullptr;
+        uint32_t firstBytes = 0;
+        if (!buffer.Lock(at, bytes, &first, &firstBytes, nullptr, nullptr))
+            return;
+        auto* out = static_cast<uint8_t*>(first);
+        size_t got = 0;
+        if (stream.endAt == UINT64_MAX) {
+            got = std::min<size_t>(stream.source->Read(out, firstBytes), firstBytes);
+            // A looping stream starts over at its end; one that gives nothing right after a rewind has ended.
+            if (got == 0 && channel.looping && rewinds++ == 0 && stream.source->Rewind()) {
+                buffer.Unlock();
+                continue;
+            }
+            if (got == 0)
+                stream.endAt = stream.written;
+            else
+                rewinds = 0;
+        }
+        if (got == 0) {
+            // After the end the ring is filled with silence, so nothing stale plays before the channel stops.
+            std::memset(out, silence, firstBytes);
+            got = firstBytes;
+        }
+        buffer.Unlock();
+        stream.written += got;
+        room -= got;
+    }
+}
+
 void SoundLibrary::RunDueWorkers()
 {
     const auto lock = Lock();
+    for (auto& [id, channel] : mChannels) {
+        if (channel.stream)
+            Refill(channel);
+    }
     const uint32_t now = GetTickCount();
     std::vector<uint32_t> ids;
     for (const auto& [id, channel] : mChannels) {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -55,6 +56,19 @@ struct SoundSampleDefaults {
     int group = 0;
 };
 
+/// Decoded sound data delivered piece by piece, for a sample that plays as it decodes (a music stream).
+class SoundStreamSource {
+public:
+    virtual ~SoundStreamSource() = default;
+    /// Up to `bytes` bytes of whole frames in the sample's format; 0 at the end or on damaged data.
+    virtual size_t Read(uint8_t* out, size_t bytes) = 0;
+    /// Back to the first frame; false when it cannot.
+    virtual bool Rewind() = 0;
+};
+
+/// Opens one more reading of a streamed sample (each channel has its own); null when it cannot.
+using SoundStreamOpener = std::function<std::unique_ptr<SoundStreamSource>()>;
+
 enum SoundChannelStatus { kChannelNone = 0, kChannelPlaying = 1, kChannelPaused = 2 };
 
 /// Called on the library's thread every period with the channel and the argument it was set with; it may call
@@ -88,8 +102,9 @@ public:
     virtual void Pause(bool paused);
     virtual void SetFileCallbacks(const SoundFileCallbacks& callbacks);
 
-    /// Reads and decodes the whole file; none when it cannot be opened or decoded (logged).
-    virtual SoundSampleId SampleLoadFile(const char* path, const SoundSampleDefaults* defaults);
+    /// Reads and decodes the whole file, or with `stream` checks it and decodes it piece by piece as each channel
+    /// plays; none when it cannot be opened or decoded (logged).
+    virtual SoundSampleId SampleLoadFile(const char* path, const SoundSampleDefaults* defaults, bool stream = false);
     /// Stops its channels and frees it.
     virtual void SampleUnload(SoundSampleId sample);
     /// A new channel of the sample. frequency is relative to the library's sample rate: at that rate the sample
@@ -126,11 +141,26 @@ public:
 protected:
     /// A sample of decoded PCM data; none for a format or size the mixer cannot play. The file loader ends here.
     SoundSampleId AddSample(const WaveFormat& format, const std::vector<uint8_t>& pcm, int group);
+    /// A sample that each channel decodes as it plays, through a ring of kStreamRingMs of sound refilled with
+    /// every look of the worker thread (RunDueWorkers).
+    SoundSampleId AddStreamSample(const WaveFormat& format, SoundStreamOpener open, int group);
+
+    static constexpr uint32_t kStreamRingMs = 500;
 
 private:
     struct Sample {
         std::unique_ptr<SoundBuffer> buffer; // decoded data; channels play duplicates
         int group = 0;
+        SoundStreamOpener openStream; // set for a streamed sample, which has no buffer
+        WaveFormat streamFormat;
+    };
+    /// The decoding state of a channel of a streamed sample; its buffer is a ring that always loops.
+    struct Stream {
+        std::unique_ptr<SoundStreamSource> source;
+        uint64_t written = 0; // bytes written into the ring so far
+        uint64_t played = 0;  // bytes the mixer has passed
+        uint32_t lastPosition = 0;
+        uint64_t endAt = UINT64_MAX; // `written` when the source ended, for a channel that does not loop
     };
     struct Channel {
         SoundSampleId sample;
@@ -144,7 +174,8 @@ private:
         SoundChannelWorker worker = nullptr;
         void* workerArgument = nullptr;
         uint32_t workerPeriod = 0;
-        uint32_t workerDue = 0; // tick of the next call
+        uint32_t workerDue = 0;         // tick of the next call
+        std::unique_ptr<Stream> stream; // set on a channel of a streamed sample
     };
 
     Channel* Find(SoundChannelId channel);
@@ -153,6 +184,8 @@ private:
     /// Forgets channels whose sound has ended.
     void Reap();
     void RemoveChannel(std::map<uint32_t, Channel>::iterator at);
+    /// Decodes into the part of the ring the mixer has played; stops the channel after the source's end.
+    void Refill(Channel& channel);
     void WorkerLoop();
     [[nodiscard]] static bool ReadFile(const SoundFileCallbacks& files, const char* path, std::vector<uint8_t>& bytes);
 

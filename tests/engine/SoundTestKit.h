@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -19,10 +21,31 @@
 namespace SoundTest {
 
 /// The stand-in, recording each call as a line ("SamplePause 3 1"). Files whose name starts with "missing" fail
-/// to load when `fakeFiles` is set; others then load as a short looping tone made in memory. Workers run only
-/// when the test calls RunDueWorkers.
+/// to load when `fakeFiles` is set; others then load as a short tone made in memory (streamed when asked). Workers run
+/// only when the test calls RunDueWorkers.
 class RecordingLibrary : public Platform::SoundLibrary {
 public:
+    /// A stream of a constant tone, one second long.
+    class Tone : public Platform::SoundStreamSource {
+    public:
+        size_t Read(uint8_t* out, size_t bytes) override
+        {
+            const size_t n = std::min(bytes, mLeft) & ~size_t(1);
+            std::fill(out, out + n, uint8_t(1));
+            mLeft -= n;
+            return n;
+        }
+        bool Rewind() override
+        {
+            mLeft = kBytes;
+            return true;
+        }
+
+    private:
+        static constexpr size_t kBytes = 88200;
+        size_t mLeft = kBytes;
+    };
+
     explicit RecordingLibrary(Platform::AudioMixer& mixer) : SoundLibrary(mixer) {}
 
     int DeviceCount() override { return mDevices; }
@@ -33,15 +56,21 @@ public:
         Record("Init");
         return SoundLibrary::Init(manual);
     }
-    Platform::SoundSampleId SampleLoadFile(const char* path, const Platform::SoundSampleDefaults* defaults) override
+    Platform::SoundSampleId SampleLoadFile(const char* path, const Platform::SoundSampleDefaults* defaults,
+                                           bool stream) override
     {
         Platform::SoundSampleId id;
+        const int group = defaults ? defaults->group : 0;
         if (!mFakeFiles)
-            id = SoundLibrary::SampleLoadFile(path, defaults);
-        else if (std::string_view(path).substr(0, 7) != "missing")
-            id = AddSample(Platform::MakePcmFormat(1, 44100, 16), std::vector<uint8_t>(4000, 1),
-                           defaults ? defaults->group : 0);
-        Record("SampleLoadFile " + std::string(path) + " -> " + std::to_string(id.value));
+            id = SoundLibrary::SampleLoadFile(path, defaults, stream);
+        else if (std::string_view(path).substr(0, 7) == "missing")
+            id = {};
+        else if (stream)
+            id = AddStreamSample(
+                Platform::MakePcmFormat(1, 44100, 16), [] { return std::make_unique<Tone>(); }, group);
+        else
+            id = AddSample(Platform::MakePcmFormat(1, 44100, 16), std::vector<uint8_t>(4000, 1), group);
+        Record("SampleLoadFile " + std::string(path) + (stream ? " stream" : "") + " -> " + std::to_string(id.value));
         return id;
     }
     void SampleUnload(Platform::SoundSampleId sample) override

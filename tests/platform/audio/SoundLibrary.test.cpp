@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -23,6 +24,8 @@ class TestLibrary : public SoundLibrary {
 public:
     using SoundLibrary::SoundLibrary;
 
+    using SoundLibrary::AddStreamSample;
+
     /// Mono 16-bit at 44100 Hz holding `frames` frames of one value.
     SoundSampleId AddConstant(int16_t value, size_t frames)
     {
@@ -33,6 +36,31 @@ public:
         }
         return AddSample(MakePcmFormat(1, 44100, 16), pcm, 0);
     }
+};
+
+/// Mono 16-bit frames 1, 2, 3 ... `frames`, delivered in pieces of at most 1000 frames.
+class Ramp : public SoundStreamSource {
+public:
+    explicit Ramp(int frames) : mFrames(frames) {}
+    size_t Read(uint8_t* out, size_t bytes) override
+    {
+        size_t n = 0;
+        while (n + 2 <= bytes && n < 2000 && mNext <= mFrames) {
+            out[n++] = uint8_t(mNext);
+            out[n++] = uint8_t(mNext >> 8);
+            ++mNext;
+        }
+        return n;
+    }
+    bool Rewind() override
+    {
+        mNext = 1;
+        return true;
+    }
+
+private:
+    int mFrames;
+    int mNext = 1;
 };
 
 struct Stereo {
@@ -163,6 +191,37 @@ TEST_F(SoundLibraryTest, WithEveryChannelBusyTheLowestPriorityGives)
     EXPECT_TRUE(mLibrary.SamplePlay(sample, true, 1, true, 2, 100, 44100, 50));
     EXPECT_EQ(mLibrary.ChannelStatus(channels[1]), kChannelNone);
     EXPECT_EQ(mLibrary.ChannelCount(), 4u);
+}
+
+TEST_F(SoundLibraryTest, AStreamDecodesAsItPlays)
+{
+    // The ring holds half a second (22050 frames); the source is longer, so it is refilled as the mix goes on.
+    const SoundSampleId once = mLibrary.AddStreamSample(
+        MakePcmFormat(1, 44100, 16), [] { return std::make_unique<Ramp>(30000); }, 1);
+    ASSERT_TRUE(once);
+    const SoundChannelId channel = mLibrary.SamplePlay(once, false, 1, true, 0, 100, 44100, 50);
+    EXPECT_EQ(Pull(20000).left, 20000);
+    mLibrary.RunDueWorkers();
+    EXPECT_EQ(Pull(9999).left, 29999);
+    mLibrary.RunDueWorkers();
+    EXPECT_EQ(Pull(1).left, 30000);
+    EXPECT_EQ(Pull(100).left, 0) << "silence after the end, nothing stale";
+    mLibrary.RunDueWorkers();
+    EXPECT_EQ(mLibrary.ChannelStatus(channel), kChannelNone);
+
+    // A looping stream starts over; each channel reads the stream on its own.
+    const SoundSampleId looped = mLibrary.AddStreamSample(
+        MakePcmFormat(1, 44100, 16), [] { return std::make_unique<Ramp>(1000); }, 1);
+    const SoundChannelId a = mLibrary.SamplePlay(looped, true, 1, true, 0, 100, 44100, 50);
+    EXPECT_EQ(Pull(2500).left, 500);
+    const SoundChannelId b = mLibrary.SamplePlay(looped, true, 1, true, 0, 100, 44100, 50);
+    for (int i = 0; i < 10; ++i) {
+        mLibrary.RunDueWorkers();
+        Pull(5000);
+    }
+    EXPECT_EQ(Pull(1).left, (52501 - 1) % 1000 + 1 + (50001 - 1) % 1000 + 1);
+    EXPECT_EQ(mLibrary.ChannelStatus(a), kChannelPlaying);
+    EXPECT_EQ(mLibrary.ChannelStatus(b), kChannelPlaying);
 }
 
 struct WorkerLog {
