@@ -29,8 +29,10 @@ ImagePoolRef ImagePool::Get(const std::string& path, const std::string& variant,
         AutoCrit lock(mLock());
         auto [it, inserted] = mEntries.try_emplace(key);
         entry = &it->second;
-        entry->mPool = this;
         made = inserted;
+        // Written once, before any reference exists: releases read it without the lock.
+        if (made)
+            entry->mPool = this;
         // Counted under the lock, so that a sweep never frees the entry between the look-up and the count.
         result = entry;
         if (made) {

@@ -8,7 +8,7 @@ packages=(
     libvorbisidec-dev libogg-dev libopenjp2-7-dev
     libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
     libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
-    clang xvfb xdotool imagemagick
+    clang clang-format xvfb xdotool imagemagick
     libcairo2-dev libvorbis-dev
 )
 
