@@ -2,6 +2,8 @@
 
 #include "platform/audio/AudioMixer.h"
 #include "platform/audio/AudioOutput.h"
+#include "platform/audio/OggDecoder.h"
+#include "platform/audio/WavDecoder.h"
 #include "platform/files/FileSystem.h"
 #include "platform/log/Log.h"
 #include "platform/time/Clock.h"
@@ -66,10 +68,17 @@ void DiskClose(void* file)
     std::fclose(static_cast<FILE*>(file));
 }
 
-// The sound file decoders of platform/audio go here.
-bool DecodeSoundFile(const std::vector<uint8_t>& /*file*/, WaveFormat& /*format*/, std::vector<uint8_t>& /*pcm*/)
+// A sample file decoded whole: a WAV file, else an Ogg Vorbis file.
+bool DecodeSoundFile(const std::vector<uint8_t>& file, WaveFormat& format, std::vector<uint8_t>& pcm)
 {
-    return false;
+    std::unique_ptr<SoundDecoder> decoder = WavDecoder::Open(ByteSoundSource(file));
+    if (decoder == nullptr)
+        decoder = OggDecoder::Open(ByteSoundSource(file));
+    if (decoder == nullptr || decoder->TotalBytes() > AudioMixer::kMaxBufferBytes)
+        return false;
+    format = decoder->Format();
+    pcm.resize(size_t(decoder->TotalBytes()));
+    return DecodeWhole(*decoder, pcm);
 }
 
 std::atomic<SoundLibrary*> gInstalled = nullptr;

@@ -18,8 +18,7 @@ namespace SoundTest {
 inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes)
 {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    WriteBytes(path, bytes);
 }
 
 using TestHelpers::ScratchFolder;

@@ -105,4 +105,10 @@ inline Bytes ReadFile(const std::filesystem::path& path)
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
+inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
 } // namespace SoundTest

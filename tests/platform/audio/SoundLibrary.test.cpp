@@ -5,14 +5,18 @@
 
 #include "platform/audio/AudioMixer.h"
 #include "platform/time/Clock.h"
+#include "tests/platform/audio/SoundFileBuilders.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -290,6 +294,19 @@ TEST_F(SoundLibraryTest, TheLibrarysOwnThreadRunsTheWorkersUntilItIsFreed)
     threaded.Free();
     const std::lock_guard lock(signal.mutex);
     EXPECT_EQ(signal.calls, 1) << "once for the one period passed";
+}
+
+TEST_F(SoundLibraryTest, SampleFilesDecodeAsWavOrOggVorbis)
+{
+    const std::string wav = ::testing::TempDir() + "sound-library-" + std::to_string(getpid()) + ".wav";
+    SoundTest::WriteBytes(wav, SoundTest::MakeWav(1, 22050, 16, SoundTest::Samples16({1, 2, 3})));
+    const std::string broken = wav + ".broken";
+    SoundTest::WriteBytes(broken, SoundTest::Bytes{'R', 'I', 'F', 'F', 0, 0});
+    EXPECT_TRUE(mLibrary.SampleLoadFile(wav.c_str(), nullptr));
+    EXPECT_TRUE(mLibrary.SampleLoadFile(ILVANE_TEST_DATA "/sound/tone441.ogg", nullptr));
+    EXPECT_FALSE(mLibrary.SampleLoadFile(broken.c_str(), nullptr));
+    std::remove(wav.c_str());
+    std::remove(broken.c_str());
 }
 
 TEST_F(SoundLibraryTest, NothingHappensBeforeInitOrWithUnknownHandles)
