@@ -1,20 +1,62 @@
 #include "engine/EffectLibrary.h"
 
-#include "engine/NotBuiltYet.h"
+#include "engine/EngineLog.h"
+#include "engine/TMEffect.h"
+#include "engine/XmlConfig.h"
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kLibraryFile = "cfg\\effect.xml";
+
+struct Library {
+    std::unique_ptr<pugi::xml_document> document;
+    pugi::xml_node effects;
+};
+
+Library& TheLibrary()
+{
+    static Library library;
+    return library;
+}
+
+} // namespace
 
 bool LoadEffectLibrary()
 {
-    ENGINE_NOT_BUILT_YET();
-    return false;
+    Library& library = TheLibrary();
+    library.effects = pugi::xml_node();
+    library.document = XmlOpenDocument(kLibraryFile);
+    if (!library.document) {
+        EngineLog("%s: missing or not readable; no effects", kLibraryFile);
+        return false;
+    }
+    library.effects = XmlSelectNode(*library.document, "effects");
+    if (!library.effects) {
+        EngineLog("%s: no \"effects\" element; no effects", kLibraryFile);
+        library.document.reset();
+        return false;
+    }
+    return true;
 }
 
 void FreeEffectLibrary()
 {
-    ENGINE_NOT_BUILT_YET();
+    Library& library = TheLibrary();
+    library.effects = pugi::xml_node();
+    library.document.reset();
 }
 
-TMEffect* CreateEffect(const char* /*name*/)
+TMEffect* CreateEffect(const char* name)
 {
-    ENGINE_NOT_BUILT_YET();
-    return nullptr;
+    const Library& library = TheLibrary();
+    if (!library.effects || !name)
+        return nullptr;
+    const pugi::xml_node node = XmlSelectNode(library.effects, "effect[@name=$name]", {{"name", name}});
+    if (!node)
+        return nullptr;
+    auto* effect = new TMEffect();
+    effect->Load(node);
+    return effect;
 }

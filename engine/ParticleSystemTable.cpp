@@ -1,28 +1,36 @@
 #include "engine/ParticleSystemTable.h"
 
-#include "engine/NotBuiltYet.h"
+#include "engine/TMParticleSystem.h"
 
 ParticleSystemTable::~ParticleSystemTable()
 {
-    // Not built yet: no system can be added, so none is left to delete.
+    for (auto& [owner, system] : mSystems)
+        delete system;
 }
 
-void ParticleSystemTable::Add(const TMEffect* /*owner*/, TMParticleSystem* /*system*/)
+void ParticleSystemTable::Add(const TMEffect* owner, TMParticleSystem* system)
 {
-    ENGINE_NOT_BUILT_YET();
+    if (system)
+        mSystems.emplace(owner, system);
 }
 
-void ParticleSystemTable::UpdateOwner(const TMEffect* /*owner*/, float /*dt*/)
+void ParticleSystemTable::UpdateOwner(const TMEffect* owner, float dt)
 {
-    ENGINE_NOT_BUILT_YET();
+    const auto [first, last] = mSystems.equal_range(owner);
+    for (auto it = first; it != last; ++it)
+        it->second->Update(dt);
 }
 
 void ParticleSystemTable::ClearAll()
 {
-    ENGINE_NOT_BUILT_YET();
+    for (auto& [owner, system] : mSystems)
+        system->Clear();
 }
 
-void ParticleSystemTable::RemoveOwner(const TMEffect* /*owner*/)
+void ParticleSystemTable::RemoveOwner(const TMEffect* owner)
 {
-    ENGINE_NOT_BUILT_YET();
+    const auto [first, last] = mSystems.equal_range(owner);
+    for (auto it = first; it != last; ++it)
+        delete it->second;
+    mSystems.erase(first, last);
 }

@@ -85,6 +85,8 @@ public:
 
     [[nodiscard]] TMCandyWidget* GetLogicalParent() const { return mLogicalParent; }
     [[nodiscard]] TMEffect* GetEffect() const { return mEffect; }
+    [[nodiscard]] bool IsShowing() const { return mShowing; }
+    [[nodiscard]] bool IsHiding() const { return mHiding; }
 
     int mOffsetX = 0; // offset x, offset y and scale stand together: effects reach them as one block
     int mOffsetY = 0;
@@ -109,4 +111,9 @@ protected:
     Pyxo::Rect mScreenBounds;
     bool mMatrixDirty = true;
     bool mBoundsDirty = true;
+
+private:
+    /// Activate here, then down the visible named children, while this widget and its ancestors are visible.
+    void ActivateTree();
+    void DeactivateTree();
 };

@@ -98,7 +98,7 @@ TMEngine::~TMEngine()
     mWidgetManager->ApplyQueuedChanges();
     // The framework's own dialogs stay with the framework, which deletes them itself.
     for (auto& [id, dialog] : mDialogMap)
-        mWidgetManager->RemoveWidget(dialog);
+        mWidgetManager->RemoveWidget(dialog.get());
     mWidgetManager->RemoveAllWidgets(true, false);
     gLockOverlay = nullptr;
 

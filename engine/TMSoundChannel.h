@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/audio/SoundLibrary.h"
+
 class TMSound;
 
 /// A looping or repeated sound that one actor owns: played, paused (counted) and stopped as a channel of its own.
@@ -15,7 +17,10 @@ public:
     void Stop();
     void Pause();
     void Resume();
+    [[nodiscard]] Platform::SoundChannelId GetChannel() const { return mChannel; }
 
 private:
-    TMSound* mSound; // borrowed from the sound registry
+    TMSound* mSound;                   // borrowed from the sound registry
+    Platform::SoundChannelId mChannel; // none until played
+    int mPauseCount = 0;
 };

@@ -1,56 +1,151 @@
 #include "engine/TMSoundManager.h"
 
-#include "engine/NotBuiltYet.h"
+#include "engine/TMSound.h"
+#include "engine/TMSoundChannel.h"
+#include "engine/TMSoundDevice.h"
+#include "engine/XmlConfig.h"
 
-TMSoundManager::~TMSoundManager() = default;
+#include <atomic>
 
-void TMSoundManager::Load(pugi::xml_node /*root*/)
+namespace {
+
+// Channels of every actor read it when they start; process-wide like the library itself.
+std::atomic<int> gEffectsVolume = 100;
+
+} // namespace
+
+TMSoundManager::TMSoundManager() = default;
+
+TMSoundManager::~TMSoundManager()
 {
-    ENGINE_NOT_BUILT_YET();
+    Clear();
 }
 
-void TMSoundManager::Play(const std::string& /*name*/)
+void TMSoundManager::Load(pugi::xml_node root)
 {
-    ENGINE_NOT_BUILT_YET();
+    XmlForEach(root, "sounds/sound", [this](pugi::xml_node node) {
+        std::string name;
+        std::string group;
+        std::string path;
+        bool loop = false;
+        XmlGetAttrString(node, "name", name);
+        XmlGetAttrString(node, "group", group);
+        XmlGetAttrString(node, "path", path);
+        XmlGetAttrBool(node, "loop", loop);
+        std::unique_ptr<TMSound> replaced;
+        TMSound* sound = nullptr;
+        {
+            const std::lock_guard lock(mMutex);
+            auto [at, added] = mGroups.try_emplace(group, 0);
+            if (added)
+                at->second = ++mGroupCounter;
+            auto& slot = mSounds[name];
+            replaced = std::move(slot); // stopped and freed below, outside the lock
+            slot = std::make_unique<TMSound>(path, at->second, loop);
+            sound = slot.get();
+        }
+        sound->LoadSample();
+        return true;
+    });
 }
 
-TMSoundChannel* TMSoundManager::CreateChannel(const std::string& /*name*/)
+TMSound* TMSoundManager::Find(const std::string& name)
 {
-    ENGINE_NOT_BUILT_YET();
-    return nullptr;
+    const std::lock_guard lock(mMutex);
+    const auto found = mSounds.find(name);
+    return found == mSounds.end() ? nullptr : found->second.get();
 }
 
-void TMSoundManager::PauseGroup(const std::string& /*group*/)
+int TMSoundManager::GetGroupId(const std::string& group)
 {
-    ENGINE_NOT_BUILT_YET();
+    const std::lock_guard lock(mMutex);
+    const auto found = mGroups.find(group);
+    return found == mGroups.end() ? 0 : found->second;
 }
 
-void TMSoundManager::ResumeGroup(const std::string& /*group*/)
+int TMSoundManager::GetEffectsVolume()
 {
-    ENGINE_NOT_BUILT_YET();
+    return gEffectsVolume.load();
 }
 
-void TMSoundManager::StopGroup(const std::string& /*group*/)
+void TMSoundManager::Play(const std::string& name)
 {
-    ENGINE_NOT_BUILT_YET();
+    if (name.empty())
+        return;
+    if (TMSound* sound = Find(name))
+        sound->Play();
+}
+
+TMSoundChannel* TMSoundManager::CreateChannel(const std::string& name)
+{
+    if (!AvailableSoundLibrary())
+        return nullptr;
+    TMSound* sound = Find(name);
+    return sound ? new TMSoundChannel(sound) : nullptr;
+}
+
+void TMSoundManager::PauseGroup(const std::string& group)
+{
+    const int id = GetGroupId(group);
+    const std::lock_guard lock(mMutex);
+    for (auto& [name, sound] : mSounds) {
+        if (id != 0 && sound->GetGroup() == id)
+            sound->Pause();
+    }
+}
+
+void TMSoundManager::ResumeGroup(const std::string& group)
+{
+    const int id = GetGroupId(group);
+    const std::lock_guard lock(mMutex);
+    for (auto& [name, sound] : mSounds) {
+        if (id != 0 && sound->GetGroup() == id)
+            sound->Resume();
+    }
+}
+
+void TMSoundManager::StopGroup(const std::string& group)
+{
+    const int id = GetGroupId(group);
+    const std::lock_guard lock(mMutex);
+    for (auto& [name, sound] : mSounds) {
+        if (id != 0 && sound->GetGroup() == id)
+            sound->Stop();
+    }
 }
 
 void TMSoundManager::PauseAll()
 {
-    ENGINE_NOT_BUILT_YET();
+    const std::lock_guard lock(mMutex);
+    for (auto& [name, sound] : mSounds)
+        sound->Pause();
 }
 
 void TMSoundManager::ResumeAll()
 {
-    ENGINE_NOT_BUILT_YET();
+    const std::lock_guard lock(mMutex);
+    for (auto& [name, sound] : mSounds)
+        sound->Resume();
 }
 
-void TMSoundManager::SoundSetEffectsVolume(int /*volume*/)
+void TMSoundManager::SoundSetEffectsVolume(int volume)
 {
-    ENGINE_NOT_BUILT_YET();
+    gEffectsVolume = volume;
+    Platform::SoundLibrary* library = AvailableSoundLibrary();
+    if (!library)
+        return;
+    const std::lock_guard lock(mMutex);
+    for (const auto& [name, id] : mGroups)
+        library->ChannelGroupSetVolume(id, volume);
 }
 
 void TMSoundManager::Clear()
 {
-    ENGINE_NOT_BUILT_YET();
+    std::map<std::string, std::unique_ptr<TMSound>> sounds;
+    {
+        const std::lock_guard lock(mMutex);
+        sounds.swap(mSounds);
+        mGroups.clear();
+    }
+    sounds.clear(); // each stops and unloads its sample
 }

@@ -11,7 +11,8 @@
 
 namespace Pyxo {
 class Graphics;
-}
+class Image;
+} // namespace Pyxo
 
 /// A frame set that widgets, cursors and particles draw: one frame or a numbered sequence of textures with a frame
 /// rate, a source rectangle, a draw mode, a colour and a transform. Its frames are acquired while the owning
@@ -37,7 +38,14 @@ public:
     void Draw(Pyxo::Graphics* g, const Pyxo::Rect& destination);
     /// The current frame's source rectangle through the transform, in the texture's colour.
     void DrawTransformed(Pyxo::Graphics* g);
+    /// The current frame's source rectangle through the transform, in the graphics' colour, cut to the clip
+    /// rectangle; the graphics' clip and draw mode are restored after. How a widget draws its texture sets.
+    void DrawClipped(Pyxo::Graphics* g);
+    /// The current frame's image (acquiring its handle when needed), or null.
+    [[nodiscard]] Pyxo::Image* GetCurrentImage();
     void SetRect(int x, int y, int width, int height) { mSourceRect = Pyxo::Rect(x, y, width, height); }
+    /// Screen rectangle that DrawClipped stays inside.
+    void SetClipRect(const Pyxo::Rect& clip) { mClipRect = clip; }
     void SetTransform(const Pyxo::Matrix3& matrix) { mTransform = matrix; }
     void SetColor(const Pyxo::Color& color) { mColor = color; }
 
@@ -52,4 +60,5 @@ public:
     int mOneShot = 1;
     float mAccumulator = 0.0f;
     bool mShown = true;
+    Pyxo::Rect mClipRect{0, 0, 800, 600};
 };

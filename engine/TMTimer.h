@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <string>
 
 class TMEffect;
 
@@ -72,20 +73,46 @@ public:
     bool RemoveControl(int32_t id);
     bool ReplaceControl(const TimerControlRecord& control);
     bool SetControlActive(int32_t id, bool active);
-    /// Advances the clock by dt seconds, calling the controls it passes.
+    /// Advances the clock by dt seconds, calling the controls it passes. A timer that finishes or is stopped
+    /// by one of its functions is not stepped further in the same call.
     void Update(double dt);
 
     [[nodiscard]] bool IsRunning() const { return mRunning; }
     [[nodiscard]] bool IsFinished() const { return mFinished; }
     [[nodiscard]] double GetClock() const { return mClock; }
+    [[nodiscard]] float GetDuration() const { return mDuration; }
+    [[nodiscard]] int32_t GetDirection() const { return mDirection; }
+    [[nodiscard]] int32_t GetType() const { return mType; }
+    [[nodiscard]] bool IsPingForward() const { return mPingForward; }
+    [[nodiscard]] const std::list<TimerControlRecord>& GetControls() const { return mControls; }
+    /// The "name" attribute that Load read; messages find the timer by it.
+    [[nodiscard]] const std::string& GetName() const { return mName; }
 
 protected:
-    TMEffect* mOwner = nullptr; // borrowed: the effect that made the timer
-    double mClock = 0.0;
-    bool mFinished = false;
-    bool mRunning = false;
+    struct PendingCall {
+        EffectFunction function;
+        EffectCallRecord record;
+    };
+
+    void Step(double dt);
+    void StepForward(double dt);
+    void StepBackward(double dt);
+    /// Files the calls of every control between the previous clock t0 and the new clock t1, then runs them.
+    void Evaluate(double t0, double t1);
+    void File(const TimerControlRecord& control, float t, double key);
+
+    TMEffect* mOwner = nullptr;                // borrowed: the effect that made the timer
+    double mStartRealTime = 0.0;               // tick count (ms) of the last restart or change of the run flag
+    bool mResetInUpdate = false;               // Setup gave a new duration during this Update
+    double mClock = 0.0;                       // seconds, 0..duration
+    bool mPingForward = true;                  // ping-pong: running forward
+    bool mFinished = false;                    // a usual or self-destructive timer reached its end
+    bool mNoCatchUp = false;                   // Update does not step whole durations one by one
+    std::multimap<double, PendingCall> mCalls; // filed during one evaluation, run at its end
+    std::list<TimerControlRecord> mControls;
     float mDuration = 0.0f; // seconds; -1 endless
     int32_t mDirection = Forward;
     int32_t mType = 0;
-    std::list<TimerControlRecord> mControls;
+    bool mRunning = false;
+    std::string mName;
 };

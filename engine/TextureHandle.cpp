@@ -1,6 +1,10 @@
 #include "engine/TextureHandle.h"
 
-#include "engine/NotBuiltYet.h"
+#include "engine/TMEngine.h"
+#include "engine/TextureTable.h"
+#include "graphics/DDImage.h"
+
+#include <mutex>
 
 TextureHandle& TextureHandle::operator=(const TextureHandle& other)
 {
@@ -20,19 +24,41 @@ TextureHandle::~TextureHandle()
 
 void TextureHandle::Acquire()
 {
-    ENGINE_NOT_BUILT_YET();
+    if (mAcquired)
+        return;
+    mAcquired = true;
+    if (!mRecord)
+        return;
+    const std::lock_guard guard(mRecord->lock);
+    // A failed decode leaves the image null, so the next acquisition from 0 tries again.
+    if (mRecord->referenceCount++ == 0) {
+        TMEngine* engine = TMEngine::GetEngine();
+        if (engine)
+            mRecord->image = engine->GetImage(mRecord->path, true).release();
+    }
 }
 
 void TextureHandle::Release()
 {
-    if (mAcquired)
-        ENGINE_NOT_BUILT_YET();
+    if (!mAcquired)
+        return;
+    mAcquired = false;
+    if (!mRecord)
+        return;
+    const std::lock_guard guard(mRecord->lock);
+    if (mRecord->referenceCount > 0 && --mRecord->referenceCount == 0) {
+        delete mRecord->image;
+        mRecord->image = nullptr;
+    }
 }
 
 Pyxo::Image* TextureHandle::GetImage()
 {
-    ENGINE_NOT_BUILT_YET();
-    return nullptr;
+    Acquire();
+    if (!mRecord)
+        return nullptr;
+    const std::lock_guard guard(mRecord->lock);
+    return mRecord->image;
 }
 
 void TextureHandle::Reset()

@@ -1,18 +1,46 @@
 #include "engine/TextureTable.h"
 
-#include "engine/NotBuiltYet.h"
+#include "engine/XmlConfig.h"
+#include "graphics/Image.h"
+#include "graphics/PakFile.h"
+
+namespace {
+
+// The "id" and "file" attributes are read into buffers of this size.
+constexpr size_t kPathSize = 260;
+
+} // namespace
 
 TextureTable::TextureTable(TMEngine* engine) : mEngine(engine) {}
 
-TextureTable::~TextureTable() = default;
-
-void TextureTable::Load(pugi::xml_node /*root*/)
+TextureTable::~TextureTable()
 {
-    ENGINE_NOT_BUILT_YET();
+    for (auto& [id, record] : mRecords) {
+        delete record.image;
+        record.image = nullptr;
+    }
 }
 
-TextureHandle TextureTable::Find(const std::string& /*id*/)
+void TextureTable::Load(pugi::xml_node root)
 {
-    ENGINE_NOT_BUILT_YET();
-    return {};
+    for (pugi::xml_node node : root.children("texture")) {
+        std::string id;
+        std::string file;
+        XmlGetAttrString(node, "id", id, kPathSize);
+        XmlGetAttrString(node, "file", file, kPathSize);
+        // Only files that can be read enter the table, so a missing one stays an unknown id.
+        PakFileHandle* handle = PakFOpen(file.c_str(), "r");
+        if (!handle)
+            continue;
+        PakFClose(handle);
+        const auto [it, inserted] = mRecords.try_emplace(id);
+        if (inserted)
+            it->second.path = file;
+    }
+}
+
+TextureHandle TextureTable::Find(const std::string& id)
+{
+    const auto found = mRecords.find(id);
+    return found != mRecords.end() ? TextureHandle(&found->second) : TextureHandle();
 }

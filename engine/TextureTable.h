@@ -6,15 +6,19 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 
 class TMEngine;
 
-/// One texture of the table: its image file, and the image while anything holds it.
+/// One texture of the table: its image file, and the image while anything holds it. The level-loading thread
+/// acquires while the main thread acquires and releases, so the count and the image change only under the lock:
+/// an image is never loaded twice, nor deleted while another thread loads it.
 struct TextureRecord {
     std::string path;             // as the "file" attribute gives it
-    Pyxo::Image* image = nullptr; // owned; null while not loaded
+    Pyxo::Image* image = nullptr; // owned; null while not loaded or when the file did not decode
     uint32_t referenceCount = 0;  // acquired handles
+    std::mutex lock;              // guards image and referenceCount
 };
 
 /// Every texture of cfg\ui.xml by id: an image is loaded on its first acquisition and deleted at its last release,
@@ -31,6 +35,7 @@ public:
     void Load(pugi::xml_node root);
     /// A handle (not acquired) to the id's record; an empty handle for an unknown id. Loads nothing.
     [[nodiscard]] TextureHandle Find(const std::string& id);
+    [[nodiscard]] size_t Size() const { return mRecords.size(); }
 
 private:
     TMEngine* mEngine; // borrowed

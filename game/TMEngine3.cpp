@@ -4,6 +4,7 @@
 #include "engine/TMLocTable.h"
 #include "engine/XmlConfig.h"
 #include "game/ConfirmDialogs.h"
+#include "game/ParticleEffectFunctions.h"
 #include "game/TMBoard_Career.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_Help.h"
@@ -29,6 +30,7 @@ TMEngine3::TMEngine3(const std::filesystem::path& workingFolder) : TMEngine(work
 
     // The game's named effect functions, its item factory rows, its named item slots and its place-occupant
     // lookup are registered here, before Init reads the effect library.
+    RegisterParticleEffectFunctions();
 }
 
 TMEngine3::~TMEngine3()

@@ -250,7 +250,7 @@ bool D3DInterface::InitFromDisplay(DDInterface* display)
         return false;
     Cleanup();
     mDisplay = display;
-    mDD = display->mDD;
+    mDD = display->mDD.Get();
     mHWnd = display->mHWnd;
     mWidth = display->mWidth;
     mHeight = display->mHeight;
@@ -260,7 +260,8 @@ bool D3DInterface::InitFromDisplay(DDInterface* display)
                                 : Platform::DDERR_NOTINITIALIZED;
     if (CheckResult(queried, "Query DrawSurface"))
         return false;
-    mDDSDrawSurface = static_cast<Platform::DirectDrawSurface*>(surface);
+    mDDSDrawSurface =
+        Platform::ComRef<Platform::DirectDrawSurface>::Adopt(static_cast<Platform::DirectDrawSurface*>(surface));
     mIsWindowed = display->mIsWindowed;
     return InitDevice();
 }
@@ -272,8 +273,8 @@ bool D3DInterface::InitDevice()
         mDD != nullptr ? mDD->QueryInterface(Platform::IID_IDirect3D7, &direct3D) : Platform::DDERR_NOTINITIALIZED;
     if (CheckResult(queried, "QueryInterface IID_IDirect3D7"))
         return false;
-    mD3D = static_cast<Platform::Direct3D*>(direct3D);
-    if (CheckResult(mD3D->CreateDevice(Platform::IID_IDirect3DHALDevice, mDDSDrawSurface, &mD3DDevice),
+    mD3D = Platform::ComRef<Platform::Direct3D>::Adopt(static_cast<Platform::Direct3D*>(direct3D));
+    if (CheckResult(mD3D->CreateDevice(Platform::IID_IDirect3DHALDevice, mDDSDrawSurface.Get(), mD3DDevice.Put()),
                     "CreateDevice IID_IDirect3DHALDevice"))
         return false;
     Platform::DeviceDesc7 desc;
@@ -319,7 +320,7 @@ bool D3DInterface::Setup()
         return true;
     if (mD3DDevice == nullptr)
         return false;
-    if (Platform::Failed(mD3DDevice->SetRenderTarget(mDDSDrawSurface, 0))) {
+    if (Platform::Failed(mD3DDevice->SetRenderTarget(mDDSDrawSurface.Get(), 0))) {
         sRenderTargetFailed = true;
         return false;
     }
@@ -374,18 +375,9 @@ void D3DInterface::Cleanup()
         image->mD3DData = nullptr;
     }
     mImageSet.clear();
-    if (mD3DDevice != nullptr) {
-        mD3DDevice->Release();
-        mD3DDevice = nullptr;
-    }
-    if (mD3D != nullptr) {
-        mD3D->Release();
-        mD3D = nullptr;
-    }
-    if (mDDSDrawSurface != nullptr) {
-        mDDSDrawSurface->Release();
-        mDDSDrawSurface = nullptr;
-    }
+    mD3DDevice.Reset();
+    mD3D.Reset();
+    mDDSDrawSurface.Reset();
     mDD = nullptr;
 }
 
@@ -523,7 +515,7 @@ bool D3DInterface::PrepareTexture(MemoryImage* image)
                 HResult created = Platform::DDERR_NOTINITIALIZED;
                 {
                     DisplayLock lock(mDisplay);
-                    created = mDD->CreateSurface(desc, &piece.mTexture);
+                    created = mDD->CreateSurface(desc, piece.mTexture.Put());
                 }
                 if (Platform::Failed(created) || piece.mTexture == nullptr) {
                     // Not a 3-D error: the drawing that asked draws nothing, and the next request tries again.

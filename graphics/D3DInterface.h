@@ -3,6 +3,7 @@
 #include "graphics/Color.h"
 #include "graphics/Matrix3.h"
 #include "graphics/Rect.h"
+#include "platform/directx/ComRef.h"
 #include "platform/window/WindowMessage.h"
 
 #include <cstdint>
@@ -90,10 +91,10 @@ public:
     Platform::WindowHandle mHWnd;
     int mWidth = 800;
     int mHeight = 600;
-    Platform::DirectDraw* mDD = nullptr;                    // borrowed from the display
-    Platform::DirectDrawSurface* mDDSDrawSurface = nullptr; // the render target; owned reference
-    Platform::Direct3D* mD3D = nullptr;                     // owned
-    Platform::Direct3DDevice* mD3DDevice = nullptr;         // owned
+    Platform::DirectDraw* mDD = nullptr;                           // borrowed from the display
+    Platform::ComRef<Platform::DirectDrawSurface> mDDSDrawSurface; // the render target
+    Platform::ComRef<Platform::Direct3D> mD3D;
+    Platform::ComRef<Platform::Direct3DDevice> mD3DDevice;
     Rect mViewport{0, 0, 800, 600};
     bool mSceneBegun = false;
     bool mIsWindowed = true;

@@ -96,13 +96,7 @@ DDImage::DDImage(DDInterface* display) : MemoryImage(display ? display->mApp : g
 
 DDImage::~DDImage()
 {
-    if (mSurface) {
-        // A surface shared with the display must not stay locked behind us.
-        if (mLockCount > 0)
-            mSurface->Unlock();
-        mSurface->Release();
-        mSurface = nullptr;
-    }
+    ReleaseSurface();
     if (mDDInterface)
         mDDInterface->RemoveImage(this);
 }
@@ -127,20 +121,16 @@ Platform::DirectDrawSurface* DDImage::GetSurface()
 {
     if (!mSurface)
         GenerateDDSurface();
-    return mSurface;
+    return mSurface.Get();
 }
 
 void DDImage::SetSurface(Platform::DirectDrawSurface* surface)
 {
-    if (surface)
-        surface->AddRef();
-    if (mSurface) {
-        if (mLockCount > 0)
-            mSurface->Unlock();
-        mSurface->Release();
-    }
-    mLockCount = 0;
-    mSurface = surface;
+    // Shared first: the surface handed in may be the one held now.
+    Platform::ComRef<Platform::DirectDrawSurface> shared =
+        Platform::ComRef<Platform::DirectDrawSurface>::Share(surface);
+    ReleaseSurface();
+    mSurface = std::move(shared);
     mSurfaceSet = true;
     mNoLock = false;
     if (!mSurface)
@@ -183,12 +173,16 @@ void DDImage::DeleteDDSurface()
         return;
     if (!mColorTable && !mBits && !mD3DData)
         GetBits();
-    if (mLockCount > 0) {
+    ReleaseSurface();
+}
+
+void DDImage::ReleaseSurface()
+{
+    // A surface shared with the display must not stay locked behind us.
+    if (mSurface && mLockCount > 0)
         mSurface->Unlock();
-        mLockCount = 0;
-    }
-    mSurface->Release();
-    mSurface = nullptr;
+    mLockCount = 0;
+    mSurface.Reset();
 }
 
 void DDImage::FreeNonSurfaceData()
@@ -247,14 +241,8 @@ void DDImage::BitsChanged()
 {
     MemoryImage::BitsChanged();
     // The surface is made again from the new bits; a screen image keeps the surface it was given.
-    if (mSurface && !mSurfaceSet) {
-        if (mLockCount > 0) {
-            mSurface->Unlock();
-            mLockCount = 0;
-        }
-        mSurface->Release();
-        mSurface = nullptr;
-    }
+    if (mSurface && !mSurfaceSet)
+        ReleaseSurface();
 }
 
 void DDImage::CommitBits()
@@ -363,140 +351,158 @@ bool DDImage::GenerateDDSurface()
     desc.caps.caps = mVideoMemory ? Platform::DDSCAPS_VIDEOMEMORY : Platform::DDSCAPS_SYSTEMMEMORY;
 
     AutoCrit lock(mDDInterface->mCritSect);
-    if (Failed(mDDInterface->CreateSurface(desc, &mSurface)) || !mSurface)
+    if (Failed(mDDInterface->CreateSurface(desc, mSurface)) || !mSurface)
         return false;
     if (!LockSurface()) {
         // A surface that was never filled must not pass for this image's pixels.
-        mSurface->Release();
-        mSurface = nullptr;
+        ReleaseSurface();
         return false;
     }
-    const Platform::PixelFormat format = mLockDesc.pixelFormat;
-    const NativeDisplay& display = *mDDInterface;
-    const uint32_t* bits = mBits.get();
-    const int width = std::min(mWidth, mLockDesc.width);
-    const int height = std::min(mHeight, mLockDesc.height);
-    const size_t count = size_t(width) * size_t(height);
     bool generated = true;
     if (!mLockDesc.surface) {
         // Nothing to fill.
-    } else if (format.rgbBitCount == 16) {
-        if (bits) {
-            std::vector<uint16_t> converted(count);
-            uint16_t key = 0;
-            bool keyFound = false;
-            for (size_t i = 0; i < count; ++i) {
-                const uint32_t c = bits[(i / size_t(width)) * size_t(mWidth) + i % size_t(width)];
-                converted[i] = static_cast<uint16_t>(ToSurfaceColor(c, display, format));
-                if (!keyFound && (c >> 24) < 255) {
-                    key = converted[i];
-                    keyFound = true;
-                }
-            }
-            if (mHasTrans) {
-                bool keyTaken = false;
-                for (size_t i = 0; i < count && !keyTaken; ++i) {
-                    const uint32_t c = bits[(i / size_t(width)) * size_t(mWidth) + i % size_t(width)];
-                    keyTaken = (c >> 24) == 255 && converted[i] == key;
-                }
-                if (keyTaken) {
-                    // Every value an opaque or partly visible pixel uses; the last block of 32 values with a free
-                    // one gives the key.
-                    auto used = std::make_unique<std::bitset<65536>>();
-                    for (size_t i = 0; i < count; ++i) {
-                        const uint32_t c = bits[(i / size_t(width)) * size_t(mWidth) + i % size_t(width)];
-                        if ((c >> 24) > 0)
-                            used->set(converted[i]);
-                    }
-                    for (uint32_t word = 0; word < 2048; ++word) {
-                        for (uint32_t bit = 0; bit < 32; ++bit) {
-                            if (!used->test(word * 32 + bit)) {
-                                key = static_cast<uint16_t>(word * 32 + bit);
-                                break;
-                            }
-                        }
-                    }
-                }
-                for (size_t i = 0; i < count; ++i) {
-                    const uint32_t c = bits[(i / size_t(width)) * size_t(mWidth) + i % size_t(width)];
-                    if ((c >> 24) != 255)
-                        converted[i] = key;
-                }
-            }
-            for (int y = 0; y < height; ++y) {
-                uint8_t* row = mLockDesc.surface + static_cast<ptrdiff_t>(y) * mLockDesc.pitch;
-                for (int x = 0; x < width; ++x) {
-                    const uint16_t v = converted[size_t(y) * size_t(width) + size_t(x)];
-                    row[2 * x] = static_cast<uint8_t>(v);
-                    row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
-                }
-            }
-            if (mHasTrans) {
-                const Platform::ColorKey colorKey{key, key};
-                mSurface->SetColorKey(Platform::DDCKEY_SRCBLT, &colorKey);
-            }
-        }
-    } else if (format.rgbBitCount == 32) {
-        if (bits) {
-            auto pixelAt = [&](int x, int y) { return bits[size_t(y) * size_t(mWidth) + size_t(x)]; };
-            uint32_t key = 0;
-            if (mHasTrans) {
-                bool found = false;
-                for (int y = 0; y < height && !found; ++y) {
-                    for (int x = 0; x < width && !found; ++x) {
-                        if ((pixelAt(x, y) >> 24) < 255) {
-                            key = pixelAt(x, y);
-                            found = true;
-                        }
-                    }
-                }
-                bool keyTaken = false;
-                for (int y = 0; y < height && !keyTaken; ++y) {
-                    for (int x = 0; x < width && !keyTaken; ++x)
-                        keyTaken = (pixelAt(x, y) >> 24) == 255 && (pixelAt(x, y) & 0xFFFFFF) == key;
-                }
-                if (keyTaken) {
-                    auto used = std::make_unique<std::bitset<(1u << 24)>>();
-                    for (int y = 0; y < height; ++y) {
-                        for (int x = 0; x < width; ++x) {
-                            if ((pixelAt(x, y) >> 24) > 0)
-                                used->set(pixelAt(x, y) & 0xFFFFFF);
-                        }
-                    }
-                    for (uint32_t value = 0; value < (1u << 24); ++value) {
-                        if (!used->test(value)) {
-                            key = value;
-                            break;
-                        }
-                    }
-                }
-            }
-            for (int y = 0; y < height; ++y) {
-                uint8_t* row = mLockDesc.surface + static_cast<ptrdiff_t>(y) * mLockDesc.pitch;
-                for (int x = 0; x < width; ++x) {
-                    const uint32_t c = pixelAt(x, y);
-                    const uint32_t v = mHasTrans && (c >> 24) != 255 ? key : ToSurfaceColor(c, display, format);
-                    uint8_t* q = row + 4 * x;
-                    q[0] = static_cast<uint8_t>(v);
-                    q[1] = static_cast<uint8_t>(v >> 8);
-                    q[2] = static_cast<uint8_t>(v >> 16);
-                    q[3] = static_cast<uint8_t>(v >> 24);
-                }
-            }
-            if (mHasTrans) {
-                const Platform::ColorKey colorKey{key, key};
-                mSurface->SetColorKey(Platform::DDCKEY_SRCBLT, &colorKey);
-            }
-        }
+    } else if (mLockDesc.pixelFormat.rgbBitCount == 16) {
+        FillSurface16();
+    } else if (mLockDesc.pixelFormat.rgbBitCount == 32) {
+        FillSurface32();
     } else {
         generated = false;
     }
     UnlockSurface();
-    if (!generated) {
-        mSurface->Release();
-        mSurface = nullptr;
-    }
+    if (!generated)
+        ReleaseSurface();
     return generated;
+}
+
+DDImage::SurfaceSource DDImage::SourceForSurface() const
+{
+    return {mBits.get(), size_t(mWidth), std::min(mWidth, mLockDesc.width), std::min(mHeight, mLockDesc.height)};
+}
+
+void DDImage::FillSurface16()
+{
+    const SurfaceSource source = SourceForSurface();
+    if (!source.bits)
+        return;
+    const Platform::PixelFormat format = mLockDesc.pixelFormat;
+    const NativeDisplay& display = *mDDInterface;
+    const size_t count = size_t(source.width) * size_t(source.height);
+    std::vector<uint16_t> converted(count);
+    uint16_t key = 0;
+    bool keyFound = false;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t c = source.At(i);
+        converted[i] = static_cast<uint16_t>(ToSurfaceColor(c, display, format));
+        if (!keyFound && (c >> 24) < 255) {
+            key = converted[i];
+            keyFound = true;
+        }
+    }
+    if (mHasTrans) {
+        key = ColorKey16(source, converted, key);
+        for (size_t i = 0; i < count; ++i) {
+            if ((source.At(i) >> 24) != 255)
+                converted[i] = key;
+        }
+    }
+    for (int y = 0; y < source.height; ++y) {
+        uint8_t* row = mLockDesc.surface + static_cast<ptrdiff_t>(y) * mLockDesc.pitch;
+        for (int x = 0; x < source.width; ++x) {
+            const uint16_t v = converted[size_t(y) * size_t(source.width) + size_t(x)];
+            row[2 * x] = static_cast<uint8_t>(v);
+            row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+        }
+    }
+    if (mHasTrans) {
+        const Platform::ColorKey colorKey{key, key};
+        mSurface->SetColorKey(Platform::DDCKEY_SRCBLT, &colorKey);
+    }
+}
+
+uint16_t DDImage::ColorKey16(const SurfaceSource& source, const std::vector<uint16_t>& converted, uint16_t key)
+{
+    bool keyTaken = false;
+    for (size_t i = 0; i < converted.size() && !keyTaken; ++i)
+        keyTaken = (source.At(i) >> 24) == 255 && converted[i] == key;
+    if (!keyTaken)
+        return key;
+    // Every value an opaque or partly visible pixel uses; the last block of 32 values with a free one gives the
+    // key.
+    auto used = std::make_unique<std::bitset<65536>>();
+    for (size_t i = 0; i < converted.size(); ++i) {
+        if ((source.At(i) >> 24) > 0)
+            used->set(converted[i]);
+    }
+    for (uint32_t word = 0; word < 2048; ++word) {
+        for (uint32_t bit = 0; bit < 32; ++bit) {
+            if (!used->test(word * 32 + bit)) {
+                key = static_cast<uint16_t>(word * 32 + bit);
+                break;
+            }
+        }
+    }
+    return key;
+}
+
+void DDImage::FillSurface32()
+{
+    const SurfaceSource source = SourceForSurface();
+    if (!source.bits)
+        return;
+    const Platform::PixelFormat format = mLockDesc.pixelFormat;
+    const NativeDisplay& display = *mDDInterface;
+    const uint32_t key = mHasTrans ? ColorKey32(source) : 0;
+    for (int y = 0; y < source.height; ++y) {
+        uint8_t* row = mLockDesc.surface + static_cast<ptrdiff_t>(y) * mLockDesc.pitch;
+        for (int x = 0; x < source.width; ++x) {
+            const uint32_t c = source.At(x, y);
+            const uint32_t v = mHasTrans && (c >> 24) != 255 ? key : ToSurfaceColor(c, display, format);
+            uint8_t* q = row + 4 * x;
+            q[0] = static_cast<uint8_t>(v);
+            q[1] = static_cast<uint8_t>(v >> 8);
+            q[2] = static_cast<uint8_t>(v >> 16);
+            q[3] = static_cast<uint8_t>(v >> 24);
+        }
+    }
+    if (mHasTrans) {
+        const Platform::ColorKey colorKey{key, key};
+        mSurface->SetColorKey(Platform::DDCKEY_SRCBLT, &colorKey);
+    }
+}
+
+uint32_t DDImage::ColorKey32(const SurfaceSource& source)
+{
+    // The first pixel that is not opaque gives the key, unless an opaque pixel has its colour; then the first
+    // colour no visible pixel uses.
+    uint32_t key = 0;
+    bool found = false;
+    for (int y = 0; y < source.height && !found; ++y) {
+        for (int x = 0; x < source.width && !found; ++x) {
+            if ((source.At(x, y) >> 24) < 255) {
+                key = source.At(x, y);
+                found = true;
+            }
+        }
+    }
+    bool keyTaken = false;
+    for (int y = 0; y < source.height && !keyTaken; ++y) {
+        for (int x = 0; x < source.width && !keyTaken; ++x)
+            keyTaken = (source.At(x, y) >> 24) == 255 && (source.At(x, y) & 0xFFFFFF) == key;
+    }
+    if (!keyTaken)
+        return key;
+    auto used = std::make_unique<std::bitset<(1u << 24)>>();
+    for (int y = 0; y < source.height; ++y) {
+        for (int x = 0; x < source.width; ++x) {
+            if ((source.At(x, y) >> 24) > 0)
+                used->set(source.At(x, y) & 0xFFFFFF);
+        }
+    }
+    for (uint32_t value = 0; value < (1u << 24); ++value) {
+        if (!used->test(value))
+            return value;
+    }
+    return key;
 }
 
 bool DDImage::FillPolygon3D(const Point* points, int count, const Rect* clipRect, const Color& color, int drawMode,
@@ -555,25 +561,16 @@ bool DDImage::DrawStraightLine(double startX, double startY, double endX, double
 
 void DDImage::DrawLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode)
 {
-    if (Uses3D()) {
-        mDDInterface->mD3DInterface->DrawLine(startX, startY, endX, endY, color, drawMode);
-        return;
-    }
-    if (DrawsIntoSurface()) {
-        if (DrawStraightLine(startX, startY, endX, endY, color, drawMode))
-            return;
-        CommitBits();
-        if (drawMode == 0)
-            NormalDrawLine(startX, startY, endX, endY, color);
-        else if (drawMode == 1)
-            AdditiveDrawLine(startX, startY, endX, endY, color);
-        FreeNonSurfaceData();
-        return;
-    }
-    MemoryImage::DrawLine(startX, startY, endX, endY, color, drawMode);
+    DrawAnyLine(startX, startY, endX, endY, color, drawMode, false);
 }
 
 void DDImage::DrawLineAA(double startX, double startY, double endX, double endY, const Color& color, int drawMode)
+{
+    DrawAnyLine(startX, startY, endX, endY, color, drawMode, true);
+}
+
+void DDImage::DrawAnyLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode,
+                          bool antiAliased)
 {
     if (Uses3D()) {
         mDDInterface->mD3DInterface->DrawLine(startX, startY, endX, endY, color, drawMode);
@@ -583,14 +580,18 @@ void DDImage::DrawLineAA(double startX, double startY, double endX, double endY,
         if (DrawStraightLine(startX, startY, endX, endY, color, drawMode))
             return;
         CommitBits();
-        if (drawMode == 0)
+        if (drawMode == 0 && antiAliased)
             NormalDrawLineAA(startX, startY, endX, endY, color);
-        else if (drawMode == 1)
+        else if (drawMode == 0)
+            NormalDrawLine(startX, startY, endX, endY, color);
+        else if (drawMode == 1 && antiAliased)
             AdditiveDrawLineAA(startX, startY, endX, endY, color);
+        else if (drawMode == 1)
+            AdditiveDrawLine(startX, startY, endX, endY, color);
         FreeNonSurfaceData();
         return;
     }
-    // Deliberate: a plain line, not the memory image's anti-aliased one.
+    // Deliberate: an anti-aliased line too is a plain line here, not the memory image's anti-aliased one.
     MemoryImage::DrawLine(startX, startY, endX, endY, color, drawMode);
 }
 
@@ -614,7 +615,7 @@ void DDImage::Blt(Image* image, int x, int y, const Rect& srcRect, const Color& 
             const Platform::WindowRect to{x, y, x + srcRect.mWidth, y + srcRect.mHeight};
             const Platform::BltFx fx;
             const uint32_t flags = Platform::DDBLT_WAIT | (source->mHasTrans ? Platform::DDBLT_KEYSRC : 0);
-            mSurface->Blt(&to, source->mSurface, &from, flags, &fx);
+            mSurface->Blt(&to, source->mSurface.Get(), &from, flags, &fx);
             if (wasLocked)
                 mSurface->Lock(nullptr, &mLockDesc, Platform::DDLOCK_WAIT);
         } else {

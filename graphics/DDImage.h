@@ -2,8 +2,10 @@
 
 #include "graphics/MemoryImage.h"
 #include "platform/directdraw/DirectDrawTypes.h"
+#include "platform/directx/ComRef.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Platform {
 class DirectDrawSurface;
@@ -90,26 +92,54 @@ public:
     [[nodiscard]] static bool Check3D(Image* image);
     /// The surface, generated when there is none; null when generation fails.
     Platform::DirectDrawSurface* GetSurface();
+    /// Reads the pixels back into the bits, then ReleaseSurface.
     void DeleteDDSurface();
+    /// Unlocks the surface if it is locked, then lets it go, without reading it back.
+    void ReleaseSurface();
     /// Frees every memory store once the surface holds the pixels (nothing without a surface); software drawing
     /// into the surface ends with it.
     void FreeNonSurfaceData();
     /// The display's screen image: drawn into its surface even while the display is in 3-D mode.
     [[nodiscard]] bool IsScreenImage() const;
 
-    DDInterface* mDDInterface = nullptr;             // borrowed display
-    Platform::DirectDrawSurface* mSurface = nullptr; // one reference owned
-    bool mSurfaceSet = false;                        // handed in by SetSurface: never dropped or purged
-    bool mNoLock = false;                            // software drawing into the surface refused
-    bool mVideoMemory = false;                       // the surface is made in video memory
-    bool mWantDDSurface = false;                     // regenerate the surface on ReInit and PurgeBits
+    DDInterface* mDDInterface = nullptr; // borrowed display
+    Platform::ComRef<Platform::DirectDrawSurface> mSurface;
+    bool mSurfaceSet = false;    // handed in by SetSurface: never dropped or purged
+    bool mNoLock = false;        // software drawing into the surface refused
+    bool mVideoMemory = false;   // the surface is made in video memory
+    bool mWantDDSurface = false; // regenerate the surface on ReInit and PurgeBits
     int mLockCount = 0;
     /// What the last lock reported (first-version description): pitch, memory of the top row, bit count, masks.
     Platform::SurfaceDesc mLockDesc;
 
 private:
+    /// The pixels a new surface is filled from: the bits, their row length, and the part that both the image and
+    /// the locked surface cover.
+    struct SurfaceSource {
+        const uint32_t* bits;
+        size_t stride;
+        int width;
+        int height;
+        [[nodiscard]] uint32_t At(int x, int y) const { return bits[size_t(y) * stride + size_t(x)]; }
+        /// The i-th pixel of the covered part, row by row.
+        [[nodiscard]] uint32_t At(size_t i) const { return At(int(i % size_t(width)), int(i / size_t(width))); }
+    };
+
+    // The steps of GenerateDDSurface once the surface is made and locked: the bits converted into it, and with
+    // transparent pixels a colour key that no visible pixel uses where that can be found.
+    [[nodiscard]] SurfaceSource SourceForSurface() const;
+    void FillSurface16();
+    void FillSurface32();
+    [[nodiscard]] static uint16_t ColorKey16(const SurfaceSource& source, const std::vector<uint16_t>& converted,
+                                             uint16_t key);
+    [[nodiscard]] static uint32_t ColorKey32(const SurfaceSource& source);
+
     /// Neither partial alpha nor transparency, and the display is 2-D: drawing goes into the surface.
     [[nodiscard]] bool DrawsIntoSurface() const;
+    /// DrawLine and DrawLineAA: through the 3-D display, into the surface (anti-aliased there on request), or as
+    /// the memory image's plain line.
+    void DrawAnyLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode,
+                     bool antiAliased);
     /// A horizontal or vertical line as a rectangle fill; false for any other line.
     bool DrawStraightLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode);
     /// The software rasterizer into the locked surface; draws nothing for a layout it has no format for.

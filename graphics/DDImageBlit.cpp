@@ -253,7 +253,7 @@ void DDImage::NormalBlt(Image* image, int x, int y, const Rect& srcRect, const C
         const Platform::WindowRect toRect{to.mX, to.mY, to.mX + to.mWidth, to.mY + to.mHeight};
         const Platform::BltFx fx;
         const uint32_t flags = Platform::DDBLT_WAIT | (surfaceSource->mHasTrans ? Platform::DDBLT_KEYSRC : 0);
-        mSurface->Blt(&toRect, surfaceSource->mSurface, &fromRect, flags, &fx);
+        mSurface->Blt(&toRect, surfaceSource->mSurface.Get(), &fromRect, flags, &fx);
         if (wasLocked)
             mSurface->Lock(nullptr, &mLockDesc, Platform::DDLOCK_WAIT);
         return;

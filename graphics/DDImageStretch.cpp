@@ -140,7 +140,7 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
                 const Platform::WindowRect toRect{to.mX, to.mY, to.mX + to.mWidth, to.mY + to.mHeight};
                 const Platform::BltFx fx;
                 const uint32_t flags = Platform::DDBLT_WAIT | (surfaceSource->mHasTrans ? Platform::DDBLT_KEYSRC : 0);
-                mSurface->Blt(&toRect, surfaceSource->mSurface, &fromRect, flags, &fx);
+                mSurface->Blt(&toRect, surfaceSource->mSurface.Get(), &fromRect, flags, &fx);
                 if (wasLocked)
                     mSurface->Lock(nullptr, &mLockDesc, Platform::DDLOCK_WAIT);
             }

@@ -63,14 +63,6 @@ void BuildTables(uint32_t mask, int bits, std::vector<int>& saturation, std::arr
         scale[v] = static_cast<int>(static_cast<uint32_t>(uint64_t{v} * mask / 255) & mask);
 }
 
-void Release(Platform::DirectDrawSurface*& surface)
-{
-    if (surface) {
-        surface->Release();
-        surface = nullptr;
-    }
-}
-
 } // namespace
 
 DDInterface::DDInterface(PyxoAppBase* app) : mApp(app), mD3DInterface(std::make_unique<D3DInterface>())
@@ -160,21 +152,20 @@ bool DDInterface::SetCursorImage(Image* image)
     return true;
 }
 
-int32_t DDInterface::CreateSurface(const Platform::SurfaceDesc& desc, Platform::DirectDrawSurface** surface)
+int32_t DDInterface::CreateSurface(const Platform::SurfaceDesc& desc,
+                                   Platform::ComRef<Platform::DirectDrawSurface>& surface)
 {
     AutoCrit lock(mCritSect);
-    if (!surface)
-        return Platform::DDERR_INVALIDPARAMS;
-    *surface = nullptr;
+    surface.Reset();
     if (!mDD)
         return Platform::DDERR_NOTINITIALIZED;
     Platform::SurfaceDesc version = desc;
     version.size = mIsDD7 ? Platform::kSurfaceDescSize2 : Platform::kSurfaceDescSize1;
-    const HResult result = mDD->CreateSurface(version, surface);
+    const HResult result = mDD->CreateSurface(version, surface.Put());
     if (Platform::Failed(result))
         return result;
 
-    // The out pointer may be the primary slot itself, so the primary is read only now.
+    // The out reference may be the primary slot itself, so the primary is read only now.
     if (mPrimarySurface) {
         Platform::SurfaceDesc primary;
         primary.flags = Platform::DDSD_PIXELFORMAT;
@@ -182,8 +173,7 @@ int32_t DDInterface::CreateSurface(const Platform::SurfaceDesc& desc, Platform::
             const Platform::PixelFormat& format = primary.pixelFormat;
             gDisplayRGBOrder = format.blueMask < format.greenMask && format.greenMask < format.redMask;
             if (format.rgbBitCount != 16 && format.rgbBitCount != 32) {
-                (*surface)->Release();
-                *surface = nullptr;
+                surface.Reset();
                 return Platform::DDERR_INVALIDPIXELFORMAT;
             }
         }
@@ -197,7 +187,7 @@ bool DDInterface::Run3DTest(Platform::WindowHandle window)
         return false;
     mD3DTester = std::make_unique<D3DTester>();
     mD3DTester->SetVideoMemoryLimits(mApp->mMinVidMemory3D, mApp->mRecommendedVidMemory3D);
-    mD3DTester->Test(window, mDD);
+    mD3DTester->Test(window, mDD.Get());
     const bool failed = !mD3DTester->mFailureReason.empty();
     const bool warned = !mD3DTester->mWarning.empty();
     if (mApp->mAutoEnable3D && !failed && !warned)
@@ -215,12 +205,12 @@ void DDInterface::SetSurfaceOnlyDraw(bool videoOnlyDraw)
     mVideoOnlyDraw = videoOnlyDraw;
     if (!mSecondarySurface) {
         const Platform::SurfaceDesc desc = PlainSurfaceDesc(mWidth, mHeight, Platform::DDSCAPS_VIDEOMEMORY);
-        if (Platform::Failed(CreateSurface(desc, &mSecondarySurface)))
+        if (Platform::Failed(CreateSurface(desc, mSecondarySurface)))
             mVideoOnlyDraw = false;
     }
     mScreenImage.reset();
     mScreenImage = std::make_unique<DDImage>(this);
-    mScreenImage->SetSurface(mVideoOnlyDraw ? mSecondarySurface : mDrawSurface);
+    mScreenImage->SetSurface(mVideoOnlyDraw ? mSecondarySurface.Get() : mDrawSurface.Get());
     mScreenImage->mNoLock = mVideoOnlyDraw;
     mScreenImage->mVideoMemory = mVideoOnlyDraw;
     mScreenImage->SetImageMode(false, false);
@@ -233,17 +223,16 @@ void DDInterface::Cleanup()
     mD3DInterface->Cleanup();
     mOldCursorAreaImage.reset();
     mNewCursorAreaImage.reset();
-    Release(mOldCursorArea);
-    Release(mNewCursorArea);
+    mOldCursorArea.Reset();
+    mNewCursorArea.Reset();
     mHasOldCursorArea = false;
     mScreenImage.reset();
-    Release(mDrawSurface);
-    Release(mSecondarySurface);
-    Release(mPrimarySurface);
+    mDrawSurface.Reset();
+    mSecondarySurface.Reset();
+    mPrimarySurface.Reset();
     if (mDD) {
         mDD->SetCooperativeLevel(mHWnd, Platform::DDSCL_NORMAL);
-        mDD->Release();
-        mDD = nullptr;
+        mDD.Reset();
     }
     mIsDD7 = false;
 }
@@ -254,25 +243,55 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
     mInitialized = false;
     Cleanup();
 
-    // 1. DirectDraw. Without the version-7 entry the older one's result is looked at below, after the set-up that
-    // does not need it.
+    // Without the version-7 entry the older one's result is looked at only after the set-up that does not need it.
     HResult createResult = Platform::DD_OK;
+    if (const int result = CreateDirectDraw(createResult); result != RESULT_OK)
+        return result;
+    // The 3-D test decides whether 3-D stays on.
+    Run3DTest(window);
+    ReadSizes(window, isWindowed);
+    if (!mIsDD7 && CheckResult(createResult, "DirectDrawCreate"))
+        return RESULT_DD_CREATE_FAIL;
+
+    if (const int result = isWindowed ? CreateWindowedPrimary(window) : CreateFullScreenPrimary(window);
+        result != RESULT_OK)
+        return result;
+    if (const int result = CreateDrawSurface(window, isWindowed); result != RESULT_OK)
+        return result;
+    ReadRefreshRate();
+    if (const int result = CreateCursorAreas(); result != RESULT_OK)
+        return result;
+    if (const int result = ReadPixelFormat(); result != RESULT_OK)
+        return result;
+
+    SetSurfaceOnlyDraw(mVideoOnlyDraw);
+
+    if (mIs3D && !mD3DInterface->InitFromDisplay(this)) {
+        mErrorString = "3D init error: " + D3DInterface::sErrorString;
+        return RESULT_3D_FAIL;
+    }
+    mInitialized = true;
+    return RESULT_OK;
+}
+
+int DDInterface::CreateDirectDraw(HResult& createResult)
+{
     if (mDirectDrawCreateEx) {
-        if (CheckResult(mDirectDrawCreateEx(nullptr, &mDD, nullptr), "DirectDrawCreateEx"))
+        if (CheckResult(mDirectDrawCreateEx(nullptr, mDD.Put(), nullptr), "DirectDrawCreateEx"))
             return RESULT_DD_CREATE_FAIL;
         mIsDD7 = true;
     } else if (mDirectDrawCreate) {
-        createResult = mDirectDrawCreate(nullptr, &mDD, nullptr);
+        createResult = mDirectDrawCreate(nullptr, mDD.Put(), nullptr);
     } else {
         // Without either entry point there is nothing to start; say so instead of calling through null.
         mErrorString = "DirectDrawCreate: " + GetDirectXErrorString(Platform::DDERR_NOTLOADED);
         return RESULT_DD_CREATE_FAIL;
     }
+    return RESULT_OK;
+}
 
-    // 2. The 3-D test decides whether 3-D stays on.
-    Run3DTest(window);
-
-    // 3. Sizes.
+void DDInterface::ReadSizes(Platform::WindowHandle window, bool isWindowed)
+{
     mHWnd = window;
     mWidth = mApp ? mApp->mWidth : 800;
     mHeight = mApp ? mApp->mHeight : 600;
@@ -295,116 +314,119 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
 
     OutputDebug(L"Application requests %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mWidth),
                 static_cast<unsigned long>(mHeight), mAspect.mNumerator, mAspect.mDenominator);
+}
 
-    if (!mIsDD7 && CheckResult(createResult, "DirectDrawCreate"))
-        return RESULT_DD_CREATE_FAIL;
+int DDInterface::CreateWindowedPrimary(Platform::WindowHandle window)
+{
+    const Ratio hack = mApp ? mApp->mWindowAspect : Ratio();
+    OutputDebug(L"Hack aspect is                   [%2d:%2d]\n", hack.mNumerator, hack.mDenominator);
+    if (mApp && mApp->mEnableWindowAspect && AspectDiffers(hack, mAspect)) {
+        mIsWidescreen = true;
+        mDisplayHeight = mHeight;
+        mDisplayWidth = ScaleByRatio(mHeight, hack);
+        mDisplayAspect = hack;
+        // The window takes the display's size, grown evenly around its client area and kept on the desktop.
+        Platform::WindowPoint origin{0, 0};
+        Platform::ClientToScreen(window, origin);
+        Platform::SetWindowSize(window, mDisplayWidth, mDisplayHeight);
+        Platform::MoveWindow(window, std::max(0, origin.x - (mDisplayWidth - mWidth) / 2),
+                             std::max(0, origin.y - (mDisplayHeight - mHeight) / 2));
+        if (!mApp->mWidescreenAware) {
+            mPresentationRect = Rect((mDisplayWidth - mWidth) / 2, 0, mWidth, mHeight);
+        } else {
+            mWidth = mDisplayWidth;
+            mHeight = mDisplayHeight;
+            mAspect = mDisplayAspect;
+            mPresentationRect = Rect(0, 0, mDisplayWidth, mDisplayHeight);
+        }
+    }
+    OutputDebug(L"Window is            %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDisplayWidth),
+                static_cast<unsigned long>(mDisplayHeight), mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
 
+    mDD->SetCooperativeLevel(window, Platform::DDSCL_NORMAL);
+
+    Platform::SurfaceDesc primary;
+    primary.flags = Platform::DDSD_CAPS;
+    primary.caps.caps = Platform::DDSCAPS_PRIMARYSURFACE | (mIs3D ? Platform::DDSCAPS_3DDEVICE : 0);
+    const HResult result = CreateSurface(primary, mPrimarySurface);
+    if (result == Platform::DDERR_INVALIDPIXELFORMAT) {
+        // Named too, so that whoever reads the error text learns why the window cannot be used.
+        CheckResult(result, "CreateSurface Windowed Primary");
+        return RESULT_INVALID_COLORDEPTH;
+    }
+    if (CheckResult(result, "CreateSurface Windowed Primary"))
+        return RESULT_SURFACE_FAIL;
+    return RESULT_OK;
+}
+
+int DDInterface::CreateFullScreenPrimary(Platform::WindowHandle window)
+{
+    OutputDebug(L"Desktop is           %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDesktopWidth),
+                static_cast<unsigned long>(mDesktopHeight), mDesktopAspect.mNumerator, mDesktopAspect.mDenominator);
+    if (mIs3D && AspectDiffers(mAspect, mDesktopAspect)) {
+        mIsWidescreen = true;
+        mDisplayWidth = mDesktopWidth;
+        mDisplayHeight = mDesktopHeight;
+        mDisplayAspect = mDesktopAspect;
+        if (mApp && mApp->mWidescreenAware) {
+            mAspect = mDesktopAspect;
+            mWidth = ScaleByRatio(mHeight, mDesktopAspect);
+            mPresentationRect = Rect(0, 0, mDesktopWidth, mDesktopHeight);
+        } else {
+            const int shownWidth = mHeight == 0 ? mWidth : static_cast<int>(int64_t{mWidth} * mDesktopHeight / mHeight);
+            mPresentationRect = Rect((mDesktopWidth - shownWidth) / 2, 0, shownWidth, mDesktopHeight);
+        }
+    }
+    OutputDebug(L"Display is           %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDisplayWidth),
+                static_cast<unsigned long>(mDisplayHeight), mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
+
+    if (CheckResult(mDD->SetCooperativeLevel(window, Platform::DDSCL_EXCLUSIVE | Platform::DDSCL_FULLSCREEN),
+                    "SetCooperativeLevel FullScreen"))
+        return RESULT_EXCLUSIVE_FAIL;
+    if (CheckResult(mDD->SetDisplayMode(mDisplayWidth, mDisplayHeight, mFullscreenBits), "SetDisplayMode FullScreen"))
+        return RESULT_DISPCHANGE_FAIL;
+
+    Platform::SurfaceDesc primary;
+    primary.flags = Platform::DDSD_CAPS | Platform::DDSD_BACKBUFFERCOUNT;
+    primary.backBufferCount = 1;
+    primary.caps.caps = Platform::DDSCAPS_PRIMARYSURFACE | Platform::DDSCAPS_FLIP | Platform::DDSCAPS_COMPLEX |
+                        (mIs3D ? Platform::DDSCAPS_3DDEVICE : 0);
+    if (CheckResult(CreateSurface(primary, mPrimarySurface), "CreateSurface FullScreen Primary"))
+        return RESULT_SURFACE_FAIL;
+    if (CheckResult(mPrimarySurface->GetAttachedSurface({Platform::DDSCAPS_BACKBUFFER, 0}, mSecondarySurface.Put()),
+                    "GetAttachedSurface"))
+        return RESULT_SURFACE_FAIL;
+    if (mIsWidescreen) {
+        ClearSurface(mPrimarySurface);
+        ClearSurface(mSecondarySurface);
+    }
+    return RESULT_OK;
+}
+
+int DDInterface::CreateDrawSurface(Platform::WindowHandle window, bool isWindowed)
+{
     const uint32_t drawCaps =
         mIs3D ? Platform::DDSCAPS_OFFSCREENPLAIN | Platform::DDSCAPS_VIDEOMEMORY | Platform::DDSCAPS_3DDEVICE
               : Platform::DDSCAPS_OFFSCREENPLAIN | Platform::DDSCAPS_SYSTEMMEMORY;
-    const char* drawLabel = nullptr;
-    const char* clipperLabel = nullptr;
-    if (isWindowed) {
-        const Ratio hack = mApp ? mApp->mWindowAspect : Ratio();
-        OutputDebug(L"Hack aspect is                   [%2d:%2d]\n", hack.mNumerator, hack.mDenominator);
-        if (mApp && mApp->mEnableWindowAspect && AspectDiffers(hack, mAspect)) {
-            mIsWidescreen = true;
-            mDisplayHeight = mHeight;
-            mDisplayWidth = ScaleByRatio(mHeight, hack);
-            mDisplayAspect = hack;
-            // The window takes the display's size, grown evenly around its client area and kept on the desktop.
-            Platform::WindowPoint origin{0, 0};
-            Platform::ClientToScreen(window, origin);
-            Platform::SetWindowSize(window, mDisplayWidth, mDisplayHeight);
-            Platform::MoveWindow(window, std::max(0, origin.x - (mDisplayWidth - mWidth) / 2),
-                                 std::max(0, origin.y - (mDisplayHeight - mHeight) / 2));
-            if (!mApp->mWidescreenAware) {
-                mPresentationRect = Rect((mDisplayWidth - mWidth) / 2, 0, mWidth, mHeight);
-            } else {
-                mWidth = mDisplayWidth;
-                mHeight = mDisplayHeight;
-                mAspect = mDisplayAspect;
-                mPresentationRect = Rect(0, 0, mDisplayWidth, mDisplayHeight);
-            }
-        }
-        OutputDebug(L"Window is            %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDisplayWidth),
-                    static_cast<unsigned long>(mDisplayHeight), mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
-
-        mDD->SetCooperativeLevel(window, Platform::DDSCL_NORMAL);
-
-        Platform::SurfaceDesc primary;
-        primary.flags = Platform::DDSD_CAPS;
-        primary.caps.caps = Platform::DDSCAPS_PRIMARYSURFACE | (mIs3D ? Platform::DDSCAPS_3DDEVICE : 0);
-        const HResult result = CreateSurface(primary, &mPrimarySurface);
-        if (result == Platform::DDERR_INVALIDPIXELFORMAT) {
-            // Named too, so that whoever reads the error text learns why the window cannot be used.
-            CheckResult(result, "CreateSurface Windowed Primary");
-            return RESULT_INVALID_COLORDEPTH;
-        }
-        if (CheckResult(result, "CreateSurface Windowed Primary"))
-            return RESULT_SURFACE_FAIL;
-        drawLabel = "CreateSurface Windowed DrawSurface";
-        clipperLabel = "CreateClipper Windowed";
-    } else {
-        OutputDebug(L"Desktop is           %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDesktopWidth),
-                    static_cast<unsigned long>(mDesktopHeight), mDesktopAspect.mNumerator, mDesktopAspect.mDenominator);
-        if (mIs3D && AspectDiffers(mAspect, mDesktopAspect)) {
-            mIsWidescreen = true;
-            mDisplayWidth = mDesktopWidth;
-            mDisplayHeight = mDesktopHeight;
-            mDisplayAspect = mDesktopAspect;
-            if (mApp && mApp->mWidescreenAware) {
-                mAspect = mDesktopAspect;
-                mWidth = ScaleByRatio(mHeight, mDesktopAspect);
-                mPresentationRect = Rect(0, 0, mDesktopWidth, mDesktopHeight);
-            } else {
-                const int shownWidth =
-                    mHeight == 0 ? mWidth : static_cast<int>(int64_t{mWidth} * mDesktopHeight / mHeight);
-                mPresentationRect = Rect((mDesktopWidth - shownWidth) / 2, 0, shownWidth, mDesktopHeight);
-            }
-        }
-        OutputDebug(L"Display is           %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mDisplayWidth),
-                    static_cast<unsigned long>(mDisplayHeight), mDisplayAspect.mNumerator, mDisplayAspect.mDenominator);
-
-        if (CheckResult(mDD->SetCooperativeLevel(window, Platform::DDSCL_EXCLUSIVE | Platform::DDSCL_FULLSCREEN),
-                        "SetCooperativeLevel FullScreen"))
-            return RESULT_EXCLUSIVE_FAIL;
-        if (CheckResult(mDD->SetDisplayMode(mDisplayWidth, mDisplayHeight, mFullscreenBits),
-                        "SetDisplayMode FullScreen"))
-            return RESULT_DISPCHANGE_FAIL;
-
-        Platform::SurfaceDesc primary;
-        primary.flags = Platform::DDSD_CAPS | Platform::DDSD_BACKBUFFERCOUNT;
-        primary.backBufferCount = 1;
-        primary.caps.caps = Platform::DDSCAPS_PRIMARYSURFACE | Platform::DDSCAPS_FLIP | Platform::DDSCAPS_COMPLEX |
-                            (mIs3D ? Platform::DDSCAPS_3DDEVICE : 0);
-        if (CheckResult(CreateSurface(primary, &mPrimarySurface), "CreateSurface FullScreen Primary"))
-            return RESULT_SURFACE_FAIL;
-        if (CheckResult(mPrimarySurface->GetAttachedSurface({Platform::DDSCAPS_BACKBUFFER, 0}, &mSecondarySurface),
-                        "GetAttachedSurface"))
-            return RESULT_SURFACE_FAIL;
-        if (mIsWidescreen) {
-            ClearSurface(mPrimarySurface);
-            ClearSurface(mSecondarySurface);
-        }
-        drawLabel = "CreateSurface FullScreen DrawSurface";
-        clipperLabel = "CreateClipper FullScreen";
-    }
-
-    if (CheckResult(CreateSurface(PlainSurfaceDesc(mWidth, mHeight, drawCaps), &mDrawSurface), drawLabel))
+    if (CheckResult(CreateSurface(PlainSurfaceDesc(mWidth, mHeight, drawCaps), mDrawSurface),
+                    isWindowed ? "CreateSurface Windowed DrawSurface" : "CreateSurface FullScreen DrawSurface"))
         return RESULT_SURFACE_FAIL;
-    Platform::DirectDrawClipper* clipper = nullptr;
-    if (CheckResult(mDD->CreateClipper(0, &clipper), clipperLabel))
+    Platform::ComRef<Platform::DirectDrawClipper> clipper;
+    if (CheckResult(mDD->CreateClipper(0, clipper.Put()),
+                    isWindowed ? "CreateClipper Windowed" : "CreateClipper FullScreen"))
         return RESULT_FAIL;
     if (Platform::Succeeded(clipper->SetHWnd(0, window)))
         mPrimarySurface->SetClipper(clipper);
-    clipper->Release();
     if (!isWindowed && mApp && !mApp->mFullScreenPageFlip)
         mDD->FlipToGDISurface();
 
     OutputDebug(L"Draw buffer is       %4lu x %4lu [%2d:%2d]\n", static_cast<unsigned long>(mWidth),
                 static_cast<unsigned long>(mHeight), mAspect.mNumerator, mAspect.mDenominator);
+    return RESULT_OK;
+}
 
+void DDInterface::ReadRefreshRate()
+{
     // The refresh rate is never trusted outside 60..100 Hz.
     uint32_t frequency = 0;
     const bool rateRead = Platform::Succeeded(mDD->GetMonitorFrequency(&frequency));
@@ -416,9 +438,12 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
             mApp->mRefreshRateSubstituted = true;
     }
     mMillisecondsPerFrame = 1000 / mRefreshRate;
+}
 
+int DDInterface::CreateCursorAreas()
+{
     const struct {
-        Platform::DirectDrawSurface** surface;
+        Platform::ComRef<Platform::DirectDrawSurface>* surface;
         std::unique_ptr<DDImage>* image;
         const char* label;
     } areas[] = {{&mOldCursorArea, &mOldCursorAreaImage, "CreateSurface OldCursorArea"},
@@ -426,13 +451,17 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
     for (const auto& area : areas) {
         const Platform::SurfaceDesc desc = PlainSurfaceDesc(
             mCursorWidth, mCursorHeight, Platform::DDSCAPS_OFFSCREENPLAIN | Platform::DDSCAPS_SYSTEMMEMORY);
-        if (CheckResult(CreateSurface(desc, area.surface), area.label))
+        if (CheckResult(CreateSurface(desc, *area.surface), area.label))
             return RESULT_SURFACE_FAIL;
         *area.image = std::make_unique<DDImage>(this);
         (*area.image)->SetSurface(*area.surface);
         (*area.image)->SetImageMode(false, false);
     }
+    return RESULT_OK;
+}
 
+int DDInterface::ReadPixelFormat()
+{
     Platform::SurfaceDesc format;
     format.flags = Platform::DDSD_PIXELFORMAT | Platform::DDSD_HEIGHT | Platform::DDSD_WIDTH;
     if (CheckResult(mPrimarySurface->GetSurfaceDesc(&format), "GetSurfaceDesc Primary"))
@@ -452,14 +481,6 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
     BuildTables(mRedMask, mRedBits, mRedAddTable, mRedConvTable);
     BuildTables(mGreenMask, mGreenBits, mGreenAddTable, mGreenConvTable);
     BuildTables(mBlueMask, mBlueBits, mBlueAddTable, mBlueConvTable);
-
-    SetSurfaceOnlyDraw(mVideoOnlyDraw);
-
-    if (mIs3D && !mD3DInterface->InitFromDisplay(this)) {
-        mErrorString = "3D init error: " + D3DInterface::sErrorString;
-        return RESULT_3D_FAIL;
-    }
-    mInitialized = true;
     return RESULT_OK;
 }
 

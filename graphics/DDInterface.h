@@ -3,6 +3,7 @@
 #include "graphics/NativeDisplay.h"
 #include "graphics/Rect.h"
 #include "platform/directdraw/DirectDraw.h"
+#include "platform/directx/ComRef.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/CritSect.h"
@@ -73,7 +74,7 @@ public:
     /// Drops the image's 3-D texture data.
     void DropTextureData(MemoryImage* image);
     /// The one way surfaces are made; an HRESULT-style code (negative on failure).
-    int32_t CreateSurface(const Platform::SurfaceDesc& desc, Platform::DirectDrawSurface** surface);
+    int32_t CreateSurface(const Platform::SurfaceDesc& desc, Platform::ComRef<Platform::DirectDrawSurface>& surface);
     [[nodiscard]] static std::string ResultToString(int result);
     /// False for a non-negative result; otherwise sets mErrorString to "label: error name" and returns true.
     bool CheckResult(int32_t result, const std::string& label);
@@ -89,21 +90,31 @@ public:
     /// Zeroes every row of the surface.
     void ClearSurface(Platform::DirectDrawSurface* surface);
 
+    // The steps of Init, in order; each that can fail returns a Result and leaves the reason in mErrorString.
+    int CreateDirectDraw(Platform::HResult& createResult); // the older entry's result is checked by the caller
+    void ReadSizes(Platform::WindowHandle window, bool isWindowed);
+    int CreateWindowedPrimary(Platform::WindowHandle window);              // sizes the window for an aspect override
+    int CreateFullScreenPrimary(Platform::WindowHandle window);            // with its back buffer
+    int CreateDrawSurface(Platform::WindowHandle window, bool isWindowed); // and the primary's clipper
+    void ReadRefreshRate();
+    int CreateCursorAreas();
+    int ReadPixelFormat(); // the display's channel shapes and tables
+
     PyxoAppBase* mApp = nullptr;               // owner; its display settings are read, never null in use
     Platform::HMODULE mDDrawLibrary = nullptr; // counted load of the "ddraw" stand-in
     Platform::DirectDrawCreateProc mDirectDrawCreate = nullptr;   // null when the library lacks it
     Platform::DirectDrawCreateProc mDirectDrawCreateEx = nullptr; // null when the library lacks it
     std::unique_ptr<D3DInterface> mD3DInterface;
-    std::unique_ptr<D3DTester> mD3DTester;                    // made by the first Init that tests
-    bool mIs3D = true;                                        // the 3-D path is in use
-    CritSect mCritSect;                                       // the display lock
-    std::atomic<bool> mInRedraw = false;                      // read without the lock by SetCursorPos
-    Platform::DirectDraw* mDD = nullptr;                      // owned reference
-    bool mIsDD7 = false;                                      // mDD came from DirectDrawCreateEx
-    Platform::DirectDrawSurface* mPrimarySurface = nullptr;   // owned reference
-    Platform::DirectDrawSurface* mSecondarySurface = nullptr; // owned reference
-    Platform::DirectDrawSurface* mDrawSurface = nullptr;      // owned reference; all drawing goes here
-    int mWidth = 0;                                           // draw surface
+    std::unique_ptr<D3DTester> mD3DTester; // made by the first Init that tests
+    bool mIs3D = true;                     // the 3-D path is in use
+    CritSect mCritSect;                    // the display lock
+    std::atomic<bool> mInRedraw = false;   // read without the lock by SetCursorPos
+    Platform::ComRef<Platform::DirectDraw> mDD;
+    bool mIsDD7 = false; // mDD came from DirectDrawCreateEx
+    Platform::ComRef<Platform::DirectDrawSurface> mPrimarySurface;
+    Platform::ComRef<Platform::DirectDrawSurface> mSecondarySurface;
+    Platform::ComRef<Platform::DirectDrawSurface> mDrawSurface; // all drawing goes here
+    int mWidth = 0;                                             // draw surface
     int mHeight = 0;
     Ratio mAspect;
     int mDesktopWidth = 0;
@@ -136,10 +147,10 @@ public:
     std::atomic<int> mNextCursorY = 0;
     std::atomic<int> mCursorX = 0; // centre of the drawn cursor
     std::atomic<int> mCursorY = 0;
-    Image* mCursorImage = nullptr;                         // borrowed; null = no software cursor
-    bool mHasOldCursorArea = false;                        // the old area holds what lies under the cursor
-    Platform::DirectDrawSurface* mOldCursorArea = nullptr; // owned reference
-    Platform::DirectDrawSurface* mNewCursorArea = nullptr; // owned reference
+    Image* mCursorImage = nullptr;  // borrowed; null = no software cursor
+    bool mHasOldCursorArea = false; // the old area holds what lies under the cursor
+    Platform::ComRef<Platform::DirectDrawSurface> mOldCursorArea;
+    Platform::ComRef<Platform::DirectDrawSurface> mNewCursorArea;
     std::unique_ptr<DDImage> mOldCursorAreaImage;
     std::unique_ptr<DDImage> mNewCursorAreaImage;
     std::string mErrorString; // "label: error name" of the last failure

@@ -27,16 +27,6 @@ WindowRect ToWindowRect(const Rect& r)
     return {r.mX, r.mY, r.mX + r.mWidth, r.mY + r.mHeight};
 }
 
-WindowRect Intersect(const WindowRect& a, const WindowRect& b)
-{
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
-bool IsEmpty(const WindowRect& r)
-{
-    return r.right <= r.left || r.bottom <= r.top;
-}
-
 WindowRect Offset(const WindowRect& r, int dx, int dy)
 {
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
@@ -98,12 +88,12 @@ bool DDInterface::Redraw(const Rect* rect)
                 mDD->WaitForVerticalBlank(Platform::DDWAITVB_BLOCKBEGIN);
             mCursorX = mNextCursorX.load();
             mCursorY = mNextCursorY.load();
-            DrawCursorTo(mSecondarySurface, true);
-            result = mPrimarySurface->Blt(&dest, mSecondarySurface, &source, bltFlags, &fx);
+            DrawCursorTo(mSecondarySurface.Get(), true);
+            result = mPrimarySurface->Blt(&dest, mSecondarySurface.Get(), &source, bltFlags, &fx);
         } else {
             mCursorX = mNextCursorX.load();
             mCursorY = mNextCursorY.load();
-            DrawCursorTo(mDrawSurface, false);
+            DrawCursorTo(mDrawSurface.Get(), false);
             bool presented = false;
             if (waitForVSync && mScanLineFailCount < 3) {
                 // Against tearing: blit the top half once the beam has passed the middle of the window, the
@@ -132,7 +122,7 @@ bool DDInterface::Redraw(const Rect* rect)
                     mScanLineFailCount = 0;
                     const WindowRect topDest{dest.left, dest.top, dest.right, middle};
                     const WindowRect topSource{source.left, source.top, source.right, source.top + half};
-                    result = mPrimarySurface->Blt(&topDest, mDrawSurface, &topSource, bltFlags, &fx);
+                    result = mPrimarySurface->Blt(&topDest, mDrawSurface.Get(), &topSource, bltFlags, &fx);
                     const uint32_t previous = line;
                     const uint32_t wrapStart = Platform::GetTickCount();
                     for (int reads = 0;
@@ -144,7 +134,7 @@ bool DDInterface::Redraw(const Rect* rect)
                     const WindowRect bottomDest{dest.left, middle, dest.right, dest.bottom};
                     const WindowRect bottomSource{source.left, source.top + half, source.right, source.bottom};
                     if (Platform::Succeeded(result))
-                        result = mPrimarySurface->Blt(&bottomDest, mDrawSurface, &bottomSource, bltFlags, &fx);
+                        result = mPrimarySurface->Blt(&bottomDest, mDrawSurface.Get(), &bottomSource, bltFlags, &fx);
                     presented = true;
                 } else {
                     ++mScanLineFailCount;
@@ -153,28 +143,28 @@ bool DDInterface::Redraw(const Rect* rect)
             if (!presented) {
                 if (waitForVSync)
                     mDD->WaitForVerticalBlank(Platform::DDWAITVB_BLOCKBEGIN);
-                result = mPrimarySurface->Blt(&dest, mDrawSurface, &source, bltFlags, &fx);
+                result = mPrimarySurface->Blt(&dest, mDrawSurface.Get(), &source, bltFlags, &fx);
             }
             if (mHasOldCursorArea) {
                 // The cursor is on screen now; the draw surface gets its background back for the next frame.
-                RestoreCursorArea(mDrawSurface, false);
+                RestoreCursorArea(mDrawSurface.Get(), false);
                 mHasOldCursorArea = true;
             }
         }
     } else if (mApp && !mApp->mNoFlip && mApp->mFullScreenPageFlip && mSecondarySurface) {
         label = "Redraw FullScreen Flip";
         if (!mVideoOnlyDraw)
-            result = mSecondarySurface->Blt(&dest, mDrawSurface, &source, bltFlags, &fx);
+            result = mSecondarySurface->Blt(&dest, mDrawSurface.Get(), &source, bltFlags, &fx);
         // A frame that did not reach the back buffer is not flipped and reported as a failure.
         if (Platform::Succeeded(result)) {
             mCursorX = mNextCursorX.load();
             mCursorY = mNextCursorY.load();
-            DrawCursorTo(mSecondarySurface, true);
+            DrawCursorTo(mSecondarySurface.Get(), true);
             result = mPrimarySurface->Flip(nullptr, Platform::DDFLIP_WAIT);
         }
     } else {
         label = "Redraw FullScreen Blt";
-        result = mPrimarySurface->Blt(&dest, mDrawSurface, &source, bltFlags, &fx);
+        result = mPrimarySurface->Blt(&dest, mDrawSurface.Get(), &source, bltFlags, &fx);
     }
     mInRedraw = false;
     const bool failed = CheckResult(result, label);
@@ -201,9 +191,9 @@ void DDInterface::SetCursorPos(int x, int y)
     if (!mHasOldCursorArea) {
         mCursorX = x;
         mCursorY = y;
-        DrawCursorTo(mPrimarySurface, true);
+        DrawCursorTo(mPrimarySurface.Get(), true);
     } else {
-        MoveCursor(mPrimarySurface, true, x, y);
+        MoveCursor(mPrimarySurface.Get(), true, x, y);
     }
 }
 
@@ -216,8 +206,8 @@ bool SaveArea(Platform::DirectDrawSurface* into, Platform::DirectDrawSurface* ta
               Platform::DirectDrawSurface* primary, const WindowRect& area, const WindowRect& bounds,
               Platform::WindowPoint offset)
 {
-    const WindowRect visible = Intersect(area, bounds);
-    if (IsEmpty(visible))
+    const WindowRect visible = area.Intersection(bounds);
+    if (visible.IsEmpty())
         return false;
     WindowRect screen = Offset(visible, offset.x, offset.y);
     WindowRect local = Offset(visible, -area.left, -area.top);
@@ -227,8 +217,8 @@ bool SaveArea(Platform::DirectDrawSurface* into, Platform::DirectDrawSurface* ta
     desc.flags = Platform::DDSD_WIDTH | Platform::DDSD_HEIGHT;
     if (Platform::Failed(primary->GetSurfaceDesc(&desc)))
         return false;
-    screen = Intersect(screen, WindowRect{0, 0, desc.width, desc.height});
-    if (IsEmpty(screen))
+    screen = screen.Intersection(WindowRect{0, 0, desc.width, desc.height});
+    if (screen.IsEmpty())
         return false;
     local = Offset(screen, -offset.x - area.left, -offset.y - area.top);
     return Platform::Succeeded(into->Blt(&local, target, &screen, Platform::DDBLT_WAIT, nullptr));
@@ -247,7 +237,8 @@ void DDInterface::DrawCursorTo(Platform::DirectDrawSurface* target, bool offset)
     const int cursorY = mCursorY;
     const WindowRect area{cursorX - mCursorWidth / 2, cursorY - mCursorHeight / 2,
                           cursorX - mCursorWidth / 2 + mCursorWidth, cursorY - mCursorHeight / 2 + mCursorHeight};
-    mHasOldCursorArea = SaveArea(mOldCursorArea, target, mPrimarySurface, area, ToWindowRect(mPresentationRect), shift);
+    mHasOldCursorArea =
+        SaveArea(mOldCursorArea.Get(), target, mPrimarySurface.Get(), area, ToWindowRect(mPresentationRect), shift);
     // Without a saved background the cursor could not be taken off again; the next move draws it afresh.
     if (!mHasOldCursorArea)
         return;
@@ -259,15 +250,15 @@ void DDInterface::DrawCursorTo(Platform::DirectDrawSurface* target, bool offset)
         g.DrawImage(mCursorImage, cursorX - imageWidth / 2, cursorY - imageHeight / 2);
         return;
     }
-    mNewCursorArea->Blt(nullptr, mOldCursorArea, nullptr, Platform::DDBLT_WAIT, nullptr);
+    mNewCursorArea->Blt(nullptr, mOldCursorArea.Get(), nullptr, Platform::DDBLT_WAIT, nullptr);
     {
         Graphics g(mNewCursorAreaImage.get());
         g.DrawImage(mCursorImage, mCursorWidth / 2 - imageWidth / 2, mCursorHeight / 2 - imageHeight / 2);
     }
-    const WindowRect visible = Intersect(area, ToWindowRect(mPresentationRect));
+    const WindowRect visible = area.Intersection(ToWindowRect(mPresentationRect));
     const WindowRect screen = Offset(visible, shift.x, shift.y);
     const WindowRect local = Offset(visible, -area.left, -area.top);
-    target->Blt(&screen, mNewCursorArea, &local, Platform::DDBLT_WAIT, nullptr);
+    target->Blt(&screen, mNewCursorArea.Get(), &local, Platform::DDBLT_WAIT, nullptr);
 }
 
 void DDInterface::MoveCursor(Platform::DirectDrawSurface* target, bool offset, int x, int y)
@@ -287,38 +278,38 @@ void DDInterface::MoveCursor(Platform::DirectDrawSurface* target, bool offset, i
     const int imageWidth = mCursorImage->GetWidth();
     const int imageHeight = mCursorImage->GetHeight();
 
-    const bool saved = SaveArea(mNewCursorArea, target, mPrimarySurface, newArea, bounds, shift);
-    const WindowRect overlap = Intersect(oldArea, newArea);
-    if (saved && !IsEmpty(overlap)) {
+    const bool saved = SaveArea(mNewCursorArea.Get(), target, mPrimarySurface.Get(), newArea, bounds, shift);
+    const WindowRect overlap = oldArea.Intersection(newArea);
+    if (saved && !overlap.IsEmpty()) {
         // Where the areas overlap the screen shows the old cursor; the old saved background is the truth there.
         const WindowRect fromOld = Offset(overlap, -oldArea.left, -oldArea.top);
         const WindowRect intoNew = Offset(overlap, -newArea.left, -newArea.top);
-        mNewCursorArea->Blt(&intoNew, mOldCursorArea, &fromOld, Platform::DDBLT_WAIT, nullptr);
+        mNewCursorArea->Blt(&intoNew, mOldCursorArea.Get(), &fromOld, Platform::DDBLT_WAIT, nullptr);
         Graphics g(mOldCursorAreaImage.get());
         g.DrawImage(mCursorImage, x - oldX + mCursorWidth / 2 - imageWidth / 2,
                     y - oldY + mCursorHeight / 2 - imageHeight / 2);
     }
     // Erases the old cursor (and, where they overlap, shows part of the new one).
-    const WindowRect oldVisible = Intersect(oldArea, bounds);
-    if (!IsEmpty(oldVisible)) {
+    const WindowRect oldVisible = oldArea.Intersection(bounds);
+    if (!oldVisible.IsEmpty()) {
         const WindowRect screen = Offset(oldVisible, shift.x, shift.y);
         const WindowRect local = Offset(oldVisible, -oldArea.left, -oldArea.top);
-        target->Blt(&screen, mOldCursorArea, &local, Platform::DDBLT_WAIT, nullptr);
+        target->Blt(&screen, mOldCursorArea.Get(), &local, Platform::DDBLT_WAIT, nullptr);
     }
     mCursorX = x;
     mCursorY = y;
     mHasOldCursorArea = saved;
     if (!saved)
         return;
-    mOldCursorArea->Blt(nullptr, mNewCursorArea, nullptr, Platform::DDBLT_WAIT, nullptr);
+    mOldCursorArea->Blt(nullptr, mNewCursorArea.Get(), nullptr, Platform::DDBLT_WAIT, nullptr);
     {
         Graphics g(mNewCursorAreaImage.get());
         g.DrawImage(mCursorImage, mCursorWidth / 2 - imageWidth / 2, mCursorHeight / 2 - imageHeight / 2);
     }
-    const WindowRect newVisible = Intersect(newArea, bounds);
+    const WindowRect newVisible = newArea.Intersection(bounds);
     const WindowRect screen = Offset(newVisible, shift.x, shift.y);
     const WindowRect local = Offset(newVisible, -newArea.left, -newArea.top);
-    target->Blt(&screen, mNewCursorArea, &local, Platform::DDBLT_WAIT, nullptr);
+    target->Blt(&screen, mNewCursorArea.Get(), &local, Platform::DDBLT_WAIT, nullptr);
 }
 
 void DDInterface::RestoreCursorArea(Platform::DirectDrawSurface* target, bool offset)
@@ -330,11 +321,11 @@ void DDInterface::RestoreCursorArea(Platform::DirectDrawSurface* target, bool of
     const int cursorY = mCursorY;
     const WindowRect area{cursorX - mCursorWidth / 2, cursorY - mCursorHeight / 2,
                           cursorX - mCursorWidth / 2 + mCursorWidth, cursorY - mCursorHeight / 2 + mCursorHeight};
-    const WindowRect visible = Intersect(area, WindowRect{0, 0, mWidth, mHeight});
-    if (!IsEmpty(visible)) {
+    const WindowRect visible = area.Intersection(WindowRect{0, 0, mWidth, mHeight});
+    if (!visible.IsEmpty()) {
         const WindowRect screen = Offset(visible, shift.x, shift.y);
         const WindowRect local = Offset(visible, -area.left, -area.top);
-        target->Blt(&screen, mOldCursorArea, &local, Platform::DDBLT_WAIT, nullptr);
+        target->Blt(&screen, mOldCursorArea.Get(), &local, Platform::DDBLT_WAIT, nullptr);
     }
     mHasOldCursorArea = false;
 }

@@ -309,7 +309,7 @@ std::unique_ptr<Image> DecodeGIF(std::span<const uint8_t> data)
     int pass = 0;
     int y = 0;
     for (int rowsDone = 0; rowsDone < height; ++rowsDone) {
-        uint32_t* row = image->mBits + size_t(y) * size_t(width);
+        uint32_t* row = image->mBits.get() + size_t(y) * size_t(width);
         for (int x = 0; x < width; ++x) {
             uint8_t index = 0;
             if (!lzw->NextIndex(index)) {

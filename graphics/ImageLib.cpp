@@ -76,15 +76,10 @@ bool WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes)
 Image::Image(int width, int height)
 {
     if (width > 0 && height > 0) {
-        mBits = new uint32_t[size_t(width) * size_t(height)]();
+        mBits = std::make_unique<uint32_t[]>(size_t(width) * size_t(height));
         mWidth = width;
         mHeight = height;
     }
-}
-
-Image::~Image()
-{
-    delete[] mBits;
 }
 
 bool ReadImageFile(const std::string& fileName, std::vector<uint8_t>& out)

@@ -11,26 +11,24 @@
 /// JPEG writers. The readers may run on several threads at once.
 namespace ImageLib {
 
-/// A decoded picture: width × height pixels 0xAARRGGBB, rows top to bottom, no padding.
-/// The fields are public so that a caller can describe pixels it already holds (for the writers); such a caller
-/// sets mBits back to null before the image is destroyed, since the destructor frees mBits with delete[].
+/// A decoded picture: width × height pixels 0xAARRGGBB, rows top to bottom, no padding. Owns its pixels.
 class Image {
 public:
     Image() = default;
     /// Allocates width × height pixels, all 0.
     Image(int width, int height);
-    virtual ~Image();
+    virtual ~Image() = default;
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
     int GetWidth() const { return mWidth; }
     int GetHeight() const { return mHeight; }
-    uint32_t* GetBits() { return mBits; }
-    const uint32_t* GetBits() const { return mBits; }
+    uint32_t* GetBits() { return mBits.get(); }
+    const uint32_t* GetBits() const { return mBits.get(); }
 
     int mWidth = 0;
     int mHeight = 0;
-    uint32_t* mBits = nullptr; // owned, new[]
+    std::unique_ptr<uint32_t[]> mBits;
 };
 
 /// Largest picture the readers accept, so that a few bytes of header cannot ask for gigabytes.

@@ -1,8 +1,8 @@
 #include "graphics/ImagePoolRef.h"
 
 #include "graphics/DDImage.h"
+#include "graphics/ImagePool.h"
 #include "graphics/MemoryImage.h"
-#include "shell/PyxoAppBase.h"
 
 #include <utility>
 
@@ -33,13 +33,15 @@ ImagePoolRef& ImagePoolRef::operator=(const ImagePoolRef& other)
     if (this == &other) {
         return *this;
     }
-    // Take the count first: the other may be the only other reference to the same entry.
+    // Take the count and the image first: the other may be the only other holder of the same ones.
     ImagePoolEntry* entry = other.mSharedImage;
     if (entry != nullptr) {
         ++entry->mRefCount;
     }
+    std::shared_ptr<MemoryImage> unshared = other.mUnsharedImage;
     Release();
     mSharedImage = entry;
+    mUnsharedImage = std::move(unshared);
     return *this;
 }
 
@@ -70,9 +72,11 @@ void ImagePoolRef::Release()
 {
     mUnsharedImage.reset();
     if (mSharedImage != nullptr) {
-        // The entry and its image stay: the sweep after the next update removes entries nobody refers to.
-        if (mSharedImage->mRefCount.fetch_sub(1) == 1 && gPyxoAppBase != nullptr) {
-            gPyxoAppBase->mCleanSharedImages = true;
+        // The entry and its image stay: the pool's sweep after the next update removes entries nobody refers to.
+        // The pool is read first: once the count is 0 the sweep on another thread may free the entry.
+        ImagePool* pool = mSharedImage->mPool;
+        if (mSharedImage->mRefCount.fetch_sub(1) == 1 && pool != nullptr) {
+            pool->EntryUnused();
         }
         mSharedImage = nullptr;
     }
@@ -83,12 +87,12 @@ ImagePoolRef::operator MemoryImage*() const
     if (mUnsharedImage) {
         return mUnsharedImage.get();
     }
-    return mSharedImage != nullptr ? mSharedImage->mImage : nullptr;
+    return mSharedImage != nullptr ? mSharedImage->mImage.get() : nullptr;
 }
 
 ImagePoolRef::operator DDImage*() const
 {
-    return mSharedImage != nullptr ? mSharedImage->mImage : nullptr;
+    return mSharedImage != nullptr ? mSharedImage->mImage.get() : nullptr;
 }
 
 } // namespace Pyxo

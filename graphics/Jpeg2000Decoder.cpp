@@ -178,7 +178,7 @@ std::unique_ptr<Image> DecodeJPEG2000(std::span<const uint8_t> data)
         return nullptr;
     }
     auto image = std::make_unique<Image>(width, height);
-    auto* buffer = reinterpret_cast<unsigned char*>(image->mBits);
+    auto* buffer = reinterpret_cast<unsigned char*>(image->mBits.get());
     int size = width * height * 4;
     int pitch = width * 4;
     if (e.decode(handle, &buffer, &size, kDecodeOptions, &pitch) != 0) {

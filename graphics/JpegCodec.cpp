@@ -124,7 +124,7 @@ bool DecodeInto(DecodeContext& c)
         if (jpeg_read_scanlines(&c.info, rows, 1) != 1) {
             break;
         }
-        uint32_t* out = c.image->mBits + size_t(y) * size_t(width);
+        uint32_t* out = c.image->mBits.get() + size_t(y) * size_t(width);
         const JSAMPLE* in = c.row.data();
         for (int x = 0; x < width; ++x) {
             if (components == 1) {
@@ -190,7 +190,7 @@ bool EncodeInto(EncodeContext& c, const Image& image, int quality)
     jpeg_start_compress(&c.info, TRUE);
     c.row.resize(size_t(image.mWidth) * 3);
     while (c.info.next_scanline < c.info.image_height) {
-        const uint32_t* in = image.mBits + size_t(c.info.next_scanline) * size_t(image.mWidth);
+        const uint32_t* in = image.mBits.get() + size_t(c.info.next_scanline) * size_t(image.mWidth);
         for (int x = 0; x < image.mWidth; ++x) {
             c.row[size_t(x) * 3 + 0] = JSAMPLE(in[x] >> 16);
             c.row[size_t(x) * 3 + 1] = JSAMPLE(in[x] >> 8);

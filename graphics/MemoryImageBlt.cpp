@@ -304,15 +304,7 @@ void MemoryImage::BltRotated(Image* image, float x, float y, const Rect& srcRect
     if (bits == nullptr) {
         return;
     }
-    // A source rectangle reaching past the source image is cut to it; the position and the centre move with its
-    // corner, so the part that remains lands where it would have.
-    const Rect src = ClipRectWide(srcRect, Rect(0, 0, source->GetWidth(), source->GetHeight()));
-    const float movedX = float(src.mX - srcRect.mX);
-    const float movedY = float(src.mY - srcRect.mY);
-    x += movedX;
-    y += movedY;
-    rotCenterX -= movedX;
-    rotCenterY -= movedY;
+    const Rect src = ClipRotatedSource(srcRect, source->GetWidth(), source->GetHeight(), x, y, rotCenterX, rotCenterY);
     const Rect clip = ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight));
     const FRect area = RotatedBltArea(x, y, src, clip, angle, rotCenterX, rotCenterY);
     if (src.mWidth <= 0 || src.mHeight <= 0 || !(area.mWidth > 0.0) || !(area.mHeight > 0.0)) {

@@ -72,6 +72,18 @@ std::optional<StretchClip> ClipStretchBlt(const Rect& destRect, const Rect& srcR
     return StretchClip{c, source};
 }
 
+Rect ClipRotatedSource(const Rect& srcRect, int width, int height, float& x, float& y, float& centerX, float& centerY)
+{
+    const Rect src = ClipRectWide(srcRect, Rect(0, 0, width, height));
+    const float movedX = float(src.mX - srcRect.mX);
+    const float movedY = float(src.mY - srcRect.mY);
+    x += movedX;
+    y += movedY;
+    centerX -= movedX;
+    centerY -= movedY;
+    return src;
+}
+
 FRect RotatedBltArea(float x, float y, const Rect& srcRect, const Rect& clip, double angle, float centerX,
                      float centerY)
 {

@@ -25,6 +25,11 @@ struct StretchClip {
 [[nodiscard]] std::optional<StretchClip> ClipStretchBlt(const Rect& destRect, const Rect& srcRect, const Rect& clip,
                                                         bool mirrored);
 
+/// A rotated blit's source rectangle cut to its image (width x height). The position (x, y) and the centre move
+/// with the rectangle's corner, so that the part that remains lands where it would have.
+[[nodiscard]] Rect ClipRotatedSource(const Rect& srcRect, int width, int height, float& x, float& y, float& centerX,
+                                     float& centerY);
+
 /// The destination area a rotated blit scans: the bounding box of the source rectangle's corners turned by angle
 /// (radians) about the centre (relative to the source rectangle) and placed at (x, y), intersected with clip.
 /// Empty (width or height <= 0) when nothing is to be drawn, also for non-finite input.

@@ -100,7 +100,7 @@ bool ReadPng(ReadContext& c)
     c.image = std::make_unique<Image>(int(width), int(height));
     c.rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y) {
-        c.rows[y] = reinterpret_cast<png_bytep>(c.image->mBits + size_t(y) * width);
+        c.rows[y] = reinterpret_cast<png_bytep>(c.image->mBits.get() + size_t(y) * width);
     }
     png_read_image(c.png, c.rows.data());
     png_read_end(c.png, nullptr);
@@ -154,7 +154,7 @@ bool EncodePNG(const Image& image, std::vector<uint8_t>& out)
     }
     // libpng reads B, G, R, A bytes; on a big-endian machine the pixels are swapped into a copy first.
     std::vector<uint32_t> swapped;
-    const uint32_t* pixels = image.mBits;
+    const uint32_t* pixels = image.mBits.get();
     if constexpr (std::endian::native == std::endian::big) {
         const size_t count = size_t(image.mWidth) * size_t(image.mHeight);
         swapped.resize(count);

@@ -492,6 +492,9 @@ bool ResourceManager::ParseFontResource(XMLItem& item)
         res.mSize = size ? ReadInt(*size) : 0;
         if (res.mSize <= 0)
             return Fail("SysFont needs point size");
+        // Text taller than any screen would only cost memory.
+        if (res.mSize > SysFont::kMaxPointSize)
+            return Fail("SysFont point size too large (at most " + std::to_string(SysFont::kMaxPointSize) + ")");
         res.mBold = HasAttribute(item, L"bold");
         res.mItalic = HasAttribute(item, L"italic");
         res.mShadow = HasAttribute(item, L"shadow");

@@ -6,29 +6,16 @@
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/Rect.h"
+#include "platform/fonts/FontFace.h"
 #include "platform/log/Log.h"
 #include "shell/PyxoAppBase.h"
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
-
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
-
-// Fontconfig loses a few blocks while it parses its own configuration files; the leak checker of sanitizer
-// builds is told to look past that library only. Any other suppression of the program belongs in this list.
-extern "C" const char* __lsan_default_suppressions();
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
 
 namespace Pyxo {
 
@@ -36,82 +23,11 @@ namespace {
 
 constexpr int kDotsPerInch = 96;
 
-// FreeType and fontconfig are not thread-safe: every call into either runs under this one lock. The library
-// is never torn down, so that no static destructor frees faces that fonts still hold.
-struct FontSystem {
-    std::recursive_mutex mLock;
-    FT_Library mLibrary = nullptr;
-    bool mTriedInit = false;
-};
-
-FontSystem& Fonts()
-{
-    static FontSystem* const sFonts = new FontSystem;
-    return *sFonts;
-}
-
-// Call with the lock held.
-FT_Library Library()
-{
-    FontSystem& fonts = Fonts();
-    if (!fonts.mTriedInit) {
-        fonts.mTriedInit = true;
-        if (FT_Init_FreeType(&fonts.mLibrary) != 0) {
-            fonts.mLibrary = nullptr;
-            PLATFORM_LOG_WARNING("font", "FreeType could not be initialised");
-        }
-        if (!FcInit()) {
-            PLATFORM_LOG_WARNING("font", "fontconfig could not be initialised");
-        }
-    }
-    return fonts.mLibrary;
-}
-
 // Windows rounds the point-to-pixel conversion to the nearest pixel, halves away from zero.
-int PointsToPixels(int pointSize)
+int64_t PointsToPixels(int pointSize)
 {
     const int64_t scaled = int64_t(pointSize) * kDotsPerInch;
-    return int((scaled + (scaled >= 0 ? 36 : -36)) / 72);
-}
-
-struct FontFile {
-    std::string mPath;
-    int mIndex = 0;
-};
-
-// The installed font that fontconfig chooses for the request; it falls back to a default face rather than
-// finding nothing, as long as any font is installed.
-bool FindFontFile(const std::string& family, bool bold, bool italic, FontFile& out)
-{
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern == nullptr) {
-        return false;
-    }
-    if (!family.empty()) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    }
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (match == nullptr) {
-        return false;
-    }
-    FcChar8* file = nullptr;
-    int index = 0;
-    const bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr;
-    if (found) {
-        out.mPath = reinterpret_cast<const char*>(file);
-        if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) {
-            out.mIndex = index;
-        }
-    }
-    FcPatternDestroy(match);
-    return found;
+    return (scaled + (scaled >= 0 ? 36 : -36)) / 72;
 }
 
 // Decodes UTF-16 units into code points; an unpaired surrogate becomes U+FFFD.
@@ -134,38 +50,28 @@ std::vector<char32_t> CodePoints(const std::wstring& text)
     return points;
 }
 
-// A rendered glyph: 8-bit coverage rows, placed relative to the pen on the baseline.
-struct GlyphBitmap {
-    int mLeft = 0; // from the pen position
-    int mTop = 0;  // above the baseline
-    int mWidth = 0;
-    int mRows = 0;
-    std::vector<uint8_t> mCoverage;
-};
-
-// An 8-bit coverage buffer of the string's cell.
+// An 8-bit coverage buffer of the visible part of the string's cell; mArea is that part in cell coordinates.
 struct Coverage {
-    int mWidth = 0;
-    int mHeight = 0;
+    Rect mArea;
     std::vector<uint8_t> mValues;
 
-    Coverage(int width, int height) : mWidth(width), mHeight(height), mValues(size_t(width) * size_t(height), 0) {}
+    explicit Coverage(const Rect& area)
+        : mArea(area), mValues(size_t(std::max(area.mWidth, 0)) * size_t(std::max(area.mHeight, 0)), 0)
+    {
+    }
 
     // Overlapping anti-aliased edges keep the stronger coverage, as text drawn over itself does.
-    void Stamp(const GlyphBitmap& glyph, int left, int top)
+    void Stamp(const Platform::GlyphBitmap& glyph, int64_t left, int64_t top)
     {
-        for (int row = 0; row < glyph.mRows; ++row) {
-            const int y = top + row;
-            if (y < 0 || y >= mHeight) {
-                continue;
-            }
+        const int64_t firstRow = std::max<int64_t>(0, mArea.mY - top);
+        const int64_t endRow = std::min<int64_t>(glyph.mRows, int64_t(mArea.mY) + mArea.mHeight - top);
+        const int64_t firstCol = std::max<int64_t>(0, mArea.mX - left);
+        const int64_t endCol = std::min<int64_t>(glyph.mWidth, int64_t(mArea.mX) + mArea.mWidth - left);
+        for (int64_t row = firstRow; row < endRow; ++row) {
             const uint8_t* source = glyph.mCoverage.data() + size_t(row) * size_t(glyph.mWidth);
-            for (int col = 0; col < glyph.mWidth; ++col) {
-                const int x = left + col;
-                if (x < 0 || x >= mWidth) {
-                    continue;
-                }
-                uint8_t& value = mValues[size_t(y) * size_t(mWidth) + size_t(x)];
+            uint8_t* dest = mValues.data() + size_t(top + row - mArea.mY) * size_t(mArea.mWidth);
+            for (int64_t col = firstCol; col < endCol; ++col) {
+                uint8_t& value = dest[size_t(left + col - mArea.mX)];
                 value = std::max(value, source[col]);
             }
         }
@@ -173,34 +79,50 @@ struct Coverage {
 
     void FillRow(int y, int height)
     {
-        for (int row = std::max(y, 0); row < std::min(y + height, mHeight); ++row) {
-            std::fill_n(mValues.begin() + ptrdiff_t(row) * mWidth, mWidth, uint8_t(255));
+        const int first = std::max(y, mArea.mY);
+        const int end = int(std::min<int64_t>(int64_t(y) + height, int64_t(mArea.mY) + mArea.mHeight));
+        for (int row = first; row < end; ++row) {
+            std::fill_n(mValues.begin() + ptrdiff_t(row - mArea.mY) * mArea.mWidth, mArea.mWidth, uint8_t(255));
         }
+    }
+
+    // Whether a glyph whose pixels lie within the box (cell coordinates, bottom and right exclusive) can show.
+    [[nodiscard]] bool Meets(int64_t left, int64_t top, int64_t right, int64_t bottom) const
+    {
+        return left < int64_t(mArea.mX) + mArea.mWidth && right > mArea.mX && top < int64_t(mArea.mY) + mArea.mHeight &&
+               bottom > mArea.mY;
     }
 };
 
+// The columns (or rows) of a cell that a scaled draw can bring inside [clipStart, clipEnd): the draw places the
+// cell's first pixel at `start` and each pixel `scale` pixels further; a pixel either side allows for rounding.
+std::pair<int, int> ScaledSpan(double start, double scale, int clipStart, int clipEnd, int length)
+{
+    if (!(scale > 0.0) || !std::isfinite(scale)) {
+        return {0, length};
+    }
+    const double first = std::floor((clipStart - start) / scale) - 1.0;
+    const double end = std::ceil((clipEnd - start) / scale) + 1.0;
+    const int from = int(std::clamp(first, 0.0, double(length)));
+    const int to = int(std::clamp(end, 0.0, double(length)));
+    return {from, std::max(from, to)};
+}
+
 // Text straight onto a surface image, as onto a device context: the shadow in black, then the text in the
 // colour, each blended by its coverage (solid where the glyph is solid), in normal mode whatever the context's
-// mode, cut to the clip. The cell's top lies one row below the baseline minus the ascent, where the memory path
-// puts it one row higher.
-void DrawOnSurface(DDImage& surface, PyxoAppBase* app, const Graphics& g, int x, int y, int ascent,
-                   const Coverage& text, const Coverage* shadow, const Color& color, const Rect& clipRect)
+// mode. The coverage holds only the visible part of the cell, whose top-left lands at (left, top).
+void DrawOnSurface(DDImage& surface, PyxoAppBase* app, int left, int top, const Coverage& text, const Coverage* shadow,
+                   const Color& color)
 {
-    const int left = int(float(x) + g.mTransX);
-    const int top = int(float(y - ascent + 1) + g.mTransY);
-    const Rect cell = Rect(left, top, text.mWidth, text.mHeight).Intersection(clipRect);
-    if (cell.mWidth <= 0 || cell.mHeight <= 0) {
-        return;
-    }
+    const Rect& area = text.mArea;
     const auto stamp = [&](const Coverage& coverage, uint32_t rgb) {
         std::vector<uint32_t> pixels(coverage.mValues.size());
         for (size_t i = 0; i < pixels.size(); ++i) {
             pixels[i] = coverage.mValues[i] == 0 ? 0 : uint32_t(coverage.mValues[i]) << 24 | rgb;
         }
         MemoryImage image(app);
-        image.SetBits(pixels.data(), coverage.mWidth, coverage.mHeight, true);
-        surface.Blt(&image, cell.mX, cell.mY, Rect(cell.mX - left, cell.mY - top, cell.mWidth, cell.mHeight),
-                    Color::White, 0);
+        image.SetBits(pixels.data(), area.mWidth, area.mHeight, true);
+        surface.Blt(&image, left + area.mX, top + area.mY, Rect(0, 0, area.mWidth, area.mHeight), Color::White, 0);
     };
     if (shadow != nullptr) {
         stamp(*shadow, 0);
@@ -211,143 +133,26 @@ void DrawOnSurface(DDImage& surface, PyxoAppBase* app, const Graphics& g, int x,
 
 } // namespace
 
-/// An opened face at one pixel size with its synthesis settings. Shared by a font and its duplicates; used only
-/// under the font lock.
-struct SysFont::FaceHandle {
-    FT_Face mFace = nullptr;
-    std::string mFile;
-    bool mEmbolden = false; // bold asked for, the face has no bold of its own
-    bool mOblique = false;  // italic asked for, the face has no italic of its own
-    bool mUnderline = false;
-    int mAscent = 0;
-    int mDescent = 0;
-    int mUnderlineY = 0; // below the baseline
-    int mUnderlineThickness = 1;
-    std::unordered_map<char32_t, int> mAdvances;
-    std::unordered_map<char32_t, GlyphBitmap> mGlyphs; // rendered once, drawn every frame
-
-    FaceHandle() = default;
-    FaceHandle(const FaceHandle&) = delete;
-    FaceHandle& operator=(const FaceHandle&) = delete;
-
-    ~FaceHandle()
-    {
-        const std::lock_guard<std::recursive_mutex> lock(Fonts().mLock);
-        if (mFace != nullptr) {
-            FT_Done_Face(mFace);
-        }
-    }
-
-    // Loads the glyph into the face's slot, with the synthesis applied; false when it has none.
-    bool LoadGlyph(char32_t codePoint, bool render)
-    {
-        if (FT_Load_Char(mFace, FT_ULong(codePoint), FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) {
-            return false;
-        }
-        FT_GlyphSlot slot = mFace->glyph;
-        if (mOblique) {
-            FT_GlyphSlot_Oblique(slot);
-        }
-        if (mEmbolden) {
-            FT_GlyphSlot_Embolden(slot);
-        }
-        return !render || FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0;
-    }
-
-    int Advance(char32_t codePoint)
-    {
-        const auto cached = mAdvances.find(codePoint);
-        if (cached != mAdvances.end()) {
-            return cached->second;
-        }
-        int advance = 0;
-        if (LoadGlyph(codePoint, false)) {
-            advance = int((mFace->glyph->advance.x + 32) >> 6);
-        }
-        mAdvances.emplace(codePoint, advance);
-        return advance;
-    }
-
-    const GlyphBitmap& Glyph(char32_t codePoint)
-    {
-        const auto cached = mGlyphs.find(codePoint);
-        if (cached != mGlyphs.end()) {
-            return cached->second;
-        }
-        GlyphBitmap glyph;
-        if (LoadGlyph(codePoint, true)) {
-            const FT_GlyphSlot slot = mFace->glyph;
-            const FT_Bitmap& bitmap = slot->bitmap;
-            if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.buffer != nullptr) {
-                glyph.mLeft = slot->bitmap_left;
-                glyph.mTop = slot->bitmap_top;
-                glyph.mWidth = int(bitmap.width);
-                glyph.mRows = int(bitmap.rows);
-                glyph.mCoverage.resize(size_t(bitmap.width) * size_t(bitmap.rows));
-                for (unsigned row = 0; row < bitmap.rows; ++row) {
-                    // A negative pitch stores the rows bottom-up from the buffer's start.
-                    const int sourceRow = bitmap.pitch >= 0 ? int(row) : int(bitmap.rows - 1 - row);
-                    const unsigned char* source = bitmap.buffer + ptrdiff_t(sourceRow) * std::abs(bitmap.pitch);
-                    std::copy(source, source + bitmap.width, glyph.mCoverage.begin() + ptrdiff_t(row) * bitmap.width);
-                }
-            }
-        }
-        return mGlyphs.emplace(codePoint, std::move(glyph)).first->second;
-    }
-};
-
 SysFont::SysFont(PyxoAppBase* app, const std::string& face, int pointSize, int /*charSet*/, bool bold, bool italic,
                  bool underline)
-    : mApp(app)
+    : mApp(app), mUnderline(underline)
 {
+    if (pointSize > kMaxPointSize || pointSize < -kMaxPointSize) {
+        PLATFORM_LOG_WARNING("font", "\"%s\" at %d points is larger than a screen", face.c_str(), pointSize);
+        return;
+    }
     // Sizes are taken at a fixed 96 dots per inch: there is no device context whose resolution could differ.
-    int pixelHeight = std::abs(PointsToPixels(pointSize));
+    int pixelHeight = int(std::abs(PointsToPixels(pointSize)));
     if (pixelHeight == 0) {
-        pixelHeight = PointsToPixels(12);
+        pixelHeight = int(PointsToPixels(12));
     }
-
-    const std::lock_guard<std::recursive_mutex> lock(Fonts().mLock);
-    FT_Library library = Library();
-    FontFile file;
-    if (library == nullptr || !FindFontFile(face, bold, italic, file)) {
-        PLATFORM_LOG_WARNING("font", "no installed font for \"%s\"", face.c_str());
+    std::unique_ptr<Platform::FontFace> opened = Platform::FontFace::Open(face, pixelHeight, bold, italic);
+    if (opened == nullptr) {
         return;
     }
-    auto handle = std::make_shared<FaceHandle>();
-    if (FT_New_Face(library, file.mPath.c_str(), FT_Long(file.mIndex), &handle->mFace) != 0) {
-        handle->mFace = nullptr;
-        PLATFORM_LOG_WARNING("font", "%s: cannot open the font file", file.mPath.c_str());
-        return;
-    }
-    FT_Face ftFace = handle->mFace;
-    if (FT_Set_Pixel_Sizes(ftFace, 0, FT_UInt(pixelHeight)) != 0) {
-        PLATFORM_LOG_WARNING("font", "%s: cannot be sized to %d pixels", file.mPath.c_str(), pixelHeight);
-        return;
-    }
-    handle->mFile = file.mPath;
-    handle->mEmbolden = bold && (ftFace->style_flags & FT_STYLE_FLAG_BOLD) == 0;
-    handle->mOblique = italic && (ftFace->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
-    handle->mUnderline = underline;
-
-    // The ascent and descent that Windows reports come from the OS/2 table's Windows metrics when it has them;
-    // rounding them up keeps the tallest glyphs inside the cell.
-    const double unitsPerEm = ftFace->units_per_EM > 0 ? double(ftFace->units_per_EM) : 0.0;
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ftFace, FT_SFNT_OS2));
-    if (os2 != nullptr && os2->version != 0xFFFF && unitsPerEm > 0.0 && os2->usWinAscent + os2->usWinDescent > 0) {
-        handle->mAscent = int(std::ceil(os2->usWinAscent * pixelHeight / unitsPerEm - 0.01));
-        handle->mDescent = int(std::ceil(os2->usWinDescent * pixelHeight / unitsPerEm - 0.01));
-    } else {
-        handle->mAscent = int((ftFace->size->metrics.ascender + 63) >> 6);
-        handle->mDescent = int((-ftFace->size->metrics.descender + 63) >> 6);
-    }
-    if (unitsPerEm > 0.0) {
-        handle->mUnderlineY = std::max(1, int(std::lround(-ftFace->underline_position * pixelHeight / unitsPerEm)));
-        handle->mUnderlineThickness =
-            std::max(1, int(std::lround(ftFace->underline_thickness * pixelHeight / unitsPerEm)));
-    }
-    mAscent = handle->mAscent;
-    mHeight = handle->mAscent + handle->mDescent;
-    mFace = std::move(handle);
+    mAscent = opened->Ascent();
+    mHeight = opened->Ascent() + opened->Descent();
+    mFace = std::move(opened);
 }
 
 SysFont::SysFont(const std::string& face, int pointSize, bool bold, bool italic, bool underline)
@@ -355,7 +160,10 @@ SysFont::SysFont(const std::string& face, int pointSize, bool bold, bool italic,
 {
 }
 
-SysFont::SysFont(const SysFont& other, int /*duplicateTag*/) : Font(other), mApp(other.mApp), mFace(other.mFace) {}
+SysFont::SysFont(const SysFont& other, int /*duplicateTag*/)
+    : Font(other), mApp(other.mApp), mFace(other.mFace), mUnderline(other.mUnderline)
+{
+}
 
 SysFont::~SysFont() = default;
 
@@ -366,7 +174,7 @@ bool SysFont::IsValid() const
 
 std::string SysFont::GetFontFile() const
 {
-    return mFace != nullptr ? mFace->mFile : std::string();
+    return mFace != nullptr ? mFace->File() : std::string();
 }
 
 int SysFont::StringWidth(const std::wstring& text)
@@ -375,12 +183,13 @@ int SysFont::StringWidth(const std::wstring& text)
         return 0;
     }
     const std::vector<char32_t> points = CodePoints(text);
-    const std::lock_guard<std::recursive_mutex> lock(Fonts().mLock);
-    int width = 0;
+    const std::lock_guard<std::recursive_mutex> lock(Platform::FontLock());
+    int64_t width = 0;
     for (const char32_t point : points) {
         width += mFace->Advance(point);
     }
-    return width;
+    // A string wider than an int can count is as wide as it gets.
+    return int(std::clamp<int64_t>(width, INT_MIN, INT_MAX));
 }
 
 void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, const Color& color, const Rect& clipRect)
@@ -396,42 +205,69 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, co
         return;
     }
 
-    Coverage textCover(width, height);
-    Coverage shadowCover(mDrawShadow ? width : 0, mDrawShadow ? height : 0);
+    // Only the part of the cell that can land inside the clip and the destination is rendered. A surface takes the
+    // cell one row lower than a memory image does; a memory image's draw may be scaled.
+    auto* surface = dynamic_cast<DDImage*>(g->mDestImage);
+    const Rect bounds(0, 0, g->mDestImage->GetWidth(), g->mDestImage->GetHeight());
+    const int cellX = int(float(x) + g->mTransX);
+    const int cellY = surface ? int(float(y - mAscent + 1) + g->mTransY) : int(float(y - mAscent) + g->mTransY);
+    Rect visible;
+    if (surface != nullptr || (g->mScaleX == 1.0f && g->mScaleY == 1.0f)) {
+        const Rect clip = (surface ? clipRect : g->mClipRect).Intersection(bounds);
+        const Rect shown = Rect(cellX, cellY, width, height).Intersection(clip);
+        visible = Rect(shown.mX - cellX, shown.mY - cellY, shown.mWidth, shown.mHeight);
+    } else {
+        const Rect clip = g->mClipRect.Intersection(bounds);
+        const double startX = std::floor((float(cellX) - g->mScaleOrigX) * g->mScaleX) + g->mScaleOrigX;
+        const double startY = std::floor((float(cellY) - g->mScaleOrigY) * g->mScaleY) + g->mScaleOrigY;
+        const auto [left, right] = ScaledSpan(startX, g->mScaleX, clip.mX, clip.mX + clip.mWidth, width);
+        const auto [top, bottom] = ScaledSpan(startY, g->mScaleY, clip.mY, clip.mY + clip.mHeight, height);
+        visible = Rect(left, top, right - left, bottom - top);
+    }
+    if (visible.mWidth <= 0 || visible.mHeight <= 0) {
+        return;
+    }
+
+    Coverage textCover(visible);
+    Coverage shadowCover(mDrawShadow ? visible : Rect());
     {
         const std::vector<char32_t> points = CodePoints(text);
-        const std::lock_guard<std::recursive_mutex> lock(Fonts().mLock);
-        FaceHandle& face = *mFace;
-        int penX = 0;
+        const std::lock_guard<std::recursive_mutex> lock(Platform::FontLock());
+        Platform::FontFace& face = *mFace;
+        int64_t penX = 0;
         for (const char32_t point : points) {
-            const int advance = face.Advance(point);
-            const GlyphBitmap& glyph = face.Glyph(point);
-            const int left = penX + glyph.mLeft;
-            const int top = face.mAscent - glyph.mTop;
-            if (mDrawShadow) {
-                shadowCover.Stamp(glyph, left + 1, top + 1);
+            const Platform::GlyphMetrics& metrics = face.Metrics(point);
+            // Glyphs outside the visible part are never rendered; the shadow and the bold copy reach two pixels
+            // further right and one further down.
+            if (textCover.Meets(penX + metrics.mLeft, int64_t(mAscent) - metrics.mTop, penX + metrics.mRight + 2,
+                                int64_t(mAscent) - metrics.mBottom + 1)) {
+                const Platform::GlyphBitmap& glyph = face.Glyph(point);
+                const int64_t left = penX + glyph.mLeft;
+                const int64_t top = int64_t(mAscent) - glyph.mTop;
+                if (mDrawShadow) {
+                    shadowCover.Stamp(glyph, left + 1, top + 1);
+                    if (mSimulateBold) {
+                        shadowCover.Stamp(glyph, left + 2, top + 1);
+                    }
+                }
+                textCover.Stamp(glyph, left, top);
                 if (mSimulateBold) {
-                    shadowCover.Stamp(glyph, left + 2, top + 1);
+                    textCover.Stamp(glyph, left + 1, top);
                 }
             }
-            textCover.Stamp(glyph, left, top);
-            if (mSimulateBold) {
-                textCover.Stamp(glyph, left + 1, top);
-            }
-            penX += advance;
+            penX += metrics.mAdvance;
         }
-        if (face.mUnderline) {
-            const int lineY = face.mAscent + face.mUnderlineY - face.mUnderlineThickness / 2;
+        if (mUnderline) {
+            const int lineY = mAscent + face.UnderlinePosition() - face.UnderlineThickness() / 2;
             if (mDrawShadow) {
-                shadowCover.FillRow(lineY + 1, face.mUnderlineThickness);
+                shadowCover.FillRow(lineY + 1, face.UnderlineThickness());
             }
-            textCover.FillRow(lineY, face.mUnderlineThickness);
+            textCover.FillRow(lineY, face.UnderlineThickness());
         }
     }
 
-    if (auto* surface = dynamic_cast<DDImage*>(g->mDestImage)) {
-        DrawOnSurface(*surface, mApp, *g, x, y, mAscent, textCover, mDrawShadow ? &shadowCover : nullptr, color,
-                      clipRect);
+    if (surface != nullptr) {
+        DrawOnSurface(*surface, mApp, cellX, cellY, textCover, mDrawShadow ? &shadowCover : nullptr, color);
         return;
     }
 
@@ -451,9 +287,14 @@ void SysFont::DrawString(Graphics* g, int x, int y, const std::wstring& text, co
         pixels[i] = (alpha << 24) | ((red * t / alpha) << 16) | ((green * t / alpha) << 8) | (blue * t / alpha);
     }
 
+    // Drawn as the whole cell would be, from the visible part's own corner; the context's clip, draw mode and
+    // colourise apply.
     MemoryImage image(mApp);
-    image.SetBits(pixels.data(), width, height, true);
-    g->DrawImage(&image, x, y - mAscent);
+    image.SetBits(pixels.data(), visible.mWidth, visible.mHeight, true);
+    Graphics part(*g);
+    part.mTransX = 0.0f;
+    part.mTransY = 0.0f;
+    part.DrawImage(&image, cellX + visible.mX, cellY + visible.mY);
 }
 
 std::unique_ptr<Font> SysFont::Duplicate() const

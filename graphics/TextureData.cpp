@@ -14,12 +14,8 @@ TextureData::~TextureData()
 
 void TextureData::ReleaseTextures()
 {
-    for (TexturePiece& piece : mTextures) {
-        if (piece.mTexture) {
-            piece.mTexture->Release();
-            piece.mTexture = nullptr;
-        }
-    }
+    for (TexturePiece& piece : mTextures)
+        piece.mTexture.Reset();
     mTexMemSize = 0;
 }
 
@@ -102,7 +98,7 @@ Platform::DirectDrawSurface* TextureData::GetTexture(int x, int y, int& width, i
     v1 = static_cast<float>(top) / static_cast<float>(piece->mHeight);
     u2 = static_cast<float>(right) / static_cast<float>(piece->mWidth);
     v2 = static_cast<float>(bottom) / static_cast<float>(piece->mHeight);
-    return piece->mTexture;
+    return piece->mTexture.Get();
 }
 
 } // namespace Pyxo

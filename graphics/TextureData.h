@@ -1,11 +1,10 @@
 #pragma once
 
+#include "platform/directdraw/DirectDrawSurface.h"
+#include "platform/directx/ComRef.h"
+
 #include <cstdint>
 #include <vector>
-
-namespace Platform {
-class DirectDrawSurface;
-} // namespace Platform
 
 namespace Pyxo {
 
@@ -24,9 +23,9 @@ inline constexpr int kD3DImageFlagTile64 = 2;     // always 64 x 64 pieces
 inline constexpr int kD3DImageFlagPrefer4444 = 4; // A4R4G4B4 rather than A8R8G8B8
 inline constexpr int kD3DImageFlagNo565 = 8;      // never R5G6B5
 
-/// One texture of an image's set: its surface (one reference owned, null until made) and its size.
+/// One texture of an image's set: its surface (null until made) and its size.
 struct TexturePiece {
-    Platform::DirectDrawSurface* mTexture = nullptr;
+    Platform::ComRef<Platform::DirectDrawSurface> mTexture;
     int mWidth = 0;
     int mHeight = 0;
 };

@@ -298,6 +298,16 @@ void XMLParser::PushBack(const std::wstring& text)
     }
 }
 
+/// What is known of the item being read besides the item itself.
+struct XMLParser::ItemScan {
+    bool quoted = false;
+    bool sawSpace = false;     // whitespace since the last character taken, once the value had begun
+    bool inAttributes = false; // a start tag's name has ended
+    bool instructionBody = false;
+    PendingAttribute pending;
+    std::wstring lastAttribute; // name of the attribute added last
+};
+
 bool XMLParser::ReadItem(XMLItem& item)
 {
     if (mFile == nullptr || mHasFailed) {
@@ -306,15 +316,9 @@ bool XMLParser::ReadItem(XMLItem& item)
     for (;;) {
         item = XMLItem{};
         item.section = mSection;
-        bool quoted = false;
-        bool sawSpace = false;     // whitespace since the last character taken, once the value had begun
-        bool inAttributes = false; // a start tag's name has ended
-        bool instructionBody = false;
-        PendingAttribute pending;
-        std::wstring lastAttribute; // name of the attribute added last
-        bool complete = false;
-
-        while (!complete) {
+        ItemScan scan;
+        Step step = Step::More;
+        while (step == Step::More) {
             wchar_t c = 0;
             const CharResult result = NextChar(c);
             if (result == CharResult::Illegal) {
@@ -326,142 +330,10 @@ bool XMLParser::ReadItem(XMLItem& item)
                 }
                 return false;
             }
-
-            if (item.type == XMLItemType::Comment) {
-                item.instruction += c;
-                if (c == L'>' && EndsWith(item.instruction, L"-->")) {
-                    item.instruction.resize(item.instruction.size() - 3);
-                    complete = true;
-                }
-                continue;
-            }
-            if (item.type == XMLItemType::Instruction) {
-                if (!instructionBody && std::iswspace(wint_t(c))) {
-                    instructionBody = true;
-                }
-                std::wstring& filled = instructionBody ? item.instruction : item.value;
-                filled += c;
-                if (c == L'>' && EndsWith(filled, L"?>")) {
-                    filled.resize(filled.size() - 2);
-                    complete = true;
-                }
-                continue;
-            }
-
-            const bool inTag = item.type == XMLItemType::Start || item.type == XMLItemType::End;
-            bool take = false;
-            if (c == L'"') {
-                quoted = !quoted;
-                if (!inTag) {
-                    take = true; // quotes stay part of text
-                } else if (!quoted && inAttributes && pending.hasEquals) {
-                    pending.closedByQuote = true;
-                }
-            } else if (quoted) {
-                take = true;
-            } else if (c == L'<') {
-                if (item.type == XMLItemType::Text) {
-                    mPushBack.push_back(c);
-                    complete = true;
-                } else if (item.type == XMLItemType::None) {
-                    item.type = XMLItemType::Start;
-                } else {
-                    return Fail(L"Unexpected '<'");
-                }
-            } else if (c == L'>') {
-                if (item.type == XMLItemType::Start) {
-                    if (inAttributes && (!pending.name.empty() || pending.hasEquals)) {
-                        AddAttribute(item, pending, lastAttribute);
-                    }
-                    bool selfClosing = false;
-                    if (inAttributes && pending.name == L"/") {
-                        selfClosing = true;
-                    } else if (!item.attributes.empty()) {
-                        std::wstring& value = item.attributes[lastAttribute];
-                        if (!value.empty() && value.back() == L'/') {
-                            value.pop_back();
-                            selfClosing = true;
-                        }
-                    } else if (!item.value.empty() && item.value.back() == L'/') {
-                        item.value.pop_back();
-                        selfClosing = true;
-                    }
-                    if (selfClosing) {
-                        PushBack(L"</" + item.value + L">");
-                    }
-                    if (!mSection.empty()) {
-                        mSection += L'/';
-                    }
-                    mSection += item.value;
-                    complete = true;
-                } else if (item.type == XMLItemType::End) {
-                    if (mSection.empty()) {
-                        return Fail(L"Unexpected End");
-                    }
-                    const size_t slash = mSection.rfind(L'/');
-                    const std::wstring open = slash == std::wstring::npos ? mSection : mSection.substr(slash + 1);
-                    if (open != item.value) {
-                        return Fail(L"End '" + item.value + L"' Doesn't Match Start '" + open + L"'");
-                    }
-                    mSection.resize(slash == std::wstring::npos ? 0 : slash);
-                    complete = true;
-                } else {
-                    return Fail(L"Unexpected '>'");
-                }
-            } else if (c == L'/' && item.type == XMLItemType::Start && item.value.empty()) {
-                item.type = XMLItemType::End;
-            } else if (c == L'?' && item.type == XMLItemType::Start && item.value.empty()) {
-                item.type = XMLItemType::Instruction;
-            } else if (IsBlank(c)) {
-                if (item.type == XMLItemType::Start && !inAttributes && item.value == L"!--") {
-                    item.type = XMLItemType::Comment;
-                    item.value.clear();
-                } else if (!item.value.empty()) {
-                    sawSpace = true;
-                }
-            } else if (c < 33) {
-                return Fail(L"Illegal Character");
-            } else {
-                take = true;
-            }
-
-            if (!take) {
-                continue;
-            }
-            if (item.type == XMLItemType::None) {
-                item.type = XMLItemType::Text;
-            }
-            if (item.type == XMLItemType::Start) {
-                if (!inAttributes && sawSpace) {
-                    inAttributes = true;
-                    sawSpace = false;
-                }
-                if (!inAttributes) {
-                    item.value += c;
-                    continue;
-                }
-                const bool nameEnded = !pending.name.empty() && !pending.hasEquals && c != L'=';
-                const bool valueEnded = pending.hasEquals && (!pending.value.empty() || pending.closedByQuote);
-                if (sawSpace && (nameEnded || valueEnded)) {
-                    AddAttribute(item, pending, lastAttribute);
-                    pending = PendingAttribute{};
-                }
-                sawSpace = false;
-                if (!pending.hasEquals && c == L'=' && !quoted) {
-                    pending.hasEquals = true;
-                } else if (pending.hasEquals) {
-                    pending.value += c;
-                } else {
-                    pending.name += c;
-                }
-                continue;
-            }
-            // Text and end tags: runs of whitespace inside become one space; leading and trailing ones go.
-            if (sawSpace) {
-                item.value += L' ';
-                sawSpace = false;
-            }
-            item.value += c;
+            step = ScanChar(item, scan, c);
+        }
+        if (step == Step::Failed) {
+            return false;
         }
 
         item.value = DecodeEntities(item.value);
@@ -470,6 +342,157 @@ bool XMLParser::ReadItem(XMLItem& item)
         }
         return true;
     }
+}
+
+XMLParser::Step XMLParser::Failure(const std::wstring& text)
+{
+    Fail(text);
+    return Step::Failed;
+}
+
+XMLParser::Step XMLParser::ScanChar(XMLItem& item, ItemScan& scan, wchar_t c)
+{
+    if (item.type == XMLItemType::Comment) {
+        item.instruction += c;
+        if (c == L'>' && EndsWith(item.instruction, L"-->")) {
+            item.instruction.resize(item.instruction.size() - 3);
+            return Step::Complete;
+        }
+        return Step::More;
+    }
+    if (item.type == XMLItemType::Instruction) {
+        if (!scan.instructionBody && std::iswspace(wint_t(c))) {
+            scan.instructionBody = true;
+        }
+        std::wstring& filled = scan.instructionBody ? item.instruction : item.value;
+        filled += c;
+        if (c == L'>' && EndsWith(filled, L"?>")) {
+            filled.resize(filled.size() - 2);
+            return Step::Complete;
+        }
+        return Step::More;
+    }
+
+    const bool inTag = item.type == XMLItemType::Start || item.type == XMLItemType::End;
+    if (c == L'"') {
+        scan.quoted = !scan.quoted;
+        if (!inTag) {
+            TakeChar(item, scan, c); // quotes stay part of text
+        } else if (!scan.quoted && scan.inAttributes && scan.pending.hasEquals) {
+            scan.pending.closedByQuote = true;
+        }
+    } else if (scan.quoted) {
+        TakeChar(item, scan, c);
+    } else if (c == L'<') {
+        if (item.type == XMLItemType::Text) {
+            mPushBack.push_back(c);
+            return Step::Complete;
+        }
+        if (item.type != XMLItemType::None) {
+            return Failure(L"Unexpected '<'");
+        }
+        item.type = XMLItemType::Start;
+    } else if (c == L'>') {
+        return CloseTag(item, scan);
+    } else if (c == L'/' && item.type == XMLItemType::Start && item.value.empty()) {
+        item.type = XMLItemType::End;
+    } else if (c == L'?' && item.type == XMLItemType::Start && item.value.empty()) {
+        item.type = XMLItemType::Instruction;
+    } else if (IsBlank(c)) {
+        if (item.type == XMLItemType::Start && !scan.inAttributes && item.value == L"!--") {
+            item.type = XMLItemType::Comment;
+            item.value.clear();
+        } else if (!item.value.empty()) {
+            scan.sawSpace = true;
+        }
+    } else if (c < 33) {
+        return Failure(L"Illegal Character");
+    } else {
+        TakeChar(item, scan, c);
+    }
+    return Step::More;
+}
+
+XMLParser::Step XMLParser::CloseTag(XMLItem& item, ItemScan& scan)
+{
+    if (item.type == XMLItemType::Start) {
+        if (scan.inAttributes && (!scan.pending.name.empty() || scan.pending.hasEquals)) {
+            AddAttribute(item, scan.pending, scan.lastAttribute);
+        }
+        bool selfClosing = false;
+        if (scan.inAttributes && scan.pending.name == L"/") {
+            selfClosing = true;
+        } else if (!item.attributes.empty()) {
+            std::wstring& value = item.attributes[scan.lastAttribute];
+            if (!value.empty() && value.back() == L'/') {
+                value.pop_back();
+                selfClosing = true;
+            }
+        } else if (!item.value.empty() && item.value.back() == L'/') {
+            item.value.pop_back();
+            selfClosing = true;
+        }
+        if (selfClosing) {
+            PushBack(L"</" + item.value + L">");
+        }
+        if (!mSection.empty()) {
+            mSection += L'/';
+        }
+        mSection += item.value;
+        return Step::Complete;
+    }
+    if (item.type == XMLItemType::End) {
+        if (mSection.empty()) {
+            return Failure(L"Unexpected End");
+        }
+        const size_t slash = mSection.rfind(L'/');
+        const std::wstring open = slash == std::wstring::npos ? mSection : mSection.substr(slash + 1);
+        if (open != item.value) {
+            return Failure(L"End '" + item.value + L"' Doesn't Match Start '" + open + L"'");
+        }
+        mSection.resize(slash == std::wstring::npos ? 0 : slash);
+        return Step::Complete;
+    }
+    return Failure(L"Unexpected '>'");
+}
+
+void XMLParser::TakeChar(XMLItem& item, ItemScan& scan, wchar_t c)
+{
+    if (item.type == XMLItemType::None) {
+        item.type = XMLItemType::Text;
+    }
+    if (item.type == XMLItemType::Start) {
+        if (!scan.inAttributes && scan.sawSpace) {
+            scan.inAttributes = true;
+            scan.sawSpace = false;
+        }
+        if (!scan.inAttributes) {
+            item.value += c;
+            return;
+        }
+        PendingAttribute& pending = scan.pending;
+        const bool nameEnded = !pending.name.empty() && !pending.hasEquals && c != L'=';
+        const bool valueEnded = pending.hasEquals && (!pending.value.empty() || pending.closedByQuote);
+        if (scan.sawSpace && (nameEnded || valueEnded)) {
+            AddAttribute(item, pending, scan.lastAttribute);
+            pending = PendingAttribute{};
+        }
+        scan.sawSpace = false;
+        if (!pending.hasEquals && c == L'=' && !scan.quoted) {
+            pending.hasEquals = true;
+        } else if (pending.hasEquals) {
+            pending.value += c;
+        } else {
+            pending.name += c;
+        }
+        return;
+    }
+    // Text and end tags: runs of whitespace inside become one space; leading and trailing ones go.
+    if (scan.sawSpace) {
+        item.value += L' ';
+        scan.sawSpace = false;
+    }
+    item.value += c;
 }
 
 } // namespace Pyxo

@@ -58,6 +58,15 @@ private:
     CharResult NextChar(wchar_t& c);
     void PushBack(const std::wstring& text);
 
+    // The steps of ReadItem: each character goes to the item's kind (comment, instruction, tag or text); a '>'
+    // closes a tag; the characters kept go into the tag's name, an attribute or the text.
+    struct ItemScan;
+    enum class Step { More, Complete, Failed };
+    Step Failure(const std::wstring& text); // Fail, as a step
+    Step ScanChar(XMLItem& item, ItemScan& scan, wchar_t c);
+    Step CloseTag(XMLItem& item, ItemScan& scan);
+    static void TakeChar(XMLItem& item, ItemScan& scan, wchar_t c);
+
     std::string mFileName;
     std::wstring mErrorText;
     int mLineNumber = 0;

@@ -9,6 +9,7 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
     libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
     clang xvfb xdotool imagemagick
+    libcairo2-dev libvorbis-dev
 )
 
 missing=()

@@ -30,11 +30,6 @@ ButtonWidget::ButtonWidget(intptr_t id, ButtonListener* listener) : mId(id), mBu
 
 ButtonWidget::~ButtonWidget() = default;
 
-PyxoAppBase* ButtonWidget::GetApp() const
-{
-    return mWidgetManager != nullptr && mWidgetManager->mApp != nullptr ? mWidgetManager->mApp : gPyxoAppBase;
-}
-
 void ButtonWidget::Update()
 {
     Widget::Update();

@@ -77,8 +77,6 @@ public:
     double mOverAlphaFadeInSpeed = 0.0; // added per update while the pointer is over
 
 protected:
-    /// The manager's application, else the global one; null in a program without one.
-    [[nodiscard]] PyxoAppBase* GetApp() const;
     /// Without a font and with a label, makes the button's own system font.
     void EnsureFont(int pointSize, int charSet);
 

@@ -37,9 +37,10 @@ DSoundInstance::DSoundInstance(DSoundManager* manager, Platform::DirectSoundBuff
     if (!mSourceSoundBuffer || !mManager || !mManager->GetDevice()) {
         return;
     }
-    const Platform::HResult result = mManager->GetDevice()->DuplicateSoundBuffer(mSourceSoundBuffer, &mSoundBuffer);
+    const Platform::HResult result =
+        mManager->GetDevice()->DuplicateSoundBuffer(mSourceSoundBuffer, mSoundBuffer.Put());
     if (Platform::Failed(result)) {
-        mSoundBuffer = nullptr;
+        mSoundBuffer.Reset();
         if (const wchar_t* name = DuplicateErrorName(result)) {
             Platform::MessageBox(Platform::WindowHandle{}, name, L"Hey", Platform::MB_OK);
         }
@@ -50,12 +51,7 @@ DSoundInstance::DSoundInstance(DSoundManager* manager, Platform::DirectSoundBuff
     RehupVolume();
 }
 
-DSoundInstance::~DSoundInstance()
-{
-    if (mSoundBuffer) {
-        mSoundBuffer->Release();
-    }
-}
+DSoundInstance::~DSoundInstance() = default;
 
 int32_t DSoundInstance::VolumeToDeviceVolume(double volume)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/directx/ComRef.h"
 #include "shell/SoundInstance.h"
 
 #include <cstdint>
@@ -45,9 +46,9 @@ public:
     [[nodiscard]] static int32_t VolumeToDeviceVolume(double volume);
 
 private:
-    DSoundManager* mManager;                             // borrowed; owns this instance
-    Platform::DirectSoundBuffer* mSourceSoundBuffer;     // borrowed: the manager's buffer of the id
-    Platform::DirectSoundBuffer* mSoundBuffer = nullptr; // owned reference: the duplicate
+    DSoundManager* mManager;                                    // borrowed; owns this instance
+    Platform::DirectSoundBuffer* mSourceSoundBuffer;            // borrowed: the manager's buffer of the id
+    Platform::ComRef<Platform::DirectSoundBuffer> mSoundBuffer; // the duplicate
     bool mAutoRelease = false;
     bool mHasPlayed = false;
     bool mReleased = false;

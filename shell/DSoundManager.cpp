@@ -33,8 +33,8 @@ DSoundManager::DSoundManager(Platform::WindowHandle window, bool useFMod) : mUse
     mDSoundModule = Platform::LoadLibraryA("dsound.dll");
     auto create =
         reinterpret_cast<Platform::LPDIRECTSOUNDCREATE>(Platform::GetProcAddress(mDSoundModule, "DirectSoundCreate"));
-    if (!create || Platform::Failed(create(nullptr, &mDirectSound, nullptr))) {
-        mDirectSound = nullptr;
+    if (!create || Platform::Failed(create(nullptr, mDirectSound.Put(), nullptr))) {
+        mDirectSound.Reset();
         return;
     }
     // The audio device pulls from its own thread, which an exit must end like any other.
@@ -52,11 +52,11 @@ DSoundManager::DSoundManager(Platform::WindowHandle window, bool useFMod) : mUse
     }
     const Platform::DSBUFFERDESC description{Platform::kDSBufferDescSize, Platform::DSBCAPS_PRIMARYBUFFER, 0, 0,
                                              nullptr};
-    if (Platform::Succeeded(mDirectSound->CreateSoundBuffer(&description, &mPrimaryBuffer, nullptr))) {
+    if (Platform::Succeeded(mDirectSound->CreateSoundBuffer(&description, mPrimaryBuffer.Put(), nullptr))) {
         const Platform::WaveFormat format = Platform::MakePcmFormat(2, 44100, 16);
         mPrimaryBuffer->SetFormat(&format);
     } else {
-        mPrimaryBuffer = nullptr;
+        mPrimaryBuffer.Reset();
     }
 }
 
@@ -64,16 +64,12 @@ DSoundManager::~DSoundManager()
 {
     ReleaseChannels();
     ReleaseSounds();
-    if (mPrimaryBuffer) {
-        mPrimaryBuffer->Release();
-        mPrimaryBuffer = nullptr;
-    }
+    mPrimaryBuffer.Reset();
     if (mDirectSound) {
         if (mUseFMod) {
             GetFModLibrary()->FSOUND_Close();
         }
-        mDirectSound->Release();
-        mDirectSound = nullptr;
+        mDirectSound.Reset();
         if (mUseFMod) {
             FreeFModLibrary();
         }
@@ -119,7 +115,7 @@ void DSoundManager::ReleaseSound(unsigned int id)
 void DSoundManager::SetVolume(double volume)
 {
     mMasterVolume = volume;
-    for (DSoundInstance* instance : mPlayingSounds) {
+    for (const auto& instance : mPlayingSounds) {
         if (instance) {
             instance->RehupVolume();
         }
@@ -151,23 +147,21 @@ SoundInstance* DSoundManager::GetSoundInstance(unsigned int id)
     }
     const uint32_t now = Platform::GetTickCount();
     if (now - mLastReleaseTick > 1000) {
-        for (DSoundInstance*& instance : mPlayingSounds) {
+        for (auto& instance : mPlayingSounds) {
             if (instance && instance->IsReleased()) {
-                delete instance;
-                instance = nullptr;
+                instance.reset();
             }
         }
         mLastReleaseTick = now;
     }
-    DSoundInstance** channel = nullptr;
-    for (DSoundInstance*& instance : mPlayingSounds) {
+    std::unique_ptr<DSoundInstance>* channel = nullptr;
+    for (auto& instance : mPlayingSounds) {
         if (!instance) {
             channel = &instance;
             break;
         }
         if (instance->IsReleased()) {
-            delete instance;
-            instance = nullptr;
+            instance.reset();
             channel = &instance;
             break;
         }
@@ -178,8 +172,8 @@ SoundInstance* DSoundManager::GetSoundInstance(unsigned int id)
     if (mDirectSound && !mSourceSounds[id]) {
         return nullptr;
     }
-    auto* instance = new DSoundInstance(this, mDirectSound ? mSourceSounds[id] : nullptr);
-    *channel = instance;
+    *channel = std::make_unique<DSoundInstance>(this, mDirectSound ? mSourceSounds[id].Get() : nullptr);
+    DSoundInstance* instance = channel->get();
     instance->SetBasePan(mBasePans[id]);
     instance->SetBaseVolume(mBaseVolumes[id]);
     return instance;
@@ -194,9 +188,8 @@ void DSoundManager::ReleaseSounds()
 
 void DSoundManager::ReleaseChannels()
 {
-    for (DSoundInstance*& instance : mPlayingSounds) {
-        delete instance;
-        instance = nullptr;
+    for (auto& instance : mPlayingSounds) {
+        instance.reset();
     }
 }
 
@@ -221,7 +214,7 @@ void DSoundManager::SetCooperativeWindow(Platform::WindowHandle window, bool /*i
 
 void DSoundManager::StopAllSounds()
 {
-    for (DSoundInstance* instance : mPlayingSounds) {
+    for (const auto& instance : mPlayingSounds) {
         if (instance) {
             const bool autoRelease = instance->GetAutoRelease();
             instance->Stop();
@@ -242,7 +235,8 @@ int DSoundManager::GetFreeSoundId()
 
 int DSoundManager::GetNumSounds()
 {
-    return int(std::count_if(mSourceSounds.begin(), mSourceSounds.end(), [](auto* buffer) { return buffer; }));
+    return int(std::count_if(mSourceSounds.begin(), mSourceSounds.end(),
+                             [](const auto& buffer) { return buffer != nullptr; }));
 }
 
 Platform::DirectSoundBuffer* DSoundManager::GetSourceBuffer(unsigned int id) const
@@ -279,8 +273,8 @@ bool DSoundManager::CreateSoundBuffer(unsigned int id, const Platform::WaveForma
         return false;
     }
     const Platform::DSBUFFERDESC description{Platform::kDSBufferDescSize, kSoundBufferFlags, bytes, 0, &format};
-    if (Platform::Failed(mDirectSound->CreateSoundBuffer(&description, &mSourceSounds[id], nullptr))) {
-        mSourceSounds[id] = nullptr;
+    if (Platform::Failed(mDirectSound->CreateSoundBuffer(&description, mSourceSounds[id].Put(), nullptr))) {
+        mSourceSounds[id].Reset();
         return false;
     }
     return true;
@@ -288,10 +282,7 @@ bool DSoundManager::CreateSoundBuffer(unsigned int id, const Platform::WaveForma
 
 void DSoundManager::FreeSoundBuffer(unsigned int id)
 {
-    if (mSourceSounds[id]) {
-        mSourceSounds[id]->Release();
-        mSourceSounds[id] = nullptr;
-    }
+    mSourceSounds[id].Reset();
 }
 
 } // namespace Pyxo

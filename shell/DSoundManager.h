@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/directx/ComRef.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/window/WindowMessage.h"
 #include "shell/SoundManager.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Platform {
 class DirectSoundBuffer;
 class DirectSoundDevice;
+class SoundDecoder;
 struct WaveFormat;
 } // namespace Platform
 
@@ -59,9 +62,6 @@ public:
     /// buffer or a failed write.
     bool WriteCachedWav(unsigned int id, const std::string& cachePath, const std::string& sourcePath);
 
-    /// One 8-bit µ-law byte of an ".au" file as a 16-bit sample.
-    [[nodiscard]] static int16_t DecodeMuLaw(uint8_t byte);
-
     /// The manager's volume factor for every instance (SetVolume).
     [[nodiscard]] double GetVolume() const { return mMasterVolume; }
     /// The id's buffer, or null.
@@ -77,17 +77,20 @@ private:
     /// Creates the id's static buffer; the sample size is stored.
     bool CreateSoundBuffer(unsigned int id, const Platform::WaveFormat& format, uint32_t bytes);
     void FreeSoundBuffer(unsigned int id);
+    /// Creates the id's buffer for the decoder's whole sound and decodes into it; false (no buffer kept) when the
+    /// sound is too long for a buffer or its data end early or are damaged.
+    bool FillSoundBuffer(unsigned int id, Platform::SoundDecoder& decoder);
 
-    std::array<Platform::DirectSoundBuffer*, kMaxSounds> mSourceSounds{}; // owned references; null = id free
+    std::array<Platform::ComRef<Platform::DirectSoundBuffer>, kMaxSounds> mSourceSounds; // null = id free
     std::array<std::string, kMaxSounds> mSourceFileNames;
-    Platform::DirectSoundBuffer* mPrimaryBuffer = nullptr; // owned reference
+    Platform::ComRef<Platform::DirectSoundBuffer> mPrimaryBuffer;
     std::array<uint32_t, kMaxSounds> mSourceDataSizes{};
     std::array<double, kMaxSounds> mBaseVolumes;
     std::array<int, kMaxSounds> mBasePans{};
-    std::array<DSoundInstance*, kMaxChannels> mPlayingSounds{}; // owned
+    std::array<std::unique_ptr<DSoundInstance>, kMaxChannels> mPlayingSounds;
     double mMasterVolume = 1.0;
     uint32_t mLastReleaseTick = 0;
-    Platform::DirectSoundDevice* mDirectSound = nullptr; // owned reference; null without a device
+    Platform::ComRef<Platform::DirectSoundDevice> mDirectSound; // null without a device
     bool mUseFMod = false;
     Platform::HMODULE mDSoundModule = nullptr; // one load of the stand-in library
     int mOutputStopper = -1;                   // ticket of the exit step that ends the audio thread

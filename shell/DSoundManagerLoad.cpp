@@ -1,91 +1,49 @@
-// Sound loading: the readers that fill a sound id's buffer from a file, and the cache of decoded sounds.
+// Sound loading: the readers that fill a sound id's buffer from a file through the decoders, and the cache of
+// decoded sounds.
 #include "graphics/PakFile.h"
+#include "platform/audio/AuDecoder.h"
 #include "platform/audio/AudioMixer.h"
 #include "platform/audio/DirectSound.h"
+#include "platform/audio/OggDecoder.h"
+#include "platform/audio/WavDecoder.h"
 #include "platform/files/FileSystem.h"
 #include "shell/DSoundManager.h"
 #include "shell/FModLoader.h"
 #include "shell/PathHelpers.h"
 #include "shell/SoundCache.h"
 
-#include <tremor/ivorbisfile.h>
-
-#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace Pyxo {
 
 namespace {
 
-// A file opened through the pack layer, closed when it goes out of scope.
-class SoundFile {
-public:
-    explicit SoundFile(const std::string& path) : mHandle(PakFOpen(path.c_str(), "rb")) {}
-    ~SoundFile() { Close(); }
-    SoundFile(const SoundFile&) = delete;
-    SoundFile& operator=(const SoundFile&) = delete;
-
-    explicit operator bool() const { return mHandle != nullptr; }
-    void Close()
-    {
-        if (mHandle) {
-            PakFClose(mHandle);
-            mHandle = nullptr;
-        }
+// A source over a file opened through the pack layer; the file closes with the last copy of the source. Empty
+// when the file cannot be opened.
+std::optional<Platform::SoundSource> OpenPakSource(const std::string& path)
+{
+    PakFileHandle* opened = PakFOpen(path.c_str(), "rb");
+    if (!opened) {
+        return std::nullopt;
     }
-    size_t Read(void* buffer, size_t bytes) { return bytes == 0 ? 0 : PakFRead(buffer, 1, bytes, mHandle); }
-    bool ReadExactly(void* buffer, size_t bytes) { return Read(buffer, bytes) == bytes; }
-    bool ReadLE16(uint16_t& value)
-    {
-        uint8_t b[2];
-        if (!ReadExactly(b, 2)) {
-            return false;
-        }
-        value = uint16_t(b[0] | b[1] << 8);
-        return true;
-    }
-    bool ReadLE32(uint32_t& value)
-    {
-        uint8_t b[4];
-        if (!ReadExactly(b, 4)) {
-            return false;
-        }
-        value = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-        return true;
-    }
-    bool ReadBE32(uint32_t& value)
-    {
-        uint8_t b[4];
-        if (!ReadExactly(b, 4)) {
-            return false;
-        }
-        value = uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24;
-        return true;
-    }
-    long Tell() { return PakFTell(mHandle); }
-    bool Seek(long offset) { return PakFSeek(mHandle, offset, kPakSeekSet) == 0; }
-    // Bytes in the file; the position is kept.
-    long Size()
-    {
-        const long position = Tell();
-        if (position < 0 || PakFSeek(mHandle, 0, kPakSeekEnd) != 0) {
-            return -1;
-        }
-        const long size = Tell();
-        return Seek(position) ? size : -1;
-    }
-    PakFileHandle* Handle() { return mHandle; }
-    PakFileHandle* Release()
-    {
-        PakFileHandle* handle = mHandle;
-        mHandle = nullptr;
-        return handle;
-    }
-
-private:
-    PakFileHandle* mHandle;
-};
+    std::shared_ptr<PakFileHandle> handle(opened, [](PakFileHandle* h) { PakFClose(h); });
+    Platform::SoundSource source;
+    source.read = [handle](void* buffer, size_t bytes) {
+        return bytes == 0 ? 0 : PakFRead(buffer, 1, bytes, handle.get());
+    };
+    source.seek = [handle](int64_t offset, Platform::SeekOrigin origin) {
+        const int whence = origin == Platform::SeekOrigin::Begin     ? kPakSeekSet
+                           : origin == Platform::SeekOrigin::Current ? kPakSeekCur
+                                                                     : kPakSeekEnd;
+        return offset >= LONG_MIN && offset <= LONG_MAX && PakFSeek(handle.get(), long(offset), whence) == 0;
+    };
+    source.tell = [handle]() { return int64_t(PakFTell(handle.get())); };
+    return source;
+}
 
 // Write access to a whole buffer, undone when it goes out of scope unless Unlock was called.
 class BufferLock {
@@ -121,62 +79,7 @@ private:
     uint32_t mBytes = 0;
 };
 
-bool FourCCIs(const char* fourCC, const char* expected)
-{
-    return std::memcmp(fourCC, expected, 4) == 0;
-}
-
-// The pack-aware file functions under the decoder's callbacks.
-size_t OggRead(void* buffer, size_t size, size_t count, void* source)
-{
-    return PakFRead(buffer, size, count, static_cast<PakFileHandle*>(source));
-}
-
-int OggSeek(void* source, ogg_int64_t offset, int whence)
-{
-    if (!source) {
-        return -1;
-    }
-    return PakFSeek(static_cast<PakFileHandle*>(source), long(offset), whence);
-}
-
-int OggClose(void* source)
-{
-    return PakFClose(static_cast<PakFileHandle*>(source));
-}
-
-long OggTell(void* source)
-{
-    return PakFTell(static_cast<PakFileHandle*>(source));
-}
-
 } // namespace
-
-int16_t DSoundManager::DecodeMuLaw(uint8_t byte)
-{
-    const int u = byte | 0x80;
-    int magnitude;
-    if (u >= 240) {
-        magnitude = (255 - u) * 2;
-    } else if (u >= 224) {
-        magnitude = (247 - u) * 4;
-    } else if (u >= 208) {
-        magnitude = (235 - u) * 8;
-    } else if (u >= 192) {
-        magnitude = (221 - u) * 16;
-    } else if (u >= 176) {
-        magnitude = (206 - u) * 32;
-    } else if (u >= 160) {
-        magnitude = 12192 - 64 * u;
-    } else if (u >= 144) {
-        magnitude = 22368 - 128 * u;
-    } else {
-        // 128 is the loudest code: it continues the top segment instead of standing for almost nothing.
-        magnitude = 40672 - 256 * u;
-    }
-    const int sample = magnitude * 4;
-    return int16_t(byte > 127 ? sample : -sample);
-}
 
 bool DSoundManager::LoadSound(unsigned int id, const std::string& fileName)
 {
@@ -216,82 +119,36 @@ bool DSoundManager::LoadSound(unsigned int id, const std::string& fileName)
     return true;
 }
 
+bool DSoundManager::FillSoundBuffer(unsigned int id, Platform::SoundDecoder& decoder)
+{
+    const uint64_t bytes = decoder.TotalBytes();
+    if (bytes > Platform::AudioMixer::kMaxBufferBytes || !CreateSoundBuffer(id, decoder.Format(), uint32_t(bytes))) {
+        return false;
+    }
+    BufferLock lock(mSourceSounds[id]);
+    const bool decoded = lock && Platform::DecodeWhole(decoder, {lock.Data(), lock.Bytes()});
+    if (!lock.Unlock() || !decoded) {
+        FreeSoundBuffer(id);
+        return false;
+    }
+    return true;
+}
+
 bool DSoundManager::ReadWav(unsigned int id, const std::string& path)
 {
     if (id >= kMaxSounds) {
         return false;
     }
-    SoundFile file(path);
-    if (!file) {
+    std::optional<Platform::SoundSource> source = OpenPakSource(path);
+    const auto decoder = source ? Platform::WavDecoder::Open(std::move(*source)) : nullptr;
+    if (!decoder) {
         return false;
     }
-    char fourCC[4];
-    uint32_t riffSize = 0;
-    if (!file.ReadExactly(fourCC, 4) || !FourCCIs(fourCC, "RIFF") || !file.ReadLE32(riffSize) ||
-        !file.ReadExactly(fourCC, 4) || !FourCCIs(fourCC, "WAVE")) {
-        return false;
+    const std::optional<Platform::WavSourceNote>& note = decoder->SourceNote();
+    if (note && GetSoundFileTime(note->name) != note->time) {
+        return false; // the source changed since it was cached
     }
-    const long fileSize = file.Size();
-    uint16_t bits = 16;
-    uint16_t channels = 1;
-    uint32_t rate = 22050;
-    uint8_t key = 0;
-    for (;;) {
-        uint32_t chunkSize = 0;
-        if (!file.ReadExactly(fourCC, 4) || !file.ReadLE32(chunkSize)) {
-            return false;
-        }
-        const long chunkStart = file.Tell();
-        if (FourCCIs(fourCC, "fmt ")) {
-            uint16_t formatTag = 0;
-            uint16_t blockAlign = 0;
-            uint32_t bytesPerSecond = 0;
-            if (chunkSize < 16 || !file.ReadLE16(formatTag) || !file.ReadLE16(channels) || !file.ReadLE32(rate) ||
-                !file.ReadLE32(bytesPerSecond) || !file.ReadLE16(blockAlign) || !file.ReadLE16(bits) ||
-                formatTag != Platform::WAVE_FORMAT_PCM) {
-                return false;
-            }
-        } else if (FourCCIs(fourCC, "dep ")) {
-            uint16_t nameLength = 0;
-            if (!file.ReadLE16(nameLength)) {
-                return false;
-            }
-            std::string name(std::min<uint16_t>(nameLength, 255), '\0');
-            uint32_t timeLow = 0;
-            uint32_t timeHigh = 0;
-            if (!file.ReadExactly(name.data(), name.size()) || !file.ReadLE32(timeLow) || !file.ReadLE32(timeHigh)) {
-                return false;
-            }
-            if (GetSoundFileTime(name) != (uint64_t(timeHigh) << 32 | timeLow)) {
-                return false; // the source changed since it was cached
-            }
-        } else if (FourCCIs(fourCC, "xor ")) {
-            if (!file.ReadExactly(&key, 1)) {
-                return false;
-            }
-        } else if (FourCCIs(fourCC, "data")) {
-            const Platform::WaveFormat format = Platform::MakePcmFormat(channels, rate, bits);
-            // A chunk that claims more than the file holds is truncated: refuse it before making a buffer.
-            if (!Platform::IsPlayableFormat(format) || chunkStart < 0 || fileSize < chunkStart ||
-                chunkSize > uint64_t(fileSize - chunkStart) || !CreateSoundBuffer(id, format, chunkSize)) {
-                return false;
-            }
-            BufferLock lock(mSourceSounds[id]);
-            const size_t read = lock ? file.Read(lock.Data(), chunkSize) : 0;
-            file.Close();
-            if (lock && key != 0) {
-                std::for_each(lock.Data(), lock.Data() + read, [key](uint8_t& byte) { byte ^= key; });
-            }
-            if (!lock.Unlock() || read != chunkSize) {
-                FreeSoundBuffer(id);
-                return false;
-            }
-            return true;
-        }
-        if (!file.Seek(long(chunkStart + int64_t(chunkSize)))) {
-            return false;
-        }
-    }
+    return FillSoundBuffer(id, *decoder);
 }
 
 bool DSoundManager::ReadMp3(unsigned int id, const std::string& path)
@@ -339,47 +196,9 @@ bool DSoundManager::ReadOgg(unsigned int id, const std::string& path)
     if (id >= kMaxSounds) {
         return false;
     }
-    SoundFile file(path);
-    if (!file) {
-        return false;
-    }
-    const ov_callbacks callbacks{&OggRead, &OggSeek, &OggClose, &OggTell};
-    OggVorbis_File vorbis;
-    if (ov_open_callbacks(file.Handle(), &vorbis, nullptr, 0, callbacks) < 0) {
-        return false; // the file closes itself
-    }
-    file.Release(); // the decoder owns it now and closes it in ov_clear
-    const vorbis_info* info = ov_info(&vorbis, -1);
-    const ogg_int64_t frames = ov_pcm_total(&vorbis, -1);
-    const Platform::WaveFormat format =
-        info && info->channels > 0 && info->channels <= 2 && info->rate > 0
-            ? Platform::MakePcmFormat(uint16_t(info->channels), uint32_t(info->rate), 16)
-            : Platform::WaveFormat{};
-    const uint64_t bytes = frames > 0 ? uint64_t(frames) * format.blockAlign : 0;
-    if (!Platform::IsPlayableFormat(format) || bytes == 0 || bytes > Platform::AudioMixer::kMaxBufferBytes ||
-        !CreateSoundBuffer(id, format, uint32_t(bytes))) {
-        ov_clear(&vorbis);
-        return false;
-    }
-    BufferLock lock(mSourceSounds[id]);
-    uint32_t filled = 0;
-    while (lock && filled < lock.Bytes()) {
-        int section = 0;
-        const int want = int(std::min<uint32_t>(lock.Bytes() - filled, 1u << 20));
-        const long got = ov_read(&vorbis, reinterpret_cast<char*>(lock.Data()) + filled, want, &section);
-        if (got <= 0) {
-            break; // end of stream, or damaged data
-        }
-        filled += uint32_t(got);
-    }
-    const uint32_t wanted = lock.Bytes();
-    const bool unlocked = lock.Unlock();
-    ov_clear(&vorbis);
-    if (!unlocked || filled != wanted || wanted == 0) {
-        FreeSoundBuffer(id);
-        return false;
-    }
-    return true;
+    std::optional<Platform::SoundSource> source = OpenPakSource(path);
+    const auto decoder = source ? Platform::OggDecoder::Open(std::move(*source)) : nullptr;
+    return decoder && FillSoundBuffer(id, *decoder);
 }
 
 bool DSoundManager::ReadAu(unsigned int id, const std::string& path)
@@ -387,56 +206,9 @@ bool DSoundManager::ReadAu(unsigned int id, const std::string& path)
     if (id >= kMaxSounds) {
         return false;
     }
-    SoundFile file(path);
-    if (!file) {
-        return false;
-    }
-    char magic[4];
-    uint32_t dataOffset = 0;
-    uint32_t dataSize = 0;
-    uint32_t encoding = 0;
-    uint32_t rate = 0;
-    uint32_t channels = 0;
-    if (!file.ReadExactly(magic, 4) || !FourCCIs(magic, ".snd") || !file.ReadBE32(dataOffset) ||
-        !file.ReadBE32(dataSize) || !file.ReadBE32(encoding) || !file.ReadBE32(rate) || !file.ReadBE32(channels)) {
-        return false;
-    }
-    uint16_t bits = 0;
-    if (encoding == 1) {
-        bits = 16; // 8-bit µ-law, widened
-    } else if (encoding == 2) {
-        bits = 8;
-    } else {
-        return false;
-    }
-    const long fileSize = file.Size();
-    const Platform::WaveFormat format = Platform::MakePcmFormat(uint16_t(std::min<uint32_t>(channels, 3)), rate, bits);
-    const uint64_t bytes = uint64_t(dataSize) * bits / 8;
-    if (!Platform::IsPlayableFormat(format) || fileSize < 0 || dataOffset > uint64_t(fileSize) ||
-        dataSize > uint64_t(fileSize) - dataOffset || bytes == 0 || bytes > Platform::AudioMixer::kMaxBufferBytes ||
-        !file.Seek(long(dataOffset)) || !CreateSoundBuffer(id, format, uint32_t(bytes))) {
-        return false;
-    }
-    std::vector<uint8_t> data(dataSize);
-    const size_t read = file.Read(data.data(), dataSize);
-    BufferLock lock(mSourceSounds[id]);
-    if (lock) {
-        if (encoding == 1) {
-            for (size_t i = 0; i < read; ++i) {
-                const int16_t sample = DecodeMuLaw(data[i]);
-                lock.Data()[2 * i] = uint8_t(sample);
-                lock.Data()[2 * i + 1] = uint8_t(uint16_t(sample) >> 8);
-            }
-        } else {
-            // The file's 8-bit samples are signed; the buffer's are unsigned.
-            std::transform(data.begin(), data.begin() + read, lock.Data(), [](uint8_t b) { return uint8_t(b ^ 0x80); });
-        }
-    }
-    if (!lock.Unlock() || read != dataSize) {
-        FreeSoundBuffer(id);
-        return false;
-    }
-    return true;
+    std::optional<Platform::SoundSource> source = OpenPakSource(path);
+    const auto decoder = source ? Platform::AuDecoder::Open(std::move(*source)) : nullptr;
+    return decoder && FillSoundBuffer(id, *decoder);
 }
 
 bool DSoundManager::WriteCachedWav(unsigned int id, const std::string& cachePath, const std::string& sourcePath)

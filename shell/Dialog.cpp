@@ -83,11 +83,6 @@ Dialog::~Dialog()
     }
 }
 
-PyxoAppBase* Dialog::GetApp() const
-{
-    return mWidgetManager != nullptr && mWidgetManager->mApp != nullptr ? mWidgetManager->mApp : gPyxoAppBase;
-}
-
 void Dialog::AddedToManager(WidgetManager* manager)
 {
     Widget::AddedToManager(manager);

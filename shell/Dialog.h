@@ -108,7 +108,6 @@ private:
         Wait* mOuter = nullptr;
     };
 
-    [[nodiscard]] PyxoAppBase* GetApp() const;
     void EnsureFonts();
 
     Wait* mWaits = nullptr; // borrowed from the running WaitForResult calls

@@ -1,7 +1,7 @@
 #include "shell/ProcessExit.h"
 
+#include "platform/process/MainThread.h"
 #include "platform/window/MessageBox.h"
-#include "platform/window/SdlVideo.h"
 
 #include <atomic>
 #include <cstdio>

@@ -9,6 +9,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/log/Log.h"
 #include "platform/process/InstanceLock.h"
+#include "platform/process/MainThread.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/time/Clock.h"
 #include "platform/window/MessageBox.h"
@@ -140,8 +141,8 @@ PyxoAppBase::~PyxoAppBase()
     AskHardwareAccelerationQuestions();
 
     for (auto& [id, dialog] : mDialogMap) {
-        mWidgetManager->RemoveWidget(dialog);
-        delete dialog;
+        mWidgetManager->RemoveWidget(dialog.get());
+        dialog.reset();
     }
     mDialogMap.clear();
     mDialogList.clear();
@@ -154,9 +155,7 @@ PyxoAppBase::~PyxoAppBase()
     ProcessDeferredDeletes();
     mWidgetManager.reset();
     mResourceManager.reset();
-    for (auto& [key, entry] : mSharedImages)
-        delete entry.mImage;
-    mSharedImages.clear();
+    mImagePool.Clear();
 
     mDebugOverlay.reset(); // its image belongs to the display
     mDisplay.reset();
@@ -211,28 +210,27 @@ std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHa
 void PyxoAppBase::DeferDelete(Widget* widget)
 {
     if (widget)
-        mDeferredDeletes.emplace_back(mLoopDepth, widget);
+        mDeferredDeletes.emplace_back(mLoopDepth, std::unique_ptr<Widget>(widget));
 }
 
 void PyxoAppBase::ProcessDeferredDeletes()
 {
     // Taken out first: a destructor may defer further deletes, which then wait for the next walk.
-    std::vector<Widget*> doomed;
+    std::vector<std::unique_ptr<Widget>> doomed;
     for (auto it = mDeferredDeletes.begin(); it != mDeferredDeletes.end();) {
         if (it->first >= mLoopDepth) {
-            doomed.push_back(it->second);
+            doomed.push_back(std::move(it->second));
             it = mDeferredDeletes.erase(it);
         } else {
             ++it;
         }
     }
-    for (Widget* widget : doomed)
-        delete widget;
+    for (std::unique_ptr<Widget>& widget : doomed)
+        widget.reset(); // in the order they were deferred
 }
 
 void PyxoAppBase::Init()
 {
-    mMainThreadId = std::this_thread::get_id();
     if (mShutdown)
         return;
 
@@ -329,7 +327,7 @@ void PyxoAppBase::Init()
 
 void PyxoAppBase::Shutdown()
 {
-    if (mMainThreadId != std::thread::id() && std::this_thread::get_id() != mMainThreadId) {
+    if (!Platform::IsMainThread()) {
         mShutdownRequested = true;
         return;
     }
@@ -483,7 +481,7 @@ Dialog* PyxoAppBase::RunDialogBox(intptr_t id, bool isModal, const std::wstring&
 Dialog* PyxoAppBase::GetDialog(intptr_t id)
 {
     const auto it = mDialogMap.find(id);
-    return it == mDialogMap.end() ? nullptr : it->second;
+    return it == mDialogMap.end() ? nullptr : it->second.get();
 }
 
 void PyxoAppBase::AddDialog(Dialog* dialog)
@@ -501,7 +499,7 @@ void PyxoAppBase::AddDialogWithId(intptr_t id, Dialog* dialog)
         const int width = mWidth / 2;
         dialog->Resize((mWidth - width) / 2, mHeight / 5, width, dialog->GetPreferredHeight(width));
     }
-    mDialogMap[id] = dialog;
+    mDialogMap[id].reset(dialog);
     mDialogList.push_back(dialog);
     mWidgetManager->AddWidget(dialog);
     if (dialog->IsModal()) {
@@ -525,7 +523,8 @@ bool PyxoAppBase::CloseDialogBoxEx(intptr_t id, bool removeWidget, bool deleteDi
     const auto it = mDialogMap.find(id);
     if (it == mDialogMap.end())
         return false;
-    Dialog* dialog = it->second;
+    // Without deleteDialog the caller takes the dialog back.
+    Dialog* dialog = it->second.release();
     if (dialog->mResult == -1)
         dialog->mResult = 0;
     mDialogList.remove(dialog);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/ImagePool.h"
 #include "graphics/ImagePoolRef.h"
 #include "graphics/Rect.h"
 #include "platform/process/StandInLibrary.h"
@@ -228,6 +229,11 @@ public:
     intptr_t WindowProc(Platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
     /// Dispatches queued messages (one when onlyOne); returns whether messages remain.
     bool ProcessDeferredMessage(bool onlyOne);
+    // The steps of ProcessDeferredMessage: one message to its handler; keys, the pointer and a size change.
+    void HandleDeferredMessage(const Platform::WindowMessage& record);
+    void HandleKeyDown(const Platform::WindowMessage& record); // the screen-mode and debug-key toggles first
+    void HandleMouseMessage(const Platform::WindowMessage& record);
+    void HandleSize(const Platform::WindowMessage& record); // the main window's
     void UpdateFocus();
     /// The queued WM_TIMER of a window: pending URL checks and the pointer-in-window test.
     void TimerTick(Platform::WindowHandle window);
@@ -253,6 +259,8 @@ public:
     void ShowDisplayFailure(int result);
 
     // Images.
+    /// The lock that guards the image sets and the pool: the display's, or a stand-in while there is none.
+    CritSect& ImageLock();
     /// The set of live memory images, under the display lock; removal also drops the image's 3-D data.
     void AddMemoryImage(MemoryImage* image);
     void RemoveMemoryImage(MemoryImage* image);
@@ -274,8 +282,6 @@ public:
     void AddElapsedTime();
     /// Deletes the objects handed to DeferDelete at this loop depth or deeper.
     void ProcessDeferredDeletes();
-    /// Deletes the shared images without references, when a reference was released since the last sweep.
-    void ReleaseUnusedSharedImages();
     /// One poll of the cursor thread: moves the drawn cursor to the pointer. Cursor thread.
     void CursorThreadStep();
     /// The windowed client origin for the preferred position (-1 centres) inside the work area.
@@ -340,7 +346,6 @@ public:
     bool mSingleInstance = true;
     std::unique_ptr<Platform::InstanceLock> mInstanceMutex; // the single-instance lock
     uint32_t mNotifyMessage = 0;                            // registered message of this product
-    std::thread::id mMainThreadId;                          // the thread that ran Init
     bool mSettingsRead = false;
     bool mLastRunCompleted = true; // "InProgress" was 0 when read
     bool mUnicodeWindows = false;  // wide-character input: characters above 127 are typed
@@ -355,9 +360,9 @@ public:
     std::unique_ptr<DDInterface> mDisplay;
     std::unique_ptr<SoundManager> mSoundManager;
     std::unique_ptr<MusicInterface> mMusicInterface;
-    std::map<intptr_t, Dialog*> mDialogMap;              // owned, by id
-    std::list<Dialog*> mDialogList;                      // the open dialogs in the order they were added (borrowed)
-    std::list<std::pair<int, Widget*>> mDeferredDeletes; // (loop depth, owned widget)
+    std::map<intptr_t, std::unique_ptr<Dialog>> mDialogMap; // by id
+    std::list<Dialog*> mDialogList;                         // the open dialogs in the order they were added (borrowed)
+    std::list<std::pair<int, std::unique_ptr<Widget>>> mDeferredDeletes; // (loop depth, widget)
 
     // Windows and input.
     Platform::WindowHandle mMainWindow;
@@ -431,10 +436,9 @@ public:
     std::string mOpeningURL;
     uint32_t mOpeningURLTime = 0; // tick count
 
-    // Images: the live memory images and the pool of shared images, both under the display lock.
+    // Images: the live memory images and the pool of shared images, both under ImageLock.
     std::set<MemoryImage*> mMemoryImageSet;
-    std::map<std::pair<std::string, std::string>, ImagePoolEntry> mSharedImages; // (PATH, VARIANT) upper-cased
-    std::atomic<bool> mCleanSharedImages = false; // an entry's count reached 0; swept after the next update
+    ImagePool mImagePool{[this]() -> CritSect& { return ImageLock(); }}; // swept after each update
 
     // Main loop and frame timing.
     int mUpdateInterval = 10;      // ms per fixed update

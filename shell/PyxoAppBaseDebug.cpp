@@ -123,16 +123,15 @@ void PyxoAppBase::TakeScreenshot()
         // The cursor and loading threads use the draw surface too. It is taken from the display meanwhile, so that
         // the wrapper reads it as a plain surface even when the display draws into it through 3-D.
         AutoCrit lock(mDisplay->mCritSect);
-        Platform::DirectDrawSurface* surface = mDisplay->mDrawSurface;
-        mDisplay->mDrawSurface = nullptr;
+        Platform::ComRef<Platform::DirectDrawSurface> surface = std::move(mDisplay->mDrawSurface);
         {
             DDImage wrapper(mDisplay.get());
-            wrapper.SetSurface(surface);
+            wrapper.SetSurface(surface.Get());
             if (const uint32_t* bits = wrapper.GetBits(); bits && wrapper.mWidth > 0 && wrapper.mHeight > 0)
                 picture = CopyPicture(bits, wrapper.mWidth, wrapper.mHeight);
             wrapper.SetSurface(nullptr);
         }
-        mDisplay->mDrawSurface = surface;
+        mDisplay->mDrawSurface = std::move(surface);
     }
     if (picture) {
         ImageLib::WritePNGImage(fileName, *picture);

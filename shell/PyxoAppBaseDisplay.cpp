@@ -4,7 +4,7 @@
 #include "platform/log/Log.h"
 #include "platform/time/Clock.h"
 #include "platform/window/DesktopDisplay.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/ProcessExit.h"
 #include "shell/PyxoAppBase.h"

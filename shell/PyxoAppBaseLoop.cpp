@@ -3,10 +3,11 @@
 #include "graphics/Graphics.h"
 #include "platform/log/Log.h"
 #include "platform/process/InstanceLock.h"
+#include "platform/process/MainThread.h"
 #include "platform/time/Clock.h"
 #include "platform/window/DesktopDisplay.h"
 #include "platform/window/MessageBox.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/DebugOverlay.h"
 #include "shell/MusicInterface.h"
@@ -309,29 +310,7 @@ void PyxoAppBase::UpdateFrame()
         mWidgetManager->UpdateFrame();
     if (mMusicInterface)
         mMusicInterface->Update();
-    ReleaseUnusedSharedImages();
-}
-
-void PyxoAppBase::ReleaseUnusedSharedImages()
-{
-    if (!mCleanSharedImages.exchange(false))
-        return;
-    const auto sweep = [this] {
-        for (auto it = mSharedImages.begin(); it != mSharedImages.end();) {
-            if (it->second.mRefCount == 0) {
-                delete it->second.mImage;
-                it = mSharedImages.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    };
-    if (mDisplay) {
-        AutoCrit lock(mDisplay->mCritSect);
-        sweep();
-    } else {
-        sweep();
-    }
+    mImagePool.Sweep();
 }
 
 void PyxoAppBase::UpdateFrameFraction(float fraction)

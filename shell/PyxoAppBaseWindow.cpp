@@ -1,5 +1,6 @@
 #include "graphics/DDInterface.h"
 #include "platform/log/Log.h"
+#include "platform/process/MainThread.h"
 #include "platform/time/Clock.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/VirtualKeys.h"
@@ -240,135 +241,154 @@ intptr_t PyxoAppBase::WindowProc(Platform::WindowHandle window, uint32_t message
 
 bool PyxoAppBase::ProcessDeferredMessage(bool onlyOne)
 {
-    using namespace Platform;
     while (!mDeferredMessages.empty()) {
-        const WindowMessage record = mDeferredMessages.front();
+        const Platform::WindowMessage record = mDeferredMessages.front();
         mDeferredMessages.pop_front();
-        const uint32_t message = record.message;
-        const int key = static_cast<int>(record.wParam);
-
-        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-            if (message == WM_SYSKEYDOWN && record.wParam == VK_RETURN && !mWindowedImpossible && !mFullScreenFailed) {
-                SetScreenMode(!mWindowedRequested);
-                mWidgetManager->mKeyDown.fill(false);
-                mCtrlDown = false;
-                mAltDown = false;
-            }
-            if (record.wParam == 'D' && mWidgetManager->mKeyDown[VK_CONTROL] && mWidgetManager->mKeyDown[VK_SHIFT]) {
-                // Toggled without a sound: the desktop offers no click that every system has.
-                mDebugKeysOn = !mDebugKeysOn;
-            }
-            if (!(mDebugKeysOn && DebugKeyDown(key)))
-                mWidgetManager->KeyDown(key);
-        } else if (message == WM_KEYUP || message == WM_SYSKEYUP) {
-            mWidgetManager->KeyUp(key);
-        } else if (message == WM_CHAR) {
-            mWidgetManager->KeyChar(static_cast<wchar_t>(record.wParam & 0xFFFF));
-        } else if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP) {
-            if (!mAppHidden) {
-                int x = GetXLParam(record.lParam);
-                int y = GetYLParam(record.lParam);
-                mWidgetManager->MapPointerToScreen(x, y);
-                mWidgetManager->MouseMove(x, y);
-                if (!mMouseIn) {
-                    mMouseIn = true;
-                    ApplyCursor();
-                }
-                // Capture goes only when no other button is still held.
-                const auto releaseUnlessHeld = [this](int bit) {
-                    if ((mWidgetManager->mActualDownButtons & ~bit) == 0)
-                        Platform::ReleaseCapture();
-                };
-                switch (message) {
-                case WM_LBUTTONDOWN:
-                    Platform::SetCapture(record.hwnd);
-                    mWidgetManager->MouseDown(x, y, 1);
-                    break;
-                case WM_LBUTTONDBLCLK:
-                    Platform::SetCapture(record.hwnd);
-                    mWidgetManager->MouseDown(x, y, 2);
-                    break;
-                case WM_RBUTTONDOWN:
-                    Platform::SetCapture(record.hwnd);
-                    mWidgetManager->MouseDown(x, y, -1);
-                    break;
-                case WM_RBUTTONDBLCLK:
-                    Platform::SetCapture(record.hwnd);
-                    mWidgetManager->MouseDown(x, y, -2);
-                    break;
-                case WM_MBUTTONDOWN:
-                    Platform::SetCapture(record.hwnd);
-                    mWidgetManager->MouseDown(x, y, 3);
-                    break;
-                case WM_LBUTTONUP:
-                    releaseUnlessHeld(WidgetManager::kLeftButtonBit);
-                    mWidgetManager->MouseUp(x, y, 1);
-                    break;
-                case WM_RBUTTONUP:
-                    releaseUnlessHeld(WidgetManager::kRightButtonBit);
-                    mWidgetManager->MouseUp(x, y, -1);
-                    break;
-                case WM_MBUTTONUP:
-                    releaseUnlessHeld(WidgetManager::kMiddleButtonBit);
-                    mWidgetManager->MouseUp(x, y, 3);
-                    break;
-                default:
-                    break;
-                }
-            }
-        } else if (message == WM_MOUSEWHEEL) {
-            mWidgetManager->MouseWheel(static_cast<int8_t>(GetWheelDeltaWParam(record.wParam) / WHEEL_DELTA));
-        } else if (message == WM_MOVE) {
-            if (record.hwnd == mMainWindow && mWindowedRequested) {
-                const auto placement = GetWindowPlacement(mMainWindow);
-                if (placement && (placement->showCommand == SW_SHOWNORMAL || placement->showCommand == SW_SHOW)) {
-                    mPreferredX = placement->normalPosition.left;
-                    mPreferredY = placement->normalPosition.top;
-                }
-            }
-        } else if (message == WM_SIZE) {
-            if (record.hwnd == mMainWindow && !mShutdown) {
-                const bool minimized = record.wParam == SIZE_MINIMIZED;
-                if (minimized != mMinimized) {
-                    mMinimized = minimized;
-                    if (minimized) {
-                        if (mMuteOnFocusLoss)
-                            Mute(true);
-                    } else {
-                        if (mMuteOnFocusLoss)
-                            Unmute(true);
-                        mWidgetManager->MarkAllDirty();
-                    }
-                }
-                UpdateFocus();
-                if (record.wParam == SIZE_MAXIMIZED)
-                    SetScreenMode(false);
-            }
-        } else if (message == WM_SYSCOLORCHANGE || message == WM_DISPLAYCHANGE) {
-            mWidgetManager->SystemColorsChangedAll();
-            mWidgetManager->MarkAllDirty();
-        } else if (message == WM_ACTIVATEAPP) {
-            if (record.hwnd == mMainWindow && !mAppHidden && !mShutdown) {
-                UpdateFocus();
-                if (mActive && !mWindowedRequested)
-                    mWidgetManager->MarkAllDirty();
-                if (mIsOpeningURL && !mActive)
-                    OnUrlOpened(mOpeningURL);
-            }
-        } else if (message == WM_TIMER) {
-            if (!mAppHidden && mRunning)
-                TimerTick(record.hwnd);
-        } else if (message == WM_CLOSE) {
-            if (record.hwnd == mMainWindow || record.hwnd == mInvisibleWindow) {
-                mCloseFromWindow = true;
-                Shutdown();
-            }
-        }
-
+        HandleDeferredMessage(record);
         if (onlyOne)
             break;
     }
     return !mDeferredMessages.empty();
+}
+
+void PyxoAppBase::HandleDeferredMessage(const Platform::WindowMessage& record)
+{
+    using namespace Platform;
+    const uint32_t message = record.message;
+    const int key = static_cast<int>(record.wParam);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        HandleKeyDown(record);
+    } else if (message == WM_KEYUP || message == WM_SYSKEYUP) {
+        mWidgetManager->KeyUp(key);
+    } else if (message == WM_CHAR) {
+        mWidgetManager->KeyChar(static_cast<wchar_t>(record.wParam & 0xFFFF));
+    } else if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP) {
+        if (!mAppHidden)
+            HandleMouseMessage(record);
+    } else if (message == WM_MOUSEWHEEL) {
+        mWidgetManager->MouseWheel(static_cast<int8_t>(GetWheelDeltaWParam(record.wParam) / WHEEL_DELTA));
+    } else if (message == WM_MOVE) {
+        if (record.hwnd == mMainWindow && mWindowedRequested) {
+            const auto placement = GetWindowPlacement(mMainWindow);
+            if (placement && (placement->showCommand == SW_SHOWNORMAL || placement->showCommand == SW_SHOW)) {
+                mPreferredX = placement->normalPosition.left;
+                mPreferredY = placement->normalPosition.top;
+            }
+        }
+    } else if (message == WM_SIZE) {
+        if (record.hwnd == mMainWindow && !mShutdown)
+            HandleSize(record);
+    } else if (message == WM_SYSCOLORCHANGE || message == WM_DISPLAYCHANGE) {
+        mWidgetManager->SystemColorsChangedAll();
+        mWidgetManager->MarkAllDirty();
+    } else if (message == WM_ACTIVATEAPP) {
+        if (record.hwnd == mMainWindow && !mAppHidden && !mShutdown) {
+            UpdateFocus();
+            if (mActive && !mWindowedRequested)
+                mWidgetManager->MarkAllDirty();
+            if (mIsOpeningURL && !mActive)
+                OnUrlOpened(mOpeningURL);
+        }
+    } else if (message == WM_TIMER) {
+        if (!mAppHidden && mRunning)
+            TimerTick(record.hwnd);
+    } else if (message == WM_CLOSE) {
+        if (record.hwnd == mMainWindow || record.hwnd == mInvisibleWindow) {
+            mCloseFromWindow = true;
+            Shutdown();
+        }
+    }
+}
+
+void PyxoAppBase::HandleKeyDown(const Platform::WindowMessage& record)
+{
+    using namespace Platform;
+    if (record.message == WM_SYSKEYDOWN && record.wParam == VK_RETURN && !mWindowedImpossible && !mFullScreenFailed) {
+        SetScreenMode(!mWindowedRequested);
+        mWidgetManager->mKeyDown.fill(false);
+        mCtrlDown = false;
+        mAltDown = false;
+    }
+    if (record.wParam == 'D' && mWidgetManager->mKeyDown[VK_CONTROL] && mWidgetManager->mKeyDown[VK_SHIFT]) {
+        // Toggled without a sound: the desktop offers no click that every system has.
+        mDebugKeysOn = !mDebugKeysOn;
+    }
+    const int key = static_cast<int>(record.wParam);
+    if (!(mDebugKeysOn && DebugKeyDown(key)))
+        mWidgetManager->KeyDown(key);
+}
+
+void PyxoAppBase::HandleMouseMessage(const Platform::WindowMessage& record)
+{
+    using namespace Platform;
+    int x = GetXLParam(record.lParam);
+    int y = GetYLParam(record.lParam);
+    mWidgetManager->MapPointerToScreen(x, y);
+    mWidgetManager->MouseMove(x, y);
+    if (!mMouseIn) {
+        mMouseIn = true;
+        ApplyCursor();
+    }
+    // Capture goes only when no other button is still held.
+    const auto releaseUnlessHeld = [this](int bit) {
+        if ((mWidgetManager->mActualDownButtons & ~bit) == 0)
+            Platform::ReleaseCapture();
+    };
+    switch (record.message) {
+    case WM_LBUTTONDOWN:
+        Platform::SetCapture(record.hwnd);
+        mWidgetManager->MouseDown(x, y, 1);
+        break;
+    case WM_LBUTTONDBLCLK:
+        Platform::SetCapture(record.hwnd);
+        mWidgetManager->MouseDown(x, y, 2);
+        break;
+    case WM_RBUTTONDOWN:
+        Platform::SetCapture(record.hwnd);
+        mWidgetManager->MouseDown(x, y, -1);
+        break;
+    case WM_RBUTTONDBLCLK:
+        Platform::SetCapture(record.hwnd);
+        mWidgetManager->MouseDown(x, y, -2);
+        break;
+    case WM_MBUTTONDOWN:
+        Platform::SetCapture(record.hwnd);
+        mWidgetManager->MouseDown(x, y, 3);
+        break;
+    case WM_LBUTTONUP:
+        releaseUnlessHeld(WidgetManager::kLeftButtonBit);
+        mWidgetManager->MouseUp(x, y, 1);
+        break;
+    case WM_RBUTTONUP:
+        releaseUnlessHeld(WidgetManager::kRightButtonBit);
+        mWidgetManager->MouseUp(x, y, -1);
+        break;
+    case WM_MBUTTONUP:
+        releaseUnlessHeld(WidgetManager::kMiddleButtonBit);
+        mWidgetManager->MouseUp(x, y, 3);
+        break;
+    default:
+        break;
+    }
+}
+
+void PyxoAppBase::HandleSize(const Platform::WindowMessage& record)
+{
+    const bool minimized = record.wParam == Platform::SIZE_MINIMIZED;
+    if (minimized != mMinimized) {
+        mMinimized = minimized;
+        if (minimized) {
+            if (mMuteOnFocusLoss)
+                Mute(true);
+        } else {
+            if (mMuteOnFocusLoss)
+                Unmute(true);
+            mWidgetManager->MarkAllDirty();
+        }
+    }
+    UpdateFocus();
+    if (record.wParam == Platform::SIZE_MAXIMIZED)
+        SetScreenMode(false);
 }
 
 void PyxoAppBase::TimerTick(Platform::WindowHandle window)
@@ -495,7 +515,7 @@ bool PyxoAppBase::QueueCursorChangeIfOffMainThread(std::function<void()> change)
 {
     // The cursor calls reach SDL, which runs on the main thread only; the resource-loading thread selects
     // cursors too, so its calls are made by the main thread at its next update, in the order they were asked for.
-    if (!mWidgetManager || mWidgetManager->IsMainThread())
+    if (!mWidgetManager || Platform::IsMainThread())
         return false;
     mWidgetManager->QueueChange(std::move(change));
     return true;

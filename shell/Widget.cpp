@@ -51,6 +51,11 @@ Widget::~Widget()
     }
 }
 
+PyxoAppBase* Widget::GetApp() const
+{
+    return mWidgetManager != nullptr && mWidgetManager->mApp != nullptr ? mWidgetManager->mApp : gPyxoAppBase;
+}
+
 void Widget::SetVisible(bool visible)
 {
     if (mVisible == visible) {

@@ -11,6 +11,7 @@ namespace Pyxo {
 
 class Graphics;
 class Image;
+class PyxoAppBase;
 
 /// Mouse buttons as the four-argument mouse handlers receive them.
 struct MouseButton {
@@ -116,6 +117,10 @@ public:
     bool mWantsFocus = false;   // a mouse press gives it the keyboard focus
     Widget* mTabPrev = nullptr; // borrowed; focus target of Shift+Tab
     Widget* mTabNext = nullptr; // borrowed; focus target of Tab
+
+protected:
+    /// The manager's application, else the global one; null in a program without one.
+    [[nodiscard]] PyxoAppBase* GetApp() const;
 };
 
 } // namespace Pyxo

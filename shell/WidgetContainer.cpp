@@ -1,6 +1,7 @@
 #include "shell/WidgetContainer.h"
 
 #include "graphics/Graphics.h"
+#include "platform/process/MainThread.h"
 #include "shell/Widget.h"
 #include "shell/WidgetManager.h"
 
@@ -128,7 +129,7 @@ void WidgetContainer::TakeOut(WidgetList::iterator it)
 
 bool WidgetContainer::QueueIfOffMainThread(std::function<void()> change)
 {
-    if (mWidgetManager == nullptr || mWidgetManager->IsMainThread()) {
+    if (mWidgetManager == nullptr || Platform::IsMainThread()) {
         return false;
     }
     mWidgetManager->QueueChange(std::move(change));

@@ -8,7 +8,6 @@
 #include <functional>
 #include <list>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,8 +30,8 @@ struct PreModalInfo {
 /// mouse on the pressed widget until every button is up, sends enter and leave notices, keeps the key-down array,
 /// routes keys to the focus widget, enforces modal widgets through a stack of saved states, and draws the dirty
 /// top-level widgets. Created and deleted by the application; borrows every widget (its destructor only detaches
-/// them). Its manager field points to itself; its rectangle is the logical screen. Main thread only (the thread
-/// that constructs it), except QueueChange.
+/// them). Its manager field points to itself; its rectangle is the logical screen. Main thread only
+/// (Platform::IsMainThread), except QueueChange.
 class WidgetManager : public WidgetContainer {
 public:
     static constexpr int kNumKeys = 255;                  // key codes 0..254 are recorded
@@ -93,8 +92,6 @@ public:
     /// Moves the pointer to (x, y) and sends leave, enter and move notices.
     void TrackPointer(int x, int y);
 
-    /// The thread that constructed the manager.
-    [[nodiscard]] bool IsMainThread() const { return std::this_thread::get_id() == mMainThreadId; }
     /// Any thread: a change of the tree to be made on the main thread at the start of the next UpdateFrame. The
     /// widgets it names must stay alive until then.
     void QueueChange(std::function<void()> change);
@@ -139,7 +136,6 @@ private:
     void SendMouseUps(Widget* widget, int buttons);
     void RecordInput() { mLastInputUpdateCnt = mUpdateCnt; }
 
-    std::thread::id mMainThreadId = std::this_thread::get_id();
     std::mutex mQueuedChangesLock;
     std::vector<std::function<void()>> mQueuedChanges; // guarded by mQueuedChangesLock
 };

@@ -171,16 +171,12 @@ HResult DirectSoundCreate(const void* guid, DirectSoundDevice** device, void* ou
 // Buffer.
 
 DirectSoundBuffer::DirectSoundBuffer(DirectSoundDevice& device, std::unique_ptr<SoundBuffer> buffer, uint32_t flags)
-    : mDevice(device), mBuffer(std::move(buffer)), mFlags(flags)
+    : mDevice(ComRef<DirectSoundDevice>::Share(&device)), mBuffer(std::move(buffer)), mFlags(flags)
 {
-    mDevice.AddRef();
 }
 
-DirectSoundBuffer::~DirectSoundBuffer()
-{
-    mBuffer.reset();
-    mDevice.Release();
-}
+// The mixer's buffer goes before the device is let go.
+DirectSoundBuffer::~DirectSoundBuffer() = default;
 
 uint32_t DirectSoundBuffer::AddRef()
 {
@@ -220,7 +216,7 @@ HResult DirectSoundBuffer::SetFormat(const WaveFormat* format)
     if (mBuffer) {
         return DSERR_INVALIDCALL;
     }
-    if (mDevice.CooperativeLevel() < DSSCL_PRIORITY) {
+    if (mDevice->CooperativeLevel() < DSSCL_PRIORITY) {
         return DSERR_PRIOLEVELNEEDED;
     }
     if (HResult failure = InjectedFailure(DirectSoundCall::SetFormat); Failed(failure)) {

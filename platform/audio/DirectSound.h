@@ -2,6 +2,7 @@
 
 #include "platform/audio/SoundBuffer.h"
 #include "platform/audio/WaveFormat.h"
+#include "platform/directx/ComRef.h"
 #include "platform/directx/DXResult.h"
 #include "platform/window/WindowMessage.h"
 
@@ -89,7 +90,7 @@ private:
     DirectSoundBuffer(DirectSoundDevice& device, std::unique_ptr<SoundBuffer> buffer, uint32_t flags);
     ~DirectSoundBuffer();
 
-    DirectSoundDevice& mDevice;           // borrowed; referenced until this buffer is gone
+    ComRef<DirectSoundDevice> mDevice;    // referenced until this buffer is gone
     std::unique_ptr<SoundBuffer> mBuffer; // owned; null for the primary buffer
     uint32_t mFlags = 0;
     WaveFormat mPrimaryFormat; // the primary buffer's recorded format

@@ -8,15 +8,13 @@
 
 namespace Platform {
 
-Direct3D::Direct3D(DirectDraw* directDraw) : mDirectDraw(directDraw)
+Direct3D::Direct3D(DirectDraw* directDraw) : mDirectDraw(ComRef<DirectDraw>::Share(directDraw))
 {
-    mDirectDraw->AddRef();
     CountDirect3D(1);
 }
 
 Direct3D::~Direct3D()
 {
-    mDirectDraw->Release();
     CountDirect3D(-1);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/direct3d/Direct3DTypes.h"
+#include "platform/directx/ComRef.h"
 
 #include <atomic>
 #include <cstdint>
@@ -33,7 +34,7 @@ private:
     ~Direct3D();
 
     std::atomic<uint32_t> mRefCount = 1;
-    DirectDraw* mDirectDraw = nullptr; // one reference owned
+    ComRef<DirectDraw> mDirectDraw;
 };
 
 } // namespace Platform

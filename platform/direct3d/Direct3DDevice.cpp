@@ -61,10 +61,9 @@ void Rasterize(const Raster::TriVertex* vertices, int count, const Raster::TriCl
 
 } // namespace
 
-Direct3DDevice::Direct3DDevice(Direct3D* direct3D, DirectDrawSurface* target) : mDirect3D(direct3D), mTarget(target)
+Direct3DDevice::Direct3DDevice(Direct3D* direct3D, DirectDrawSurface* target)
+    : mDirect3D(ComRef<Direct3D>::Share(direct3D)), mTarget(ComRef<DirectDrawSurface>::Share(target))
 {
-    mDirect3D->AddRef();
-    mTarget->AddRef();
     mViewport.width = static_cast<uint32_t>(target->Width());
     mViewport.height = static_cast<uint32_t>(target->Height());
 
@@ -92,10 +91,6 @@ Direct3DDevice::Direct3DDevice(Direct3D* direct3D, DirectDrawSurface* target) : 
 
 Direct3DDevice::~Direct3DDevice()
 {
-    if (mTexture)
-        mTexture->Release();
-    mTarget->Release();
-    mDirect3D->Release();
     CountDirect3DDevice(-1);
 }
 
@@ -217,9 +212,7 @@ HResult Direct3DDevice::SetRenderTarget(DirectDrawSurface* target, uint32_t /*fl
         return DDERR_INVALIDPARAMS;
     if ((target->Caps() & DDSCAPS_3DDEVICE) == 0)
         return DDERR_INVALIDCAPS;
-    target->AddRef();
-    mTarget->Release();
-    mTarget = target;
+    mTarget = ComRef<DirectDrawSurface>::Share(target);
     return D3D_OK;
 }
 
@@ -328,11 +321,8 @@ HResult Direct3DDevice::SetTexture(uint32_t stage, DirectDrawSurface* texture)
             return DDERR_INVALIDCAPS;
         if (!IsSampledFormat(texture->Format()))
             return D3DERR_TEXTURE_NO_SUPPORT;
-        texture->AddRef();
     }
-    if (mTexture)
-        mTexture->Release();
-    mTexture = texture;
+    mTexture = ComRef<DirectDrawSurface>::Share(texture);
     return D3D_OK;
 }
 

@@ -2,6 +2,7 @@
 
 #include "graphics/raster/SoftwareTriangle.h"
 #include "platform/direct3d/Direct3DTypes.h"
+#include "platform/directx/ComRef.h"
 
 #include <array>
 #include <atomic>
@@ -100,9 +101,9 @@ private:
     void CopyTargetToScratch(const Raster::TriClipRect& area, bool back);
 
     std::atomic<uint32_t> mRefCount = 1;
-    Direct3D* mDirect3D = nullptr;         // one reference owned
-    DirectDrawSurface* mTarget = nullptr;  // one reference owned
-    DirectDrawSurface* mTexture = nullptr; // one reference owned, or null
+    ComRef<Direct3D> mDirect3D;
+    ComRef<DirectDrawSurface> mTarget;
+    ComRef<DirectDrawSurface> mTexture; // or null
     Viewport7 mViewport;
     bool mInScene = false;
     std::array<uint32_t, 256> mRenderStates{};

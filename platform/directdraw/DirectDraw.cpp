@@ -5,9 +5,9 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawSurface.h"
 #include "platform/directdraw/ScreenPresenter.h"
+#include "platform/process/MainThread.h"
 #include "platform/process/StandInLibrary.h"
 #include "platform/time/Clock.h"
-#include "platform/window/SdlVideo.h"
 #include "platform/window/WindowSystem.h"
 
 #include <new>
@@ -249,20 +249,19 @@ HResult DirectDraw::CreateSurface(const SurfaceDesc& desc, DirectDrawSurface** s
     if (width <= 0 || height <= 0 || bytes > kMaxSurfaceBytes)
         return DDERR_OUTOFMEMORY;
 
-    DirectDrawSurface* made = nullptr;
+    ComRef<DirectDrawSurface> made;
     try {
         SurfaceCaps madeCaps = desc.caps;
         if (flipChain)
             madeCaps.caps |= DDSCAPS_FRONTBUFFER;
-        made = new DirectDrawSurface(width, height, format, madeCaps, layout);
+        made = ComRef<DirectDrawSurface>::Adopt(new DirectDrawSurface(width, height, format, madeCaps, layout));
         if (flipChain) {
             const SurfaceCaps backCaps{(caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER,
                                        desc.caps.caps2};
-            made->mBackBuffer = new DirectDrawSurface(width, height, format, backCaps, layout);
+            made->mBackBuffer =
+                ComRef<DirectDrawSurface>::Adopt(new DirectDrawSurface(width, height, format, backCaps, layout));
         }
     } catch (const std::bad_alloc&) {
-        if (made)
-            made->Release();
         return DDERR_OUTOFMEMORY;
     }
     if (primary) {
@@ -270,7 +269,7 @@ HResult DirectDraw::CreateSurface(const SurfaceDesc& desc, DirectDrawSurface** s
         std::lock_guard lock(mPrimaryLink->mutex);
         mPrimaryLink->primary = made;
     }
-    *surface = made;
+    *surface = made.Detach();
     return DD_OK;
 }
 
@@ -386,20 +385,16 @@ bool DirectDraw::ShowScreen(bool onlyIfChanged)
 {
     if (!IsMainThread())
         return false;
-    DirectDrawSurface* primary = nullptr;
+    ComRef<DirectDrawSurface> primary;
     {
         std::lock_guard lock(mPrimaryLink->mutex);
-        primary = mPrimaryLink->primary;
-        if (primary)
-            primary->AddRef();
+        primary = ComRef<DirectDrawSurface>::Share(mPrimaryLink->primary);
     }
     if (!primary)
         return false;
     const uint64_t changes = primary->ChangeCount();
-    if (onlyIfChanged && primary == mShownSurface && changes == mShownChangeCount) {
-        primary->Release();
+    if (onlyIfChanged && primary == mShownSurface && changes == mShownChangeCount)
         return true;
-    }
     const bool fullScreen = (mCooperativeLevel & DDSCL_EXCLUSIVE) != 0;
     WindowRect region{0, 0, primary->Width(), primary->Height()};
     if (!fullScreen) {
@@ -414,7 +409,6 @@ bool DirectDraw::ShowScreen(bool onlyIfChanged)
                                         primary->Height(), primary->Format(), region, fullScreen);
     mShownSurface = primary;
     mShownChangeCount = changes;
-    primary->Release();
     return shown;
 }
 

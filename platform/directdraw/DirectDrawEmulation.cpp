@@ -1,7 +1,7 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 
 #include "platform/direct3d/Direct3DEmulation.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/process/MainThread.h"
 
 #include <array>
 #include <atomic>

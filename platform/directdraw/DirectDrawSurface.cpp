@@ -11,16 +11,6 @@
 namespace Platform {
 namespace {
 
-bool IsEmpty(const WindowRect& r)
-{
-    return r.right <= r.left || r.bottom <= r.top;
-}
-
-WindowRect Intersect(const WindowRect& a, const WindowRect& b)
-{
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
 bool Contains(const WindowRect& outer, const WindowRect& inner)
 {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
@@ -46,10 +36,6 @@ DirectDrawSurface::~DirectDrawSurface()
         if (mPrimaryLink->primary == this)
             mPrimaryLink->primary = nullptr;
     }
-    if (mClipper)
-        mClipper->Release();
-    if (mBackBuffer)
-        mBackBuffer->Release();
     CountDirectDrawSurface(-1);
 }
 
@@ -132,7 +118,7 @@ HResult DirectDrawSurface::Lock(const WindowRect* rect, SurfaceDesc* desc, uint3
         return DDERR_INVALIDPARAMS;
     const WindowRect whole{0, 0, mWidth, mHeight};
     const WindowRect area = rect ? *rect : whole;
-    if (IsEmpty(area) || !Contains(whole, area))
+    if (area.IsEmpty() || !Contains(whole, area))
         return DDERR_INVALIDRECT;
     if (mLockCount > 0)
         return DDERR_SURFACEBUSY;
@@ -214,8 +200,7 @@ HResult DirectDrawSurface::GetAttachedSurface(const SurfaceCaps& caps, DirectDra
     *surface = nullptr;
     if (!mBackBuffer || (caps.caps & DDSCAPS_BACKBUFFER) == 0)
         return DDERR_NOTFOUND;
-    mBackBuffer->AddRef();
-    *surface = mBackBuffer;
+    *surface = ComRef<DirectDrawSurface>(mBackBuffer).Detach();
     return DD_OK;
 }
 
@@ -223,11 +208,7 @@ HResult DirectDrawSurface::SetClipper(DirectDrawClipper* clipper)
 {
     if (const HResult injected = TakeInjectedFailure(DirectDrawCall::SetClipper); Failed(injected))
         return injected;
-    if (clipper)
-        clipper->AddRef();
-    if (mClipper)
-        mClipper->Release();
-    mClipper = clipper;
+    mClipper = ComRef<DirectDrawClipper>::Share(clipper);
     return DD_OK;
 }
 
@@ -257,8 +238,8 @@ WindowRect DirectDrawSurface::ClipBounds() const
             WindowPoint origin{0, 0};
             ClientToScreen(window, origin);
             const WindowRect client = GetClientRect(window);
-            bounds = Intersect(bounds,
-                               WindowRect{origin.x, origin.y, origin.x + client.Width(), origin.y + client.Height()});
+            bounds = bounds.Intersection(
+                WindowRect{origin.x, origin.y, origin.x + client.Width(), origin.y + client.Height()});
         }
     }
     return bounds;
@@ -266,8 +247,8 @@ WindowRect DirectDrawSurface::ClipBounds() const
 
 HResult DirectDrawSurface::ColorFill(const WindowRect& dest, uint32_t value)
 {
-    const WindowRect visible = Intersect(dest, ClipBounds());
-    if (IsEmpty(visible))
+    const WindowRect visible = dest.Intersection(ClipBounds());
+    if (visible.IsEmpty())
         return DD_OK;
     const int bytes = BytesPerPixel();
     for (int y = visible.top; y < visible.bottom; ++y) {
@@ -288,7 +269,7 @@ HResult DirectDrawSurface::Blt(const WindowRect* destRect, DirectDrawSurface* so
         return DDERR_SURFACEBUSY;
     const WindowRect whole{0, 0, mWidth, mHeight};
     const WindowRect dest = destRect ? *destRect : whole;
-    if (IsEmpty(dest) || (!mClipper && !Contains(whole, dest)))
+    if (dest.IsEmpty() || (!mClipper && !Contains(whole, dest)))
         return DDERR_INVALIDRECT;
 
     if (flags & DDBLT_COLORFILL) {
@@ -299,7 +280,7 @@ HResult DirectDrawSurface::Blt(const WindowRect* destRect, DirectDrawSurface* so
     if (!source)
         return DDERR_INVALIDPARAMS;
     const WindowRect src = srcRect ? *srcRect : WindowRect{0, 0, source->mWidth, source->mHeight};
-    if (IsEmpty(src) || !Contains(WindowRect{0, 0, source->mWidth, source->mHeight}, src))
+    if (src.IsEmpty() || !Contains(WindowRect{0, 0, source->mWidth, source->mHeight}, src))
         return DDERR_INVALIDRECT;
     if (source->mFormat.rgbBitCount != mFormat.rgbBitCount)
         return DDERR_INVALIDPIXELFORMAT;
@@ -307,8 +288,8 @@ HResult DirectDrawSurface::Blt(const WindowRect* destRect, DirectDrawSurface* so
     if (keyed && !source->mHasSrcKey)
         return DDERR_NOCOLORKEY;
 
-    const WindowRect visible = Intersect(dest, ClipBounds());
-    if (IsEmpty(visible))
+    const WindowRect visible = dest.Intersection(ClipBounds());
+    if (visible.IsEmpty())
         return DD_OK;
 
     // A blit within one surface reads a copy, so overlapping rectangles see the old pixels.

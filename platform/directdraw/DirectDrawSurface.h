@@ -3,6 +3,7 @@
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "platform/directdraw/DirectDrawTypes.h"
 #include "platform/directdraw/SurfaceTexels.h"
+#include "platform/directx/ComRef.h"
 
 #include <atomic>
 #include <cstdint>
@@ -102,8 +103,8 @@ private:
     int mLockCount = 0;
     bool mHasSrcKey = false;
     ColorKey mSrcKey;
-    DirectDrawClipper* mClipper = nullptr;     // one reference owned
-    DirectDrawSurface* mBackBuffer = nullptr;  // one reference owned (primary of a flip chain)
+    ComRef<DirectDrawClipper> mClipper;
+    ComRef<DirectDrawSurface> mBackBuffer;     // the primary of a flip chain
     std::shared_ptr<PrimaryLink> mPrimaryLink; // set on a primary
     std::atomic<uint64_t> mChangeCount = 0;
     std::unique_ptr<SurfaceTexels> mTexels; // made when the surface is first sampled as a texture

@@ -1,8 +1,9 @@
 #include "platform/directdraw/ScreenPresenter.h"
 
 #include "platform/log/Log.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/process/MainThread.h"
 #include "platform/window/SdlWindowAccess.h"
+#include "platform/window/VideoSystem.h"
 
 #include <SDL.h>
 

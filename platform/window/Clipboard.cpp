@@ -1,8 +1,9 @@
 #include "platform/window/Clipboard.h"
 
 #include "platform/log/Log.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/process/MainThread.h"
 #include "platform/window/Utf16Conversion.h"
+#include "platform/window/VideoSystem.h"
 
 #include <SDL.h>
 

@@ -1,7 +1,8 @@
 #include "platform/window/DesktopDisplay.h"
 
 #include "platform/log/Log.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/process/MainThread.h"
+#include "platform/window/VideoSystem.h"
 
 #include <SDL.h>
 

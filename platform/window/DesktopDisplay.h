@@ -9,7 +9,7 @@
 namespace Platform {
 
 /// What the screen-mode code asks of the desktop, and the screen saver. Queries start SDL video when needed and
-/// answer empty (or false) when it cannot start; VideoError() of SdlVideo.h says why. Main thread only.
+/// answer empty (or false) when it cannot start; VideoError() of VideoSystem.h says why. Main thread only.
 
 struct DisplayMode {
     int width = 0;

@@ -1,9 +1,10 @@
 #include "platform/window/MessageBox.h"
 
 #include "platform/log/Log.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/process/MainThread.h"
 #include "platform/window/SdlWindowAccess.h"
 #include "platform/window/Utf16Conversion.h"
+#include "platform/window/VideoSystem.h"
 
 #include <SDL.h>
 

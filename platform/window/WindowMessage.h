@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace Platform {
@@ -29,6 +30,14 @@ struct WindowRect {
     int32_t bottom = 0;
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
+    /// True when the rectangle covers no pixel.
+    [[nodiscard]] bool IsEmpty() const { return right <= left || bottom <= top; }
+    /// The part both rectangles cover; empty when they do not meet.
+    [[nodiscard]] WindowRect Intersection(const WindowRect& other) const
+    {
+        return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+                std::min(bottom, other.bottom)};
+    }
     friend bool operator==(WindowRect, WindowRect) = default;
 };
 

@@ -1,12 +1,13 @@
 #include "platform/window/WindowSystem.h"
 
 #include "platform/log/Log.h"
+#include "platform/process/MainThread.h"
 #include "platform/time/Clock.h"
 #include "platform/window/EventTranslator.h"
 #include "platform/window/MessageBox.h"
-#include "platform/window/SdlVideo.h"
 #include "platform/window/SdlWindowAccess.h"
 #include "platform/window/Utf16Conversion.h"
+#include "platform/window/VideoSystem.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>

@@ -46,7 +46,7 @@ struct WindowCreateInfo {
 };
 
 /// Creates a window of a registered class; the null handle when the class is unknown, the size negative, or SDL
-/// video or the window cannot be made (VideoError() of SdlVideo.h says why).
+/// video or the window cannot be made (VideoError() of VideoSystem.h says why).
 WindowHandle CreateWindow(const WindowCreateInfo& info);
 
 /// Sends WM_DESTROY to the window's procedure, then removes the window, its timers, its queued messages and its

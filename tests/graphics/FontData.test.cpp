@@ -253,7 +253,7 @@ TEST_F(FontDescriptor, AWholeDescriptor)
     EXPECT_EQ(fill.mDefaultHeight, 7);
     EXPECT_EQ(fill.mCharDataMap.size(), 256u);
     EXPECT_EQ(fill.mLayerName, "FILL");
-    EXPECT_EQ(static_cast<Pyxo::MemoryImage*>(fill.mImage), mApp.mEntries.begin()->second.mImage);
+    EXPECT_EQ(static_cast<Pyxo::MemoryImage*>(fill.mImage), mApp.mEntries.begin()->second.mImage.get());
 
     // The copy took every field and the image, and went on by itself.
     FontLayer& outline = Layer(*data, "OUTLINE");

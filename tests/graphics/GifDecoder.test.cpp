@@ -1,6 +1,7 @@
 #include "graphics/GifDecoder.h"
 
 #include "platform/log/Log.h"
+#include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,7 @@
 namespace {
 
 using ImageLib::DecodeGIF;
-
-class QuietLog {
-public:
-    QuietLog() : mPrevious(Platform::SetLogSink([](Platform::LogLevel, const char*, const std::string&) {})) {}
-    ~QuietLog() { Platform::SetLogSink(std::move(mPrevious)); }
-
-private:
-    Platform::LogSink mPrevious;
-};
+using TestHelpers::QuietLog;
 
 // Writes LZW codes least-significant bit first, tracking the code width as a decoder does.
 class CodeWriter {

@@ -6,7 +6,7 @@
 
 #include "graphics/DDImage.h"
 #include "graphics/Image.h"
-#include "graphics/ImagePoolRef.h"
+#include "graphics/ImagePool.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/StringHelpers.h"
 
@@ -73,12 +73,6 @@ private:
 /// asked for and the messages it would have shown.
 class FontApp : public Pyxo::PyxoAppBase {
 public:
-    ~FontApp() override
-    {
-        for (auto& [path, entry] : mEntries)
-            delete entry.mImage;
-    }
-
     /// Adds a width x height image whose pixels come from pixel(x, y).
     Pyxo::DDImage* AddImage(const std::string& path, int width, int height,
                             const std::function<uint32_t(int, int)>& pixel)
@@ -88,12 +82,11 @@ public:
             for (int x = 0; x < width; ++x)
                 bits[size_t(y) * size_t(width) + size_t(x)] = pixel(x, y);
         }
-        auto* image = new Pyxo::DDImage(nullptr);
+        auto image = std::make_unique<Pyxo::DDImage>(nullptr);
         image->SetBits(bits.data(), width, height, true);
         Pyxo::ImagePoolEntry& entry = mEntries[Pyxo::StringToUpper(path)];
-        delete entry.mImage;
-        entry.mImage = image;
-        return image;
+        entry.mImage = std::move(image);
+        return entry.mImage.get();
     }
 
     Pyxo::ImagePoolRef GetPooledImage(const std::string& path, const std::string& /*variant*/, bool* isNew) override
@@ -113,7 +106,7 @@ public:
         return it == mEntries.end() ? -1 : it->second.mRefCount.load();
     }
 
-    std::map<std::string, Pyxo::ImagePoolEntry> mEntries; // images owned
+    std::map<std::string, Pyxo::ImagePoolEntry> mEntries; // outside any pool
     std::vector<std::string> mRequests;
     std::vector<std::wstring> mPopups;
 };

@@ -2,6 +2,7 @@
 
 #include "graphics/PakFile.h"
 #include "platform/log/Log.h"
+#include "tests/TestHelpers.h"
 #include "tools/pak/PakWriter.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using TestHelpers::QuietLog;
 
 std::vector<uint8_t> Bytes(const std::string& text)
 {
@@ -32,43 +34,13 @@ std::vector<uint8_t> Pack(const std::vector<PakTool::PakEntry>& entries)
     return out;
 }
 
-// Silences the warnings that the failure cases log on purpose.
-class QuietLog {
-public:
-    QuietLog() : mPrevious(Platform::SetLogSink([](Platform::LogLevel, const char*, const std::string&) {})) {}
-    ~QuietLog() { Platform::SetLogSink(std::move(mPrevious)); }
-
-private:
-    Platform::LogSink mPrevious;
-};
-
 // A scratch folder that is also the working directory, so relative names reach it.
-class ScratchFolder {
+class PakFolder : public TestHelpers::ScratchFolder {
 public:
-    ScratchFolder()
-    {
-        mOld = fs::current_path();
-        mPath = fs::temp_directory_path() / ("ilvane-pak-" + std::to_string(getpid()) + "-" + std::to_string(sCount++));
-        fs::create_directories(mPath);
-        fs::current_path(mPath);
-    }
-    ~ScratchFolder()
-    {
-        fs::current_path(mOld);
-        std::error_code ignored;
-        fs::remove_all(mPath, ignored);
-    }
-    void Write(const std::string& name, const std::string& text) const
-    {
-        fs::create_directories((mPath / name).parent_path());
-        std::ofstream(mPath / name, std::ios::binary) << text;
-    }
-    const fs::path& Path() const { return mPath; }
+    PakFolder() : ScratchFolder("pak"), mHere(Path()) {}
 
 private:
-    static inline int sCount = 0;
-    fs::path mOld;
-    fs::path mPath;
+    TestHelpers::WorkingFolder mHere;
 };
 
 std::string ReadAll(PakInterfaceBase& pak, PakFileHandle* handle)
@@ -117,7 +89,7 @@ TEST(PakInterface, RoundTripsNamesSizesTimesAndContents)
 
 TEST(PakInterface, BuilderPacksAFolderWithNamesAndTimes)
 {
-    ScratchFolder folder;
+    PakFolder folder;
     folder.Write("content/Sub/b.txt", "bee");
     folder.Write("content/a.txt", "ay");
     // 2020-01-01 00:00:00 UTC, as a FILETIME: 100 ns units since 1601.
@@ -146,7 +118,7 @@ TEST(PakInterface, BuilderPacksAFolderWithNamesAndTimes)
 
 TEST(PakInterface, BuilderRefusesAFileItCannotReadAndLeavesItsOwnOutputOut)
 {
-    ScratchFolder folder;
+    PakFolder folder;
     folder.Write("content/a.txt", "ay");
     folder.Write("content/data.pak", "the previous archive");
     std::vector<PakTool::PakEntry> entries;
@@ -236,7 +208,7 @@ TEST(PakInterface, LastMountWinsAndFailedMountsChangeNothing)
 
 TEST(PakInterface, AddPakFileMountsFromDisk)
 {
-    ScratchFolder folder;
+    PakFolder folder;
     const std::vector<uint8_t> archive = Pack({{"x\\y.txt", Bytes("hello"), 0}});
     folder.Write("Mod.PAK", std::string(archive.begin(), archive.end()));
     PakInterface pak;
@@ -257,7 +229,7 @@ TEST(PakInterface, ALargeArchiveIsMappedNotRead)
 {
     // One record of 300 MB, written as a hole where the file system allows, with "tail" as its last bytes.
     constexpr uint32_t kSize = 300u << 20;
-    ScratchFolder folder;
+    PakFolder folder;
     std::vector<uint8_t> head;
     const auto put = [&](uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -298,7 +270,7 @@ TEST(PakInterface, ALargeArchiveIsMappedNotRead)
 TEST(PakInterface, AnArchiveCutShortAfterMountingFailsItsOpens)
 {
     QuietLog quiet;
-    ScratchFolder folder;
+    PakFolder folder;
     const std::vector<uint8_t> archive = Pack({{"a.txt", Bytes("first"), 0}, {"b.txt", Bytes("second"), 0}});
     folder.Write("data.pak", std::string(archive.begin(), archive.end()));
     PakInterface pak;
@@ -406,7 +378,7 @@ TEST(PakInterface, LineAndWideReadsSkipCarriageReturns)
 
 TEST(PakInterface, LooseFilesAndWritingModesReachTheDisk)
 {
-    ScratchFolder folder;
+    PakFolder folder;
     folder.Write("Loose/File.TXT", "on disk");
     folder.Write("packed.txt", "disk copy");
     PakInterface pak;
@@ -436,7 +408,7 @@ TEST(PakInterface, LooseFilesAndWritingModesReachTheDisk)
 
 TEST(PakInterface, FindListsRecordsThenDisk)
 {
-    ScratchFolder folder;
+    PakFolder folder;
     folder.Write("data/disk.png", "d");
     folder.Write("data/sub/deeper.png", "d");
     PakInterface pak;

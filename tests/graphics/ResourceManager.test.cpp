@@ -358,12 +358,14 @@ TEST_F(ResourceManagerTest, ReplaceImagePutsTheProgramsImageInPlace)
     ASSERT_TRUE(mManager.ReplaceImage("SCREEN", made)) << "the same image again";
     EXPECT_EQ(static_cast<MemoryImage*>(mManager.GetImageThrow("SCREEN")), made);
     EXPECT_EQ(made->mWidth, 0) << "still alive";
+    ImagePoolRef assigned;
+    assigned = mManager.GetImageThrow("SCREEN");
+    EXPECT_EQ(static_cast<MemoryImage*>(assigned), made) << "assigned, the reference shares as a copy does";
 
-    const auto key = std::make_pair(Pyxo::StringToUpper(Path("tile.png")), std::string());
-    ASSERT_EQ(mApp.mSharedImages.at(key).mRefCount.load(), 1);
+    ASSERT_EQ(mApp.mImagePool.RefCount(Path("tile.png"), ""), 1);
     auto* other = new MemoryImage(&mApp);
     ASSERT_TRUE(mManager.ReplaceImage("tile", other));
-    EXPECT_EQ(mApp.mSharedImages.at(key).mRefCount.load(), 0) << "the shared image was let go";
+    EXPECT_EQ(mApp.mImagePool.RefCount(Path("tile.png"), ""), 0) << "the shared image was let go";
     EXPECT_EQ(static_cast<MemoryImage*>(mManager.LoadImage("tile")), other);
 
     MemoryImage stray(&mApp);

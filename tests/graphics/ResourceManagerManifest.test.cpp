@@ -2,6 +2,7 @@
 // line and file.
 #include "graphics/ResourceManager.h"
 #include "shell/PyxoAppBase.h"
+#include "tests/TestHelpers.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -288,6 +289,12 @@ TEST_F(ManifestTest, ErrorsNameTheirLineAndFile)
          "SysFont needs point size", 1},
         {"system font without size", "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:Arial\"/>",
          "SysFont needs point size", 1},
+        {"system font larger than a screen",
+         "<ResourceManifest><Resources id=\"g\">\n<Font path=\"!sys:DejaVu Sans\" size=\"100000\"/>",
+         "SysFont point size too large (at most 1536)", 2},
+        {"system font size beyond an int",
+         "<ResourceManifest><Resources id=\"g\"><Font path=\"!sys:DejaVu Sans\" size=\"2147483647\"/>",
+         "SysFont point size too large (at most 1536)", 1},
         {"reader error", "<ResourceManifest>\n<Resources id=\"g\">\n</Image>",
          "End 'Image' Doesn't Match Start "
          "'Resources'",
@@ -317,18 +324,6 @@ TEST_F(ManifestTest, MissingFile)
     EXPECT_EQ(mManager.GetErrorText(), "Resource file not found: " + file);
 }
 
-/// Works in a folder for the lifetime of the object, so that relative names resolve there.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& path) : mPrevious(fs::current_path()) { fs::current_path(path); }
-    ~WorkingFolder() { fs::current_path(mPrevious); }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    fs::path mPrevious;
-};
-
 TEST_F(ManifestTest, ErrorKeepsWhatWasReadBefore)
 {
     // The name as the application passes it, with a Windows separator.
@@ -336,7 +331,7 @@ TEST_F(ManifestTest, ErrorKeepsWhatWasReadBefore)
           "</Resources>\n<Resources id=\"Menu\">\n<Font path=\"!sys:Arial\" size=\"8\"/>\n\n\n\n\n"
           "<Image id=\"broken\"/>\n<Image path=\"after.png\"/>\n</Resources>\n</ResourceManifest>\n",
           "properties/resources.xml");
-    WorkingFolder here(mFolder);
+    TestHelpers::WorkingFolder here(mFolder);
     EXPECT_FALSE(mManager.ParseResourcesFile("properties\\resources.xml"));
     EXPECT_EQ(mManager.GetErrorText(), "No path specified. on Line 12 in File 'properties\\resources.xml'");
     EXPECT_NE(mManager.Image("one"), nullptr);

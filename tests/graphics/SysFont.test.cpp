@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -288,6 +290,88 @@ TEST_F(SysFontOnSurface, IsCutToTheClip)
         }
     }
     EXPECT_GT(inside, 10);
+}
+
+// Text cut by the edge of its destination has the pixels it has where it is drawn whole: only the part that
+// shows is rendered, whatever the shadow, bold and underline add.
+TEST(SysFont, TextCutByTheDestinationKeepsItsPixels)
+{
+    struct Case {
+        const char* name;
+        bool shadow, bold, underline;
+    };
+    const Case cases[] = {
+        {"plain", false, false, false},
+        {"shadow and bold", true, true, false},
+        {"underline with shadow", true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SysFont font("DejaVu Sans", 20, false, false, c.underline);
+        ASSERT_TRUE(font.IsValid());
+        font.mDrawShadow = c.shadow;
+        font.mSimulateBold = c.bold;
+        const auto draw = [&](int width, int height, int x, int y) {
+            auto image = std::make_unique<MemoryImage>(nullptr);
+            const std::vector<uint32_t> black(size_t(width) * height, 0xFF000000);
+            image->SetBits(black.data(), width, height, true);
+            Graphics g(image.get());
+            g.SetFont(&font);
+            g.SetColor(Color(255, 200, 0));
+            g.DrawString(L"Wag_y W", x, y);
+            return image;
+        };
+        const auto whole = draw(160, 60, 20, 35);
+        const auto cut = draw(40, 20, 20 - 50, 35 - 25); // shows (50, 25)-(90, 45) of the whole
+        int covered = 0;
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const uint32_t expected = whole->GetBits()[(y + 25) * 160 + x + 50];
+                ASSERT_EQ(cut->GetBits()[y * 40 + x], expected) << "at " << x << ", " << y;
+                covered += expected != 0xFF000000;
+            }
+        }
+        EXPECT_GT(covered, 10);
+    }
+}
+
+// A long string at a large size renders only what its destination shows: the text image is the size of the
+// visible part, not of the string (two hundred letters of a thousand points would take gigabytes).
+TEST(SysFont, HugeTextRendersOnlyTheVisiblePart)
+{
+    SysFont font("DejaVu Sans", 1000, false, false, false);
+    ASSERT_TRUE(font.IsValid());
+    EXPECT_GT(font.GetHeight(), 1000);
+    CaptureImage dest(120, 50);
+    Graphics g(&dest);
+    g.SetFont(&font);
+    g.DrawString(std::wstring(200, L'\u2588'), -300, 700); // full blocks: whatever shows is covered
+    ASSERT_EQ(dest.blits, 1);
+    EXPECT_EQ(dest.placed, Rect(0, 0, 120, 50));
+    int covered = 0;
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            covered += (dest.At(x, y) >> 24) == 255;
+        }
+    }
+    EXPECT_EQ(covered, 120 * 50);
+}
+
+TEST(SysFont, SizesLargerThanAScreenMakeNoFace)
+{
+    for (const int points : {SysFont::kMaxPointSize + 1, 100000, INT_MAX, -100000, INT_MIN}) {
+        SCOPED_TRACE(points);
+        SysFont font("DejaVu Sans", points, false, false, false);
+        EXPECT_FALSE(font.IsValid());
+        EXPECT_EQ(font.GetHeight(), 0);
+        EXPECT_EQ(font.StringWidth(L"text"), 0);
+        CaptureImage dest(20, 20);
+        Graphics g(&dest);
+        g.SetFont(&font);
+        g.DrawString(L"text", 0, 10);
+        EXPECT_EQ(dest.blits, 0);
+    }
+    EXPECT_TRUE(SysFont("DejaVu Sans", SysFont::kMaxPointSize, false, false, false).IsValid());
 }
 
 TEST(SysFont, NothingIsDrawnWithoutADestination)

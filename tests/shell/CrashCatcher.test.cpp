@@ -6,6 +6,7 @@
 
 #include "platform/process/SignalSafeText.h"
 #include "shell/PyxoAppBase.h"
+#include "tests/TestHelpers.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -89,20 +90,6 @@ TEST(CrashCatcherChild, CrashesAsAsked)
     FAIL() << "no crash of kind " << crash;
 }
 
-/// The crashing child's working folder, gone again however the test ends.
-struct ScratchFolder {
-    ScratchFolder() { fs::create_directories(path); }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const fs::path path = fs::temp_directory_path() / ("ilvane-crash-" + std::to_string(getpid()));
-};
-
 struct ChildRun {
     int status = 0;
     std::string errors; // the child's stderr, the fresh process's included
@@ -185,8 +172,8 @@ TEST(CrashCatcher, ACrashLeavesACompleteReportAndEndsByItsSignal)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + (c.withMapFile ? " beside a map file" : ""));
-        const ScratchFolder scratch;
-        const fs::path& folder = scratch.path;
+        const TestHelpers::ScratchFolder scratch("crash");
+        const fs::path& folder = scratch.Path();
         if (c.withMapFile) {
             // A symbol at the start of every segment: whatever segment the crash lies in gets a name.
             std::ofstream map(folder / "program.map");

@@ -122,22 +122,6 @@ TEST_F(SoundLoadingTest, DamagedOrUnsupportedWavFailsCleanly)
     EXPECT_FALSE(mManager.ReadWav(9, (mFolder.Path() / "missing.wav").string()));
 }
 
-TEST_F(SoundLoadingTest, MuLawDecoding)
-{
-    struct Case {
-        uint8_t byte;
-        int16_t sample;
-    };
-    // 0x80 and 0x00 are the loudest codes of each sign; 0xFF and 0x7F are zero.
-    const Case cases[] = {{0xFF, 0},     {0x7F, 0},     {0xFE, 8},     {0x7E, -8},    {0xEF, 128},
-                          {0xE0, 368},   {0xD0, 864},   {0xC0, 1856},  {0xB0, 3840},  {0xA0, 7808},
-                          {0x90, 15744}, {0x81, 30592}, {0x80, 31616}, {0x00, -31616}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(int(c.byte));
-        EXPECT_EQ(DSoundManager::DecodeMuLaw(c.byte), c.sample);
-    }
-}
-
 TEST_F(SoundLoadingTest, AuFiles)
 {
     ASSERT_TRUE(mManager.ReadAu(1, Write("mu.au", SoundTest::MakeAu(1, 8000, 1, Bytes{0xFF, 0x80, 0x00, 0xFE}))));

@@ -1,7 +1,7 @@
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
 #include "graphics/ImageLib.h"
-#include "graphics/ImagePoolRef.h"
+#include "graphics/ImagePool.h"
 #include "shell/PyxoAppBase.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,6 @@
 namespace {
 
 using Pyxo::DDImage;
-using Pyxo::ImagePoolEntry;
 using Pyxo::ImagePoolRef;
 
 std::string Upper(std::string text)
@@ -64,10 +63,9 @@ protected:
         std::filesystem::remove_all(mFolder, ignored);
     }
 
-    const ImagePoolEntry* EntryOf(const std::string& path, const std::string& variant)
+    int RefCount(const std::string& path, const std::string& variant) const
     {
-        auto it = mApp.mSharedImages.find({path, variant});
-        return it == mApp.mSharedImages.end() ? nullptr : &it->second;
+        return mApp.mImagePool.RefCount(path, variant);
     }
 
     std::filesystem::path mFolder;
@@ -100,9 +98,7 @@ TEST_F(PooledImages, OneEntryPerPathAndVariantWhateverTheCase)
     DDImage* image = first;
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(static_cast<DDImage*>(second), image);
-    const ImagePoolEntry* entry = EntryOf(upper, "");
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->mRefCount.load(), 2);
+    EXPECT_EQ(RefCount(upper, ""), 2);
 
     ImagePoolRef variant = mApp.GetPooledImage(mPicture, "small", &isNew);
     EXPECT_TRUE(isNew);
@@ -112,8 +108,8 @@ TEST_F(PooledImages, OneEntryPerPathAndVariantWhateverTheCase)
     // An entry whose last reference went stays until the sweep, and is handed out again as it is.
     first.Release();
     second.Release();
-    EXPECT_EQ(entry->mRefCount.load(), 0);
-    EXPECT_TRUE(mApp.mCleanSharedImages.load());
+    EXPECT_EQ(RefCount(upper, ""), 0);
+    EXPECT_TRUE(mApp.mImagePool.NeedsSweep());
     ImagePoolRef again = mApp.GetPooledImage(mPicture, "", &isNew);
     EXPECT_FALSE(isNew);
     EXPECT_EQ(static_cast<DDImage*>(again), image);
@@ -156,8 +152,7 @@ TEST_F(PooledImages, ASecondRequestWaitsForTheImageBeingRead)
         readByFirst = ref;
     });
     started.wait();
-    const ImagePoolEntry* entry = EntryOf(Upper(mPicture), "");
-    ASSERT_NE(entry, nullptr);
+    ASSERT_EQ(RefCount(mPicture, ""), 1);
 
     DDImage* readBySecond = nullptr;
     bool secondIsNew = true;
@@ -166,7 +161,7 @@ TEST_F(PooledImages, ASecondRequestWaitsForTheImageBeingRead)
         readBySecond = ref;
     });
     // Once the second request holds its reference it is past the look-up; the read is still held.
-    while (entry->mRefCount.load() < 2)
+    while (RefCount(mPicture, "") < 2)
         std::this_thread::yield();
     goOn.set_value();
     loader.join();
@@ -175,7 +170,7 @@ TEST_F(PooledImages, ASecondRequestWaitsForTheImageBeingRead)
     ASSERT_NE(readBySecond, nullptr);
     EXPECT_EQ(readBySecond, readByFirst);
     EXPECT_EQ(mApp.mReads.load(), 1);
-    EXPECT_EQ(entry->mRefCount.load(), 0);
+    EXPECT_EQ(RefCount(mPicture, ""), 0);
 }
 
 TEST_F(PooledImages, ReferencesCountAcrossTwoThreads)
@@ -195,10 +190,10 @@ TEST_F(PooledImages, ReferencesCountAcrossTwoThreads)
     std::thread b(work, 1);
     a.join();
     b.join();
-    EXPECT_EQ(mApp.mSharedImages.size(), 3u);
-    EXPECT_EQ(EntryOf("!ONE", "")->mRefCount.load(), 1);
-    EXPECT_EQ(EntryOf("!TWO", "")->mRefCount.load(), 0);
-    EXPECT_EQ(EntryOf("!THREE", "")->mRefCount.load(), 0);
+    EXPECT_EQ(mApp.mImagePool.Size(), 3u);
+    EXPECT_EQ(RefCount("!one", ""), 1);
+    EXPECT_EQ(RefCount("!two", ""), 0);
+    EXPECT_EQ(RefCount("!three", ""), 0);
     EXPECT_NE(static_cast<DDImage*>(held), nullptr);
 }
 

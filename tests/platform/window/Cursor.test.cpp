@@ -1,6 +1,6 @@
 #include "platform/window/Cursor.h"
 
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 
 #include <gtest/gtest.h>
 

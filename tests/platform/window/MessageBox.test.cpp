@@ -1,7 +1,7 @@
 #include "platform/window/MessageBox.h"
 
 #include "platform/log/Log.h"
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 #include "platform/window/WindowSystem.h"
 
 #include <gtest/gtest.h>

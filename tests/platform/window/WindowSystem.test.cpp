@@ -1,8 +1,8 @@
 #include "platform/window/WindowSystem.h"
 
 #include "platform/time/Clock.h"
-#include "platform/window/SdlVideo.h"
 #include "platform/window/SdlWindowAccess.h"
+#include "platform/window/VideoSystem.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>

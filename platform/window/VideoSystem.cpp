@@ -1,6 +1,7 @@
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 
 #include "platform/log/Log.h"
+#include "platform/process/MainThread.h"
 
 #include <SDL.h>
 
@@ -8,13 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
 namespace Platform {
 namespace {
-
-// Initialised before main runs, hence on the process's first thread.
-const std::thread::id gMainThread = std::this_thread::get_id();
 
 struct VideoState {
     std::mutex mutex;
@@ -29,11 +26,6 @@ VideoState& State()
 }
 
 } // namespace
-
-bool IsMainThread()
-{
-    return std::this_thread::get_id() == gMainThread;
-}
 
 bool IsUnseenFallback(const char* chosenDriver, const char* currentDriver)
 {

@@ -5,11 +5,9 @@
 
 namespace Platform {
 
-/// SDL's video subsystem, started on first need. SDL is called from the main thread only; every function here
-/// that touches SDL returns failure on any other thread instead.
-
-/// True on the thread that started the process (the thread of static initialisation).
-bool IsMainThread();
+/// The video system under windows, cursors, the clipboard and the screen, started on first need. It is used from
+/// the main thread only (Platform::IsMainThread); every function here that would touch it returns failure on any
+/// other thread instead.
 
 /// Starts SDL video unless it runs already. False off the main thread, and when video cannot start (no display,
 /// unknown driver); VideoError() then says why. A failed start is tried again on the next call. A driver that

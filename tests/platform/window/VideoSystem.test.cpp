@@ -1,4 +1,4 @@
-#include "platform/window/SdlVideo.h"
+#include "platform/window/VideoSystem.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 
 using namespace Platform;
 
-TEST(SdlVideo, ADriverNobodySeesCountsAsNoDisplayUnlessChosen)
+TEST(VideoSystem, ADriverNobodySeesCountsAsNoDisplayUnlessChosen)
 {
     struct Case {
         const char* chosen;
@@ -57,7 +57,7 @@ private:
 };
 
 // Without a display and without a driver chosen, video does not start on a driver that shows nothing.
-TEST(SdlVideo, WithoutADisplayVideoDoesNotStartOffScreen)
+TEST(VideoSystem, WithoutADisplayVideoDoesNotStartOffScreen)
 {
     ShutdownVideo();
     {
