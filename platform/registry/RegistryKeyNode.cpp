@@ -166,7 +166,7 @@ bool ParseDword(std::string_view word, uint32_t& out)
     return true;
 }
 
-bool ParseValue(LineReader& reader, std::map<std::string, RegistryValue, RegistryNameLess>& values)
+bool ParseValue(LineReader& reader, std::vector<std::pair<std::string, RegistryValue>>& values)
 {
     std::string name;
     if (!reader.Space() || !reader.Quoted(name) || name.size() > kRegistryMaxValueNameLength || !reader.Space()) {
@@ -213,7 +213,7 @@ bool ParseValue(LineReader& reader, std::map<std::string, RegistryValue, Registr
     if (!reader.AtEnd()) {
         return false;
     }
-    values[name] = std::move(value);
+    values.emplace_back(std::move(name), std::move(value));
     return true;
 }
 
@@ -275,14 +275,20 @@ std::string SerializeRegistryKey(const RegistryKeyNode& key)
 
 std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
 {
-    // The key lines are gathered first and put in their tree once sorted. A file may list keys in any order (by
-    // hand, or damaged); inserting each one into its parent's sorted list as it comes would cost time in
-    // proportion to the keys already there.
+    // The key lines are gathered first and put in their tree in sorted order. A file may list keys in any order
+    // (by hand, or damaged); inserting each one into its parent's sorted list as it comes would cost time in
+    // proportion to the keys already there. Files this code writes are sorted already and skip the sort.
     struct KeyLine {
-        std::vector<std::string> path;
-        std::map<std::string, RegistryValue, RegistryNameLess> values;
+        size_t firstName, endName;   // in `names`
+        size_t firstValue, endValue; // in `values`
     };
     std::vector<KeyLine> keys;
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string, RegistryValue>> values;
+    const size_t lines = size_t(std::count(text.begin(), text.end(), '\n'));
+    keys.reserve(lines);
+    names.reserve(lines);
+    values.reserve(lines);
     bool header = false;
     bool ended = false;
     size_t start = 0;
@@ -311,22 +317,24 @@ std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
         if (word == "end" && reader.AtEnd()) {
             ended = true;
         } else if (word == "key") {
-            KeyLine& key = keys.emplace_back();
+            const size_t first = names.size();
             std::string name;
             while (reader.Space()) {
                 if (!reader.Quoted(name) || name.empty() || name.size() > kRegistryMaxKeyNameLength ||
-                    name.find('\\') != std::string::npos || key.path.size() >= kRegistryMaxDepth) {
+                    name.find('\\') != std::string::npos || names.size() - first >= kRegistryMaxDepth) {
                     return std::nullopt;
                 }
-                key.path.push_back(name);
+                names.push_back(name);
             }
             if (!reader.AtEnd()) {
                 return std::nullopt;
             }
+            keys.push_back({first, names.size(), values.size(), values.size()});
         } else if (word == "value") {
-            if (keys.empty() || !ParseValue(reader, keys.back().values)) {
+            if (keys.empty() || !ParseValue(reader, values)) {
                 return std::nullopt;
             }
+            keys.back().endValue = values.size();
         } else {
             return std::nullopt;
         }
@@ -335,27 +343,27 @@ std::optional<RegistryKeyNode> ParseRegistryKey(std::string_view text)
         return std::nullopt;
     }
 
-    // Stable: where a key is listed twice, its later values win, as they would line by line.
-    std::stable_sort(keys.begin(), keys.end(), [](const KeyLine& a, const KeyLine& b) {
-        return std::lexicographical_compare(a.path.begin(), a.path.end(), b.path.begin(), b.path.end(),
+    const auto pathLess = [&names](const KeyLine& a, const KeyLine& b) {
+        return std::lexicographical_compare(names.begin() + long(a.firstName), names.begin() + long(a.endName),
+                                            names.begin() + long(b.firstName), names.begin() + long(b.endName),
                                             RegistryNameLess{});
-    });
+    };
+    if (!std::is_sorted(keys.begin(), keys.end(), pathLess)) {
+        // Stable: where a key is listed twice, its later values win, as they would line by line.
+        std::stable_sort(keys.begin(), keys.end(), pathLess);
+    }
     RegistryKeyNode root;
-    for (KeyLine& key : keys) {
+    for (const KeyLine& key : keys) {
         // In sorted order a name is either its parent's last sub-key or comes after all of them.
         RegistryKeyNode* node = &root;
-        for (std::string& name : key.path) {
-            if (node->subKeys.empty() || !RegistryNameEqual(node->subKeys.back().name, name)) {
-                node->subKeys.emplace_back().name = std::move(name);
+        for (size_t i = key.firstName; i < key.endName; ++i) {
+            if (node->subKeys.empty() || !RegistryNameEqual(node->subKeys.back().name, names[i])) {
+                node->subKeys.emplace_back().name = std::move(names[i]);
             }
             node = &node->subKeys.back();
         }
-        if (node->values.empty()) {
-            node->values = std::move(key.values);
-        } else {
-            for (auto& [name, value] : key.values) {
-                node->values[name] = std::move(value);
-            }
+        for (size_t i = key.firstValue; i < key.endValue; ++i) {
+            node->values[std::move(values[i].first)] = std::move(values[i].second);
         }
     }
     return root;
