@@ -1,6 +1,7 @@
 #include "tools/art/ArtGenerator.h"
 
 #include "graphics/ImageLib.h"
+#include "platform/files/FileSystem.h"
 #include "tools/anm/AnmFile.h"
 #include "tools/xmlconv/XmlAssemble.h"
 
@@ -475,13 +476,7 @@ private:
     {
         Claim(node, file);
         const fs::path path = mOut / file;
-        std::error_code ignored;
-        fs::create_directories(path.parent_path(), ignored);
-        std::FILE* stream = std::fopen(path.string().c_str(), "wb");
-        const bool ok = stream != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-        if (stream != nullptr && std::fclose(stream) != 0)
-            Fail(node, "cannot write " + path.string());
-        if (!ok)
+        if (!Platform::WriteFileAtomic(path.string(), bytes))
             Fail(node, "cannot write " + path.string());
     }
 
