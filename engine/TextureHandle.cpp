@@ -31,11 +31,8 @@ void TextureHandle::Acquire()
         return;
     const std::lock_guard guard(mRecord->lock);
     // A failed decode leaves the image null, so the next acquisition from 0 tries again.
-    if (mRecord->referenceCount++ == 0) {
-        TMEngine* engine = TMEngine::GetEngine();
-        if (engine)
-            mRecord->image = engine->GetImage(mRecord->path, true).release();
-    }
+    if (mRecord->referenceCount++ == 0 && mRecord->engine)
+        mRecord->image = mRecord->engine->GetImage(mRecord->path, true).release();
 }
 
 void TextureHandle::Release()

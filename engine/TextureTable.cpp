@@ -34,8 +34,10 @@ void TextureTable::Load(pugi::xml_node root)
             continue;
         PakFClose(handle);
         const auto [it, inserted] = mRecords.try_emplace(id);
-        if (inserted)
+        if (inserted) {
             it->second.path = file;
+            it->second.engine = mEngine;
+        }
     }
 }
 

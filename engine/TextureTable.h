@@ -16,6 +16,7 @@ class TMEngine;
 /// an image is never loaded twice, nor deleted while another thread loads it.
 struct TextureRecord {
     std::string path;             // as the "file" attribute gives it
+    TMEngine* engine = nullptr;   // borrowed: loads the image
     Pyxo::Image* image = nullptr; // owned; null while not loaded or when the file did not decode
     uint32_t referenceCount = 0;  // acquired handles
     std::mutex lock;              // guards image and referenceCount
