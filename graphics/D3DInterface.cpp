@@ -263,7 +263,9 @@ bool D3DInterface::InitFromDisplay(DDInterface* display)
     mDDSDrawSurface =
         Platform::ComRef<Platform::DirectDrawSurface>::Adopt(static_cast<Platform::DirectDrawSurface*>(surface));
     mIsWindowed = display->mIsWindowed;
-    return InitDevice();
+    // While the device is up every quad is drawn through it, so no surface copy lands between its triangles.
+    mTransformedDraw = InitDevice();
+    return mTransformedDraw;
 }
 
 bool D3DInterface::InitDevice()
@@ -360,6 +362,7 @@ void D3DInterface::Cleanup()
 {
     DisplayLock lock(mDisplay);
     Flush();
+    mTransformedDraw = false;
     // A purged image keeps its pixels only in its textures: they come back into its memory bits before the
     // textures go, so that a restart of the display (or a switch to 2-D) finds them.
     for (MemoryImage* image : mImageSet) {
@@ -583,19 +586,5 @@ bool D3DInterface::ReadTextureBits(MemoryImage* image)
     }
     return true;
 }
-
-bool D3DInterface::BltTexturedQuad(Image*, float, float, const Rect&, const Color&, int, bool)
-{
-    return false;
-}
-void D3DInterface::Blt(Image*, float, float, const Rect&, const Color&, int, bool) {}
-void D3DInterface::BltTransformed(Image*, const Rect*, const Color&, int, const Rect&, const Matrix3&, bool, float,
-                                  float)
-{
-}
-void D3DInterface::DrawTrianglesTex(Image*, const TriVertex (*)[3], int, const Color&, int, float, float, bool) {}
-void D3DInterface::DrawLine(double, double, double, double, const Color&, int) {}
-void D3DInterface::FillRect(const Rect&, const Color&, int) {}
-void D3DInterface::FillPolygon(const Point*, int, const Rect*, const Color&, int, int, int) {}
 
 } // namespace Pyxo

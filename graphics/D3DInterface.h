@@ -21,6 +21,7 @@ struct PixelFormat;
 
 namespace Pyxo {
 
+class D3DPolygon;
 class DDInterface;
 class Image;
 class MemoryImage;
@@ -86,6 +87,12 @@ public:
     void FillRect(const Rect& rect, const Color& color, int drawMode);
     void FillPolygon(const Point* points, int count, const Rect* clipRect, const Color& color, int drawMode, int tx,
                      int ty);
+    /// The blend factors of the draw mode: source alpha over the inverse (normal) or over one (additive).
+    void SetBlendMode(int drawMode);
+    /// Bilinear or nearest sampling; the device is told only when the wanted state differs from the last one set.
+    void SetLinearFilter(bool on);
+    /// Cuts the polygon to the rectangle and draws what is left as a fan.
+    void DrawClippedPolygon(const D3DPolygon& polygon, const Rect& clipRect);
 
     DDInterface* mDisplay = nullptr; // borrowed; set by InitFromDisplay, the display outlives us
     Platform::WindowHandle mHWnd;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/directdraw/DirectDrawTypes.h"
 #include "platform/window/WindowMessage.h"
 
 #include <cstdint>
@@ -8,7 +9,10 @@
 #include <string>
 
 namespace Platform {
+class Direct3D;
+class Direct3DDevice;
 class DirectDraw;
+class DirectDrawSurface;
 } // namespace Platform
 
 namespace Pyxo {
@@ -56,6 +60,22 @@ public:
     /// Runs the whole test on the window with the given device (made here when null); releases every device
     /// object afterwards. The results stay in the two texts.
     void Test(Platform::WindowHandle window, Platform::DirectDraw* directDraw);
+    /// The device check: adapter, video memory, driver year, card lists, device and texture formats. False with
+    /// the failure text set; warnings go on.
+    bool TestD3D(Platform::WindowHandle window, Platform::DirectDraw* directDraw);
+    /// Whether the card of this description may carry 3-D: "vhwb.dat" in the current folder refuses it when one
+    /// of its lines occurs in the description, else "vhw.dat" accepts it only then; without either list a driver
+    /// from 2002 on or a known maker's name accepts it. Case is ignored.
+    [[nodiscard]] bool IsGoodCard(const std::string& description) const;
+    /// The four blend scenes and the clipping scene; false when the scene failed (failure text set).
+    bool TestAlphaBlend();
+    bool TestAdditiveBlend();
+    bool TestAlphaAddBlend();
+    bool TestAlphaModulate();
+    bool TestClipping();
+    /// Reads a 16- or 32-bit surface into the image as 0xFFRRGGBB, each channel's highest bit at bit 7 of its
+    /// byte; throws for other depths.
+    static void ReadSurface(Platform::DirectDrawSurface* surface, D3DTestImage& image);
 
     std::string mFailureReason; // empty = no failure
     std::string mWarning;       // empty = no warning
@@ -63,6 +83,26 @@ public:
     uint32_t mRecommendedVidMemory = 0;
     int mDriverYear = 0;         // 0 = not found
     bool mResultsChanged = true; // the display's first-result flag; every start tests afresh
+    Platform::Guid mDisplayGuid;
+    std::string mDriver;      // the adapter's driver file
+    std::string mDescription; // the adapter's description
+
+private:
+    struct BlendScene;
+
+    void ReleaseAll();
+    bool RunScene(const BlendScene& scene);
+    /// Draws the image at (x, y) through the first texture, in 64 x 64 tiles.
+    void DrawImage(const D3DTestImage& image, int x, int y, uint32_t color);
+
+    Platform::DirectDraw* mDD = nullptr;                   // one reference held during a test
+    Platform::DirectDrawSurface* mRenderSurface = nullptr; // owned during a test
+    Platform::DirectDrawSurface* mTextureSurface1 = nullptr;
+    Platform::DirectDrawSurface* mTextureSurface2 = nullptr;
+    Platform::Direct3D* mD3D = nullptr;             // owned during a test
+    Platform::Direct3DDevice* mD3DDevice = nullptr; // owned during a test
+    D3DTestImage mTestImage;                        // the render surface read back
+    bool mTexture32 = true;                         // textures are A8R8G8B8, else A4R4G4B4
 };
 
 } // namespace Pyxo

@@ -270,6 +270,8 @@ int DDInterface::Init(Platform::WindowHandle window, bool isWindowed)
         mErrorString = "3D init error: " + D3DInterface::sErrorString;
         return RESULT_3D_FAIL;
     }
+    if (mIs3D)
+        OutputDebug(L"Drawing through the 3-D device\n");
     mInitialized = true;
     return RESULT_OK;
 }

@@ -44,6 +44,9 @@ HResult Direct3D::CreateDevice(const InterfaceId& deviceType, DirectDrawSurface*
         return DDERR_INVALIDPARAMS;
     if ((target->Caps() & DDSCAPS_3DDEVICE) == 0)
         return DDERR_INVALIDCAPS;
+    // The device draws colours, not palette indices.
+    if ((target->Format().flags & DDPF_PALETTEINDEXED8) != 0 || target->Format().rgbBitCount < 16)
+        return DDERR_INVALIDPIXELFORMAT;
     *device = new Direct3DDevice(this, target);
     return D3D_OK;
 }

@@ -238,6 +238,8 @@ HResult Direct3DDevice::EndScene()
 
 HResult Direct3DDevice::SetRenderState(uint32_t state, uint32_t value)
 {
+    if (RecordingDeviceCalls())
+        RecordDeviceCall({RecordedDeviceCall::Kind::SetRenderState, state, value, nullptr, 0, {}});
     if (const HResult injected = TakeInjectedFailure(DirectDrawCall::SetRenderState); Failed(injected))
         return injected;
     switch (state) {
@@ -266,6 +268,8 @@ HResult Direct3DDevice::SetRenderState(uint32_t state, uint32_t value)
 
 HResult Direct3DDevice::SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value)
 {
+    if (RecordingDeviceCalls())
+        RecordDeviceCall({RecordedDeviceCall::Kind::SetTextureStageState, state, value, nullptr, 0, {}});
     if (const HResult injected = TakeInjectedFailure(DirectDrawCall::SetTextureStageState); Failed(injected))
         return injected;
     if (stage != 0)
@@ -312,6 +316,8 @@ HResult Direct3DDevice::SetTextureStageState(uint32_t stage, uint32_t state, uin
 
 HResult Direct3DDevice::SetTexture(uint32_t stage, DirectDrawSurface* texture)
 {
+    if (RecordingDeviceCalls())
+        RecordDeviceCall({RecordedDeviceCall::Kind::SetTexture, 0, 0, texture, 0, {}});
     if (const HResult injected = TakeInjectedFailure(DirectDrawCall::SetTexture); Failed(injected))
         return injected;
     if (stage != 0)
@@ -529,6 +535,12 @@ void Direct3DDevice::CopyTargetToScratch(const Raster::TriClipRect& area, bool b
 HResult Direct3DDevice::DrawPrimitive(uint32_t primitiveType, uint32_t vertexFormat, const TLVertex* vertices,
                                       uint32_t count, uint32_t /*flags*/)
 {
+    if (RecordingDeviceCalls()) {
+        RecordedDeviceCall call{RecordedDeviceCall::Kind::DrawPrimitive, 0, 0, nullptr, primitiveType, {}};
+        if (vertices && count <= kMaxVertices)
+            call.vertices.assign(vertices, vertices + count);
+        RecordDeviceCall(std::move(call));
+    }
     if (const HResult injected = TakeInjectedFailure(DirectDrawCall::DrawPrimitive); Failed(injected))
         return injected;
     if (!mInScene)

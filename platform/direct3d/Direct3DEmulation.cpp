@@ -15,6 +15,7 @@ struct Emulation {
     std::mutex mutex;
     DeviceDesc7 caps = DefaultDeviceCaps();
     std::vector<PixelFormat> formats = DefaultTextureFormats();
+    std::vector<RecordedDeviceCall> recorded;
 };
 
 Emulation& TheEmulation()
@@ -25,6 +26,7 @@ Emulation& TheEmulation()
 
 std::atomic<int> gLiveDirect3Ds = 0;
 std::atomic<int> gLiveDevices = 0;
+std::atomic<bool> gRecording = false; // read on every device call: the recording costs nothing when off
 
 } // namespace
 
@@ -89,10 +91,40 @@ void CountDirect3DDevice(int delta)
     gLiveDevices += delta;
 }
 
+void RecordDeviceCalls(bool on)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.recorded.clear();
+    gRecording = on;
+}
+
+bool RecordingDeviceCalls()
+{
+    return gRecording.load(std::memory_order_relaxed);
+}
+
+void RecordDeviceCall(RecordedDeviceCall call)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    if (gRecording)
+        emulation.recorded.push_back(std::move(call));
+}
+
+std::vector<RecordedDeviceCall> RecordedDeviceCalls()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.recorded;
+}
+
 void ResetDirect3DEmulation()
 {
     Emulation& emulation = TheEmulation();
     std::lock_guard lock(emulation.mutex);
+    emulation.recorded.clear();
+    gRecording = false;
     emulation.caps = DefaultDeviceCaps();
     emulation.formats = DefaultTextureFormats();
 }

@@ -25,7 +25,26 @@ void SetEmulatedTextureFormats(const std::vector<PixelFormat>& formats);
 void CountDirect3D(int delta);
 void CountDirect3DDevice(int delta);
 
-/// Back to the default limits and formats.
+class DirectDrawSurface;
+
+/// One call of a 3-D device, as the recording keeps it.
+struct RecordedDeviceCall {
+    enum class Kind { SetRenderState, SetTextureStageState, SetTexture, DrawPrimitive };
+    Kind kind = Kind::DrawPrimitive;
+    uint32_t state = 0; // SetRenderState, SetTextureStageState
+    uint32_t value = 0;
+    const DirectDrawSurface* texture = nullptr; // SetTexture; compared only, never dereferenced
+    uint32_t primitiveType = 0;                 // DrawPrimitive
+    std::vector<TLVertex> vertices;
+};
+/// Starts, empty, or stops the recording of the calls above, made to any device whatever they return.
+void RecordDeviceCalls(bool on);
+[[nodiscard]] bool RecordingDeviceCalls();
+/// For the device: keeps the call while recording.
+void RecordDeviceCall(RecordedDeviceCall call);
+[[nodiscard]] std::vector<RecordedDeviceCall> RecordedDeviceCalls();
+
+/// Back to the default limits and formats, not recording.
 void ResetDirect3DEmulation();
 
 } // namespace Platform

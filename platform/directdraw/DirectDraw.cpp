@@ -329,6 +329,16 @@ HResult DirectDraw::GetAvailableVidMem(const SurfaceCaps& caps, uint32_t* total,
     return DD_OK;
 }
 
+HResult DirectDraw::GetDeviceIdentifier(DeviceIdentifier* identifier, uint32_t flags)
+{
+    if (const HResult injected = TakeInjectedFailure(DirectDrawCall::GetDeviceIdentifier); Failed(injected))
+        return injected;
+    if (!identifier || flags != 0)
+        return DDERR_INVALIDPARAMS;
+    *identifier = EmulatedAdapter();
+    return DD_OK;
+}
+
 void DirectDraw::BeamPosition(int64_t& intoPeriod, int64_t& period) const
 {
     const int rate = CurrentDisplayMode().refreshRate;

@@ -54,6 +54,8 @@ public:
     /// The emulated video memory, total and free, in bytes (SetEmulatedVideoMemory); caps name the kind of memory
     /// asked about and must include DDSCAPS_VIDEOMEMORY, the only kind the emulation has.
     HResult GetAvailableVidMem(const SurfaceCaps& caps, uint32_t* total, uint32_t* free);
+    /// The emulated adapter (SetEmulatedAdapter); flags 0 only.
+    HResult GetDeviceIdentifier(DeviceIdentifier* identifier, uint32_t flags);
 
     /// Stand-in only: shows what the primary holds in the cooperative window, in windowed mode the part under the
     /// window's client area, in full screen the whole picture letterboxed. With onlyIfChanged nothing happens

@@ -28,6 +28,7 @@ struct Emulation {
     std::optional<DisplayMode> fullScreenMode;
     SurfaceLayout layout;
     VideoMemory videoMemory;
+    DeviceIdentifier adapter = DefaultAdapter();
 };
 
 Emulation& TheEmulation()
@@ -181,6 +182,29 @@ VideoMemory EmulatedVideoMemory()
     return emulation.videoMemory;
 }
 
+DeviceIdentifier DefaultAdapter()
+{
+    DeviceIdentifier adapter;
+    adapter.driver = "/proc/self/exe";
+    adapter.description = "Software rasterizer 3-D device";
+    adapter.deviceIdentifier = {0x1f0a6b32, 0x5c11, 0x4e2d, {0x9a, 0x47, 0x3b, 0x80, 0x6e, 0x21, 0xd4, 0x05}};
+    return adapter;
+}
+
+void SetEmulatedAdapter(const DeviceIdentifier& adapter)
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    emulation.adapter = adapter;
+}
+
+DeviceIdentifier EmulatedAdapter()
+{
+    Emulation& emulation = TheEmulation();
+    std::lock_guard lock(emulation.mutex);
+    return emulation.adapter;
+}
+
 void ResetDirectDrawEmulation()
 {
     {
@@ -192,6 +216,7 @@ void ResetDirectDrawEmulation()
         emulation.fullScreenMode.reset();
         emulation.layout = {};
         emulation.videoMemory = {};
+        emulation.adapter = DefaultAdapter();
     }
     ResetDirect3DEmulation();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/directdraw/DirectDrawTypes.h"
 #include "platform/directx/DXResult.h"
 #include "platform/window/DesktopDisplay.h"
 
@@ -36,6 +37,7 @@ enum class DirectDrawCall {
     SetColorKey,
     GetColorKey,
     GetAvailableVidMem,
+    GetDeviceIdentifier,
     QueryInterface, // of the DirectDraw object and of surfaces
     // Direct3D 7, reached from the DirectDraw object.
     CreateDevice,
@@ -89,6 +91,12 @@ struct VideoMemory {
 void SetEmulatedVideoMemory(const VideoMemory& memory);
 [[nodiscard]] VideoMemory EmulatedVideoMemory();
 
+/// The adapter GetDeviceIdentifier describes. By default the software device itself: its description names no
+/// maker, and its driver is the running program, which carries the rasterizer.
+[[nodiscard]] DeviceIdentifier DefaultAdapter();
+void SetEmulatedAdapter(const DeviceIdentifier& adapter);
+[[nodiscard]] DeviceIdentifier EmulatedAdapter();
+
 /// Live stand-in objects, so that tests see references released.
 [[nodiscard]] int LiveDirectDrawSurfaceCount();
 [[nodiscard]] int LiveDirectDrawCount();
@@ -96,7 +104,7 @@ void CountDirectDrawSurface(int delta);
 void CountDirectDraw(int delta);
 
 /// Back to the defaults: the real desktop, no injected failures, no call counts, packed top-down rows, the default
-/// video memory, and the 3-D device's defaults (platform/direct3d/Direct3DEmulation.h).
+/// video memory and adapter, and the 3-D device's defaults (platform/direct3d/Direct3DEmulation.h).
 void ResetDirectDrawEmulation();
 
 } // namespace Platform

@@ -4,6 +4,7 @@
 #include "platform/window/WindowMessage.h"
 
 #include <cstdint>
+#include <string>
 
 namespace Platform {
 
@@ -121,6 +122,23 @@ inline constexpr PixelFormat kFormat565{DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0}
 inline constexpr PixelFormat kFormat555{DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0};
 /// 16-bit with four bits per channel, alpha highest: a texture format of the 3-D device.
 inline constexpr PixelFormat kFormat4444{DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x0F00, 0x00F0, 0x000F, 0xF000};
+
+/// A globally unique identifier, as adapters name themselves.
+struct Guid {
+    uint32_t data1 = 0;
+    uint16_t data2 = 0;
+    uint16_t data3 = 0;
+    uint8_t data4[8] = {};
+    friend bool operator==(const Guid&, const Guid&) = default;
+};
+
+/// What GetDeviceIdentifier tells of the video adapter: its driver file (a path, or a bare name looked up in the
+/// platform's system folder), its description and its identity.
+struct DeviceIdentifier {
+    std::string driver;
+    std::string description;
+    Guid deviceIdentifier;
+};
 
 /// Names an interface that QueryInterface hands out, or a kind of 3-D device. Our own small numbers: callers only
 /// ever compare them.

@@ -26,6 +26,8 @@ PixelCodec::Channel PixelCodec::ChannelOf(uint32_t mask)
 
 uint32_t PixelCodec::Widen(uint32_t raw, const Channel& channel)
 {
+    if (channel.bits == 0)
+        return 0;
     const uint32_t value = (raw & channel.mask) >> channel.shift;
     if (channel.bits >= 8)
         return value >> (channel.bits - 8);

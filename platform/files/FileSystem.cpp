@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <mutex>
 
 namespace fs = std::filesystem;
 
@@ -364,6 +366,18 @@ uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds)
     return ticks > 0 ? uint64_t(ticks) : 0;
 }
 
+std::optional<int> FileLastWriteYear(std::string_view path)
+{
+    struct stat info {};
+    if (::stat(ResolvePath(path).c_str(), &info) != 0)
+        return std::nullopt;
+    const time_t when = info.st_mtim.tv_sec;
+    struct tm utc {};
+    if (!gmtime_r(&when, &utc))
+        return std::nullopt;
+    return utc.tm_year + 1900;
+}
+
 std::vector<FoundFile> FindFiles(std::string_view pattern)
 {
     const std::string native = ToNativeSeparators(pattern);
@@ -480,6 +494,25 @@ fs::path ExecutableFolder()
     }
     std::error_code error;
     return fs::current_path(error);
+}
+
+namespace {
+
+std::mutex gSystemFolderMutex;
+fs::path gSystemFolder; // empty: the default
+
+} // namespace
+
+fs::path SystemFolder()
+{
+    std::lock_guard lock(gSystemFolderMutex);
+    return gSystemFolder.empty() ? fs::path("/usr/lib") : gSystemFolder;
+}
+
+void SetSystemFolder(const fs::path& folder)
+{
+    std::lock_guard lock(gSystemFolderMutex);
+    gSystemFolder = folder;
 }
 
 } // namespace Platform

@@ -46,6 +46,9 @@ int RemoveAbandonedWrites(std::string_view path);
 /// A time as a Windows FILETIME: 100-ns units since 1601-01-01 UTC, from seconds and nanoseconds since 1970.
 [[nodiscard]] uint64_t ToFileTime(int64_t seconds, int64_t nanoseconds);
 
+/// The calendar year (UTC) of a file's last write, following links; none when the file cannot be examined.
+[[nodiscard]] std::optional<int> FileLastWriteYear(std::string_view path);
+
 struct FoundFile {
     std::string name; // the name as stored on disk, without the folder
     bool isFolder = false;
@@ -71,5 +74,9 @@ std::filesystem::path ConfigFolder();
 std::filesystem::path ExecutablePath();
 /// The folder of the running executable.
 std::filesystem::path ExecutableFolder();
+/// The platform's system folder, where bare names of system files are looked for: /usr/lib unless a test chose
+/// another (an empty path restores it). Thread-safe.
+std::filesystem::path SystemFolder();
+void SetSystemFolder(const std::filesystem::path& folder);
 
 } // namespace Platform

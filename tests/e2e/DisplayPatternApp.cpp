@@ -1,14 +1,20 @@
 // A small program on the application object: a full-screen widget paints four coloured quadrants and a yellow
-// centre square straight into the display's screen image, and the framework's loop presents it. A screenshot of
-// the real window then shows whether the picture reached the screen. It runs until it is closed or killed.
+// centre square, and the framework's loop presents it. A screenshot of the real window then shows whether the
+// picture reached the screen. With the argument "3d" it asks for automatic 3-D and paints with the drawing
+// context's fills, which the 3-D device draws; with "2d" (the default) it keeps 3-D off and writes the pixels
+// straight into the locked screen image. It says on its output which path it drew with, and runs until it is
+// closed or killed.
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
+#include "graphics/Graphics.h"
 #include "shell/ProcessExit.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/Widget.h"
 #include "shell/WidgetManager.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -37,8 +43,24 @@ public:
         MarkDirty(); // presented every frame, whatever the window system did to the window meanwhile
     }
 
-    void Draw(Pyxo::Graphics* /*g*/) override
+    void Draw(Pyxo::Graphics* g) override
     {
+        if (Pyxo::gPyxoAppBase->Is3DAccelerated()) {
+            // The same picture as rectangles: quadrants first, the centre square over them.
+            const struct {
+                int x, y, width, height;
+                Rgb colour;
+            } parts[] = {{0, 0, 400, 300, {255, 0, 0}},
+                         {400, 0, 400, 300, {0, 255, 0}},
+                         {0, 300, 400, 300, {0, 0, 255}},
+                         {400, 300, 400, 300, {255, 255, 255}},
+                         {350, 250, 100, 100, {255, 255, 0}}};
+            for (const auto& part : parts) {
+                g->SetColor(Pyxo::Color(part.colour.red, part.colour.green, part.colour.blue));
+                g->FillRect(part.x, part.y, part.width, part.height);
+            }
+            return;
+        }
         Pyxo::DDInterface* display = Pyxo::gPyxoAppBase->mDisplay.get();
         Pyxo::DDImage* screen = display ? display->GetScreenImage() : nullptr;
         if (!screen || !screen->LockSurface())
@@ -63,8 +85,10 @@ public:
 
 class PatternApp final : public Pyxo::PyxoAppBase {
 public:
-    PatternApp()
+    explicit PatternApp(bool threeD)
     {
+        mAutoEnable3D = threeD;
+        mTest3D = threeD;
         mProductName = "Ilvane Display Pattern";
         mRegKey = "Ilvane Tests\\Display Pattern";
         mTitle = L"Ilvane Display Pattern";
@@ -72,8 +96,17 @@ public:
         mUseLoadingThread = false;
     }
 
+    std::unique_ptr<Pyxo::DDInterface> CreateDisplay() override
+    {
+        auto display = PyxoAppBase::CreateDisplay();
+        display->mIs3D = mAutoEnable3D;
+        return display;
+    }
+
     void AfterInit() override
     {
+        std::printf("3-D is %s\n", Is3DAccelerated() ? "on" : "off");
+        std::fflush(stdout);
         mPattern = std::make_unique<PatternWidget>();
         mPattern->Resize(0, 0, mWidth, mHeight);
         mWidgetManager->AddWidget(mPattern.get());
@@ -86,10 +119,10 @@ private:
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     {
-        PatternApp app;
+        PatternApp app(argc > 1 && std::strcmp(argv[1], "3d") == 0);
         app.Init();
         app.Start();
     }

@@ -2,13 +2,22 @@
 # Starts the display pattern program in a private X server, takes a screenshot of its real window with
 # ImageMagick's import and checks that the four quadrants and the centre square it draws are there: the picture
 # went from the screen image through the display's present and the SDL texture to the X window.
-# Usage: display_shows_pattern.sh <path of display_pattern_app>
+# With "3d" the program comes up with automatic 3-D and draws through the 3-D device; the test checks that it did.
+# Usage: display_shows_pattern.sh <path of display_pattern_app> [2d|3d]
 set -u
 
-program=${1:?usage: display_shows_pattern.sh <display_pattern_app>}
+program=${1:?usage: display_shows_pattern.sh <display_pattern_app> [2d|3d]}
+mode=${2:-2d}
 source "$(dirname "$0")/xvfb_session.sh"
 require_tools xdotool import convert identify
-start_in_xvfb "$program" "Ilvane Display Pattern"
+start_in_xvfb "$program" "Ilvane Display Pattern" "$mode"
+expected_3d=off
+[ "$mode" = 3d ] && expected_3d=on
+for _ in $(seq 1 50); do
+    grep -q "^3-D is" "$scratch/program.log" && break
+    sleep 0.1
+done
+grep -q "^3-D is $expected_3d\$" "$scratch/program.log" || fail "the program did not draw with 3-D $expected_3d"
 
 # One channel triple per probe point, "r,g,b" in 0..255.
 probe() {
@@ -37,4 +46,4 @@ fi
 size=$(identify -format '%wx%h' "$scratch/shot.png")
 [ "$size" = "800x600" ] || fail "the screenshot is $size, not 800x600"
 
-echo "PASS: a screenshot of the real window shows the pattern the program drew"
+echo "PASS: a screenshot of the real window shows the pattern the program drew with 3-D $expected_3d"

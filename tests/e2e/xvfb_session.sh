@@ -48,7 +48,7 @@ export SDL_AUDIODRIVER=dummy # no sound device is needed to show a window
 # In a sanitizer build, leaks inside the system's display libraries are not the program's.
 export LSAN_OPTIONS="suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-# start_in_xvfb PROGRAM WINDOW-TITLE: starts the server (it picks a free display number and writes it to a pipe),
+# start_in_xvfb PROGRAM WINDOW-TITLE [ARGUMENT...]: starts the server (it picks a free display number and writes it to a pipe),
 # then the program, and waits for its visible window; sets $app_pid and $window.
 start_in_xvfb() {
     local program=$1 title=$2 display=""
@@ -61,7 +61,7 @@ start_in_xvfb() {
     fi
     export DISPLAY=":$display"
 
-    "$program" >"$scratch/program.log" 2>&1 &
+    "$program" "${@:3}" >"$scratch/program.log" 2>&1 &
     app_pid=$!
     # SDL may replace the X window of a shown window once when the first frame makes its renderer, and a search
     # that meets the old window as it goes fails with an X error: the window counts once two searches a moment

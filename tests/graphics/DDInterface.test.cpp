@@ -134,12 +134,14 @@ TEST_F(DDInterfaceTest, ThreeDSetUpFailureIsCodeSevenWithoutAName)
     EXPECT_EQ(DDInterface::ResultToString(DDInterface::RESULT_3D_FAIL), "RESULT_UNKNOWN");
     EXPECT_EQ(StartWindowed(), DDInterface::RESULT_OK) << "the device comes up once it can be made";
 
-    // The capability test, which does not pass yet, switches 3-D off before the set-up.
+    // A capability test that fails switches 3-D off before the set-up; the display keeps its tester.
     mApp->mTest3D = true;
-    EXPECT_EQ(StartWindowed(), DDInterface::RESULT_OK);
+    SetEmulatedVideoMemory({1u << 20, 1u << 20});
+    SetEmulatedDesktop(Desktop(640, 480, kFormat565));
+    EXPECT_EQ(mDisplay->Init(WindowHandle{}, true), DDInterface::RESULT_OK);
     EXPECT_FALSE(mDisplay->mIs3D);
     ASSERT_NE(mDisplay->mD3DTester, nullptr);
-    EXPECT_FALSE(mDisplay->mD3DTester->mFailureReason.empty());
+    EXPECT_EQ(mDisplay->mD3DTester->mFailureReason, "Not enough video memory.");
     EXPECT_FALSE(mApp->Is3DSupported());
     EXPECT_FALSE(mApp->Is3DRecommended());
 }

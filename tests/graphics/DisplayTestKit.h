@@ -38,6 +38,9 @@ protected:
         mApp = std::make_unique<Pyxo::PyxoAppBase>();
         mApp->mDisplay = std::make_unique<Pyxo::DDInterface>(mApp.get());
         mDisplay = mApp->mDisplay.get();
+        // 2-D unless a test asks for 3-D: no capability test switches it on behind the test's back.
+        mApp->mTest3D = false;
+        mDisplay->mIs3D = false;
     }
 
     void TearDown() override

@@ -1,8 +1,14 @@
 // The rasterizer against the two libraries a user would reach for instead, on the same five scenes: pixman
-// (compositing with affine transforms) and SDL2's software renderer (SDL_RenderGeometry into a surface).
+// (compositing with affine transforms) and SDL2's software renderer (SDL_RenderGeometry into a surface). The
+// same scenes also go through the 3-D device of the platform layer ("3d"), which the game draws with when 3-D is
+// on: it costs the device's state mapping and vertex set-up on top of the rasterizer.
 // Every benchmark reports "Mpixel/s": the scene's destination area drawn per second, the same area for all
 // three, so ratios compare like with like. ratio_table.py turns a --benchmark_out file into ours / peer.
 #include "graphics/raster/SoftwareTriangle.h"
+#include "platform/direct3d/Direct3D.h"
+#include "platform/direct3d/Direct3DDevice.h"
+#include "platform/directdraw/DirectDraw.h"
+#include "platform/directdraw/DirectDrawSurface.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -12,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
@@ -497,6 +504,143 @@ void RunSdl(benchmark::State& state, Scene scene, bool is565)
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// The 3-D device: the scene's quads and strips as pre-transformed vertices, with the states the display's 3-D
+// path sets (alpha blending, additive as source alpha over one, texture times diffuse, point or linear filter).
+
+/// A stand-in surface: the 800 x 600 render target in 8888 or 565, or an 8888 texture.
+Platform::DirectDrawSurface* MakeSurface(Platform::DirectDraw& directDraw, int width, int height, bool texture,
+                                         bool is565, const std::vector<uint32_t>& pixels)
+{
+    Platform::SurfaceDesc desc;
+    desc.flags = Platform::DDSD_CAPS | Platform::DDSD_WIDTH | Platform::DDSD_HEIGHT | Platform::DDSD_PIXELFORMAT;
+    desc.width = width;
+    desc.height = height;
+    desc.caps.caps =
+        texture ? Platform::DDSCAPS_TEXTURE : Platform::DDSCAPS_OFFSCREENPLAIN | Platform::DDSCAPS_3DDEVICE;
+    desc.pixelFormat = texture || !is565 ? Platform::kFormat8888 : Platform::kFormat565;
+    Platform::DirectDrawSurface* surface = nullptr;
+    if (Platform::Failed(directDraw.CreateSurface(desc, &surface)))
+        return nullptr;
+    Platform::SurfaceDesc locked;
+    if (Platform::Succeeded(surface->Lock(nullptr, &locked, Platform::DDLOCK_WAIT | Platform::DDLOCK_WRITEONLY))) {
+        for (int y = 0; y < height; ++y) {
+            uint8_t* row = locked.surface + static_cast<std::ptrdiff_t>(y) * locked.pitch;
+            for (int x = 0; x < width; ++x) {
+                const uint32_t c = pixels[static_cast<std::size_t>(y * width + x)];
+                if (is565 && !texture) {
+                    const uint16_t narrow = To565(c);
+                    std::memcpy(row + x * 2, &narrow, 2);
+                } else {
+                    std::memcpy(row + x * 4, &c, 4);
+                }
+            }
+        }
+        surface->Unlock();
+    }
+    return surface;
+}
+
+Platform::TLVertex Tl(float x, float y, float u, float v, uint32_t color)
+{
+    Platform::TLVertex vertex;
+    vertex.sx = x;
+    vertex.sy = y;
+    vertex.tu = u;
+    vertex.tv = v;
+    vertex.color = color;
+    return vertex;
+}
+
+void RunThreeD(benchmark::State& state, Scene scene, bool is565)
+{
+    const Content& content = Scenes();
+    Platform::DirectDraw* directDraw = nullptr;
+    if (Platform::Failed(Platform::DirectDrawCreateEx(nullptr, &directDraw, nullptr))) {
+        state.SkipWithError("no DirectDraw stand-in");
+        return;
+    }
+    Platform::DirectDrawSurface* target =
+        MakeSurface(*directDraw, kScreenWidth, kScreenHeight, false, is565, Background());
+    const Image& source = scene == Scene::OpaqueQuad     ? content.picture
+                          : scene == Scene::RotatedImage ? content.image
+                                                         : content.sprite;
+    Platform::DirectDrawSurface* texture =
+        scene == Scene::ColourMesh ? nullptr
+                                   : MakeSurface(*directDraw, source.width, source.height, true, false, source.texels);
+    void* object = nullptr;
+    Platform::Direct3DDevice* device = nullptr;
+    if (target == nullptr || Platform::Failed(directDraw->QueryInterface(Platform::IID_IDirect3D7, &object)) ||
+        Platform::Failed(static_cast<Platform::Direct3D*>(object)->CreateDevice(Platform::IID_IDirect3DHALDevice,
+                                                                                target, &device))) {
+        state.SkipWithError("no 3-D device");
+        return;
+    }
+    static_cast<Platform::Direct3D*>(object)->Release();
+    device->SetRenderState(Platform::D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    device->SetRenderState(Platform::D3DRENDERSTATE_SRCBLEND, Platform::D3DBLEND_SRCALPHA);
+    device->SetRenderState(Platform::D3DRENDERSTATE_DESTBLEND,
+                           scene == Scene::AdditiveSprites ? Platform::D3DBLEND_ONE : Platform::D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(Platform::D3DRENDERSTATE_CULLMODE, Platform::D3DCULL_NONE);
+    device->SetTextureStageState(0, Platform::D3DTSS_ALPHAOP, Platform::D3DTOP_MODULATE);
+    const bool filter = scene == Scene::RotatedImage;
+    device->SetTextureStageState(0, Platform::D3DTSS_MINFILTER,
+                                 filter ? Platform::D3DTFN_LINEAR : Platform::D3DTFN_POINT);
+    device->SetTextureStageState(0, Platform::D3DTSS_MAGFILTER,
+                                 filter ? Platform::D3DTFG_LINEAR : Platform::D3DTFG_POINT);
+    device->SetTexture(0, texture);
+
+    const uint32_t color = scene == Scene::RotatedImage ? 0x80FFFFFFu : 0xFFFFFFFFu;
+    std::vector<std::vector<Platform::TLVertex>> strips;
+    const auto addQuad = [&](float x0, float y0, float x1, float y1) {
+        strips.push_back(
+            {Tl(x0, y0, 0, 0, color), Tl(x1, y0, 1, 0, color), Tl(x0, y1, 0, 1, color), Tl(x1, y1, 1, 1, color)});
+    };
+    switch (scene) {
+    case Scene::OpaqueQuad:
+        addQuad(0, 0, kScreenWidth, kScreenHeight);
+        break;
+    case Scene::AlphaSprites:
+    case Scene::AdditiveSprites:
+        for (const Point& p : content.positions)
+            addQuad(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.x + kSpriteSize),
+                    static_cast<float>(p.y + kSpriteSize));
+        break;
+    case Scene::RotatedImage:
+        addQuad(0, 0, 1, 1);
+        for (std::size_t i = 0; i < 4; ++i) {
+            strips.back()[i].sx = content.corners[i].x;
+            strips.back()[i].sy = content.corners[i].y;
+        }
+        break;
+    case Scene::ColourMesh:
+        for (int row = 0; row < kMeshRows; ++row) {
+            strips.emplace_back();
+            for (int column = 0; column <= kMeshColumns; ++column)
+                for (int r : {row, row + 1}) {
+                    const MeshVertex& m = MeshAt(content.mesh, column, r);
+                    strips.back().push_back(Tl(m.x, m.y, 0, 0, m.color));
+                }
+        }
+        break;
+    }
+    for (auto _ : state) {
+        device->BeginScene();
+        for (const auto& strip : strips)
+            device->DrawPrimitive(Platform::D3DPT_TRIANGLESTRIP, Platform::D3DFVF_TLVERTEX, strip.data(),
+                                  static_cast<uint32_t>(strip.size()), Platform::D3DDP_WAIT);
+        device->EndScene();
+        benchmark::DoNotOptimize(target);
+        benchmark::ClobberMemory();
+    }
+    Report(state, scene);
+    device->Release();
+    if (texture != nullptr)
+        texture->Release();
+    target->Release();
+    directDraw->Release();
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Names: <scene>/<format>/<renderer>, which ratio_table.py splits.
 
 const char* SceneName(Scene scene)
@@ -528,6 +672,8 @@ const char* SceneName(Scene scene)
                                              [=](benchmark::State& state) { RunPixman(state, scene, is565); });
             benchmark::RegisterBenchmark((prefix + "sdl2").c_str(),
                                          [=](benchmark::State& state) { RunSdl(state, scene, is565); });
+            benchmark::RegisterBenchmark((prefix + "3d").c_str(),
+                                         [=](benchmark::State& state) { RunThreeD(state, scene, is565); });
         }
     return true;
 }();

@@ -70,6 +70,24 @@ def main():
         print("|" + "|".join("---" for _ in header) + "|")
         for r in rows:
             print("| " + " | ".join(r) + " |")
+    # The 3-D device's path: at least 0.9 x the rasterizer called directly, and 2 x SDL2.
+    three_d = []
+    for scene, fmt in keys:
+        ours = medians.get((scene, fmt, "ours"))
+        device = medians.get((scene, fmt, "3d"))
+        sdl = medians.get((scene, fmt, "sdl2"))
+        if ours is None or device is None or sdl is None:
+            continue
+        direct, versus_sdl = device[0] / ours[0], device[0] / sdl[0]
+        missed += (direct < 0.9) + (versus_sdl < 2.0)
+        three_d.append([scene, fmt, f"{device[0]:.0f}", f"{direct:.2f}" + ("" if direct >= 0.9 else " (below target)"),
+                        f"{versus_sdl:.2f}" + ("" if versus_sdl >= 2.0 else " (below target)")])
+    if three_d:
+        print()
+        print("| scene | format | 3-D Mpx/s | 3-D / direct | 3-D / SDL2 |")
+        print("|---|---|---|---|---|")
+        for r in three_d:
+            print("| " + " | ".join(r) + " |")
     repetitions = {n for (_, n) in medians.values()}
     print(f"\nmedians of {'/'.join(str(n) for n in sorted(repetitions))} run(s) each; targets: "
           "ours/pixman >= 1, ours/SDL2 >= 2", file=sys.stderr if not args.plain else sys.stdout)
