@@ -40,7 +40,7 @@ inline constexpr uint32_t kMaxSoundFrequency = 200000;
     format.channels = channels;
     format.samplesPerSecond = samplesPerSecond;
     format.bitsPerSample = bits;
-    format.blockAlign = uint16_t(channels * bits / 8);
+    format.blockAlign = uint16_t(uint32_t(channels) * bits / 8); // a damaged header may hold any two numbers
     format.avgBytesPerSecond = format.blockAlign * samplesPerSecond;
     return format;
 }
