@@ -100,7 +100,6 @@ public:
     int mButtonSidePadding = 0;
 
 private:
-<<<<<<< HEAD
     // What a running wait learns of its dialog: the destructor fills it in, so that a wait whose step deleted the
     // dialog never touches it again. Waits nest, innermost first.
     struct Wait {
@@ -109,9 +108,6 @@ private:
         Wait* mOuter = nullptr;
     };
 
-    [[nodiscard]] PyxoAppBase* GetApp() const;
-=======
->>>>>>> issue-30a
     void EnsureFonts();
 
     Wait* mWaits = nullptr; // borrowed from the running WaitForResult calls
