@@ -1,5 +1,6 @@
 #include "platform/audio/SoundLibrary.h"
 
+#include "platform/audio/AuDecoder.h"
 #include "platform/audio/AudioMixer.h"
 #include "platform/audio/AudioOutput.h"
 #include "platform/audio/OggDecoder.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +23,6 @@ namespace Platform {
 namespace {
 
 constexpr const char* kLogArea = "sound";
-constexpr size_t kReadChunk = 64 * 1024;
 // A worker that fell far behind (a stalled process) catches up by at most this many calls at once.
 constexpr int kMaxCatchUp = 64;
 
@@ -68,17 +69,36 @@ void DiskClose(void* file)
     std::fclose(static_cast<FILE*>(file));
 }
 
-// A sample file decoded whole: a WAV file, else an Ogg Vorbis file.
-bool DecodeSoundFile(const std::vector<uint8_t>& file, WaveFormat& format, std::vector<uint8_t>& pcm)
+/// A source reading the file through the callbacks; the file closes when the last copy of the source goes.
+SoundSource FileSource(const SoundFileCallbacks& files, const char* path)
 {
-    std::unique_ptr<SoundDecoder> decoder = WavDecoder::Open(ByteSoundSource(file));
-    if (decoder == nullptr)
-        decoder = OggDecoder::Open(ByteSoundSource(file));
-    if (decoder == nullptr || decoder->TotalBytes() > AudioMixer::kMaxBufferBytes)
-        return false;
-    format = decoder->Format();
-    pcm.resize(size_t(decoder->TotalBytes()));
-    return DecodeWhole(*decoder, pcm);
+    void* handle = files.open(path);
+    if (!handle)
+        return {};
+    const std::shared_ptr<void> file(handle, files.close);
+    SoundSource source;
+    source.read = [file, read = files.read](void* buffer, size_t bytes) { return read(file.get(), buffer, bytes); };
+    source.seek = [file, seek = files.seek](int64_t offset, SeekOrigin origin) {
+        const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+        return offset >= LONG_MIN && offset <= LONG_MAX && seek(file.get(), long(offset), whence) >= 0;
+    };
+    source.tell = [file, seek = files.seek] { return int64_t(seek(file.get(), 0, SEEK_CUR)); };
+    return source;
+}
+
+/// The decoder for the file's kind, told by its first bytes: WAV, Ogg Vorbis or .au; null for anything else.
+std::unique_ptr<SoundDecoder> OpenDecoder(SoundSource source)
+{
+    char magic[4] = {};
+    if (!source.IsComplete() || !source.ReadExactly(magic, sizeof magic) || !source.seek(0, SeekOrigin::Begin))
+        return nullptr;
+    if (std::memcmp(magic, "RIFF", 4) == 0)
+        return WavDecoder::Open(std::move(source));
+    if (std::memcmp(magic, "OggS", 4) == 0)
+        return OggDecoder::Open(std::move(source));
+    if (std::memcmp(magic, ".snd", 4) == 0)
+        return AuDecoder::Open(std::move(source));
+    return nullptr;
 }
 
 std::atomic<SoundLibrary*> gInstalled = nullptr;
@@ -176,29 +196,7 @@ void SoundLibrary::SetFileCallbacks(const SoundFileCallbacks& callbacks)
         mFiles = {&DiskOpen, &DiskRead, &DiskSeek, &DiskClose};
 }
 
-bool SoundLibrary::ReadFile(const SoundFileCallbacks& files, const char* path, std::vector<uint8_t>& bytes)
-{
-    void* file = files.open(path);
-    if (!file)
-        return false;
-    bytes.clear();
-    std::vector<uint8_t> chunk(kReadChunk);
-    bool fits = true;
-    for (;;) {
-        const size_t got = files.read(file, chunk.data(), chunk.size());
-        if (got == 0 || got > chunk.size())
-            break;
-        if (bytes.size() + got > AudioMixer::kMaxBufferBytes) {
-            fits = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(got));
-    }
-    files.close(file);
-    return fits;
-}
-
-SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDefaults* defaults, bool /*stream*/)
+SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDefaults* defaults, bool stream)
 {
     SoundFileCallbacks files;
     {
@@ -208,18 +206,37 @@ SoundSampleId SoundLibrary::SampleLoadFile(const char* path, const SoundSampleDe
         files = mFiles;
     }
     // Read and decoded outside the lock: a long file on the loading thread must not hold up the workers.
-    std::vector<uint8_t> bytes;
-    if (!ReadFile(files, path, bytes)) {
-        PLATFORM_LOG_WARNING(kLogArea, "%s: cannot be read", path);
+    const int group = defaults ? defaults->group : 0;
+    std::unique_ptr<SoundDecoder> decoder = OpenDecoder(FileSource(files, path));
+    if (!decoder) {
+        PLATFORM_LOG_WARNING(kLogArea, "%s: missing, or not a sound file that can be played", path);
         return {};
     }
-    WaveFormat format;
+    if (stream) {
+        const WaveFormat format = decoder->Format();
+        const std::string name = path;
+        return AddStreamSample(
+            format,
+            [files, name]() -> std::unique_ptr<SoundDecoder> {
+                std::unique_ptr<SoundDecoder> reading = OpenDecoder(FileSource(files, name.c_str()));
+                if (!reading)
+                    PLATFORM_LOG_WARNING(kLogArea, "%s: cannot be read again to play", name.c_str());
+                return reading;
+            },
+            group);
+    }
+    const WaveFormat format = decoder->Format();
     std::vector<uint8_t> pcm;
-    if (!DecodeSoundFile(bytes, format, pcm)) {
-        PLATFORM_LOG_WARNING(kLogArea, "%s: not a sound file that can be played", path);
+    if (decoder->TotalBytes() == 0 || decoder->TotalBytes() > AudioMixer::kMaxBufferBytes) {
+        PLATFORM_LOG_WARNING(kLogArea, "%s: no samples, or too many to hold", path);
         return {};
     }
-    const SoundSampleId id = AddSample(format, pcm, defaults ? defaults->group : 0);
+    pcm.resize(size_t(decoder->TotalBytes()));
+    if (!DecodeWhole(*decoder, pcm)) {
+        PLATFORM_LOG_WARNING(kLogArea, "%s: cut short or damaged", path);
+        return {};
+    }
+    const SoundSampleId id = AddSample(format, pcm, group);
     if (!id)
         PLATFORM_LOG_WARNING(kLogArea, "%s: no buffer for its %zu bytes", path, pcm.size());
     return id;
@@ -472,7 +489,7 @@ void SoundLibrary::Refill(Channel& channel)
         auto* out = static_cast<uint8_t*>(first);
         size_t got = 0;
         if (stream.endAt == UINT64_MAX) {
-            got = std::min<size_t>(stream.source->Read(out, firstBytes), firstBytes);
+            got = std::min<size_t>(stream.source->Read({out, firstBytes}), firstBytes);
             // A looping stream starts over at its end; one that gives nothing right after a rewind has ended.
             if (got == 0 && channel.looping && rewinds++ == 0 && stream.source->Rewind()) {
                 buffer.Unlock();

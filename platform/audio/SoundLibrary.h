@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/audio/SoundBuffer.h"
+#include "platform/audio/SoundDecoder.h"
 #include "platform/window/WindowMessage.h"
 
 #include <condition_variable>
@@ -56,18 +57,8 @@ struct SoundSampleDefaults {
     int group = 0;
 };
 
-/// Decoded sound data delivered piece by piece, for a sample that plays as it decodes (a music stream).
-class SoundStreamSource {
-public:
-    virtual ~SoundStreamSource() = default;
-    /// Up to `bytes` bytes of whole frames in the sample's format; 0 at the end or on damaged data.
-    virtual size_t Read(uint8_t* out, size_t bytes) = 0;
-    /// Back to the first frame; false when it cannot.
-    virtual bool Rewind() = 0;
-};
-
 /// Opens one more reading of a streamed sample (each channel has its own); null when it cannot.
-using SoundStreamOpener = std::function<std::unique_ptr<SoundStreamSource>()>;
+using SoundStreamOpener = std::function<std::unique_ptr<SoundDecoder>()>;
 
 enum SoundChannelStatus { kChannelNone = 0, kChannelPlaying = 1, kChannelPaused = 2 };
 
@@ -156,7 +147,7 @@ private:
     };
     /// The decoding state of a channel of a streamed sample; its buffer is a ring that always loops.
     struct Stream {
-        std::unique_ptr<SoundStreamSource> source;
+        std::unique_ptr<SoundDecoder> source;
         uint64_t written = 0; // bytes written into the ring so far
         uint64_t played = 0;  // bytes the mixer has passed
         uint32_t lastPosition = 0;
@@ -187,7 +178,6 @@ private:
     /// Decodes into the part of the ring the mixer has played; stops the channel after the source's end.
     void Refill(Channel& channel);
     void WorkerLoop();
-    [[nodiscard]] static bool ReadFile(const SoundFileCallbacks& files, const char* path, std::vector<uint8_t>& bytes);
 
     AudioMixer& mMixer; // borrowed
     mutable std::recursive_mutex mMutex;

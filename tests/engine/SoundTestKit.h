@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,17 @@ namespace SoundTest {
 class RecordingLibrary : public Platform::SoundLibrary {
 public:
     /// A stream of a constant tone, one second long.
-    class Tone : public Platform::SoundStreamSource {
+    class Tone : public Platform::SoundDecoder {
     public:
-        size_t Read(uint8_t* out, size_t bytes) override
+        Tone() : SoundDecoder(Platform::SoundSource{})
         {
-            const size_t n = std::min(bytes, mLeft) & ~size_t(1);
-            std::fill(out, out + n, uint8_t(1));
+            mFormat = Platform::MakePcmFormat(1, 44100, 16);
+            mTotalBytes = kBytes;
+        }
+        size_t Read(std::span<uint8_t> out) override
+        {
+            const size_t n = std::min(out.size(), mLeft) & ~size_t(1);
+            std::fill(out.begin(), out.begin() + std::ptrdiff_t(n), uint8_t(1));
             mLeft -= n;
             return n;
         }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <span>
 #include <vector>
 
 namespace {
@@ -43,13 +44,17 @@ public:
 };
 
 /// Mono 16-bit frames 1, 2, 3 ... `frames`, delivered in pieces of at most 1000 frames.
-class Ramp : public SoundStreamSource {
+class Ramp : public SoundDecoder {
 public:
-    explicit Ramp(int frames) : mFrames(frames) {}
-    size_t Read(uint8_t* out, size_t bytes) override
+    explicit Ramp(int frames) : SoundDecoder(SoundSource{}), mFrames(frames)
+    {
+        mFormat = MakePcmFormat(1, 44100, 16);
+        mTotalBytes = uint64_t(frames) * 2;
+    }
+    size_t Read(std::span<uint8_t> out) override
     {
         size_t n = 0;
-        while (n + 2 <= bytes && n < 2000 && mNext <= mFrames) {
+        while (n + 2 <= out.size() && n < 2000 && mNext <= mFrames) {
             out[n++] = uint8_t(mNext);
             out[n++] = uint8_t(mNext >> 8);
             ++mNext;
