@@ -1,6 +1,7 @@
 #include "graphics/D3DPolygon.h"
 
-#include <utility>
+#include <algorithm>
+#include <cmath>
 
 namespace Pyxo {
 
@@ -38,7 +39,9 @@ void ClipPolygon(VertexComponent component, float bound, const D3DPolygon& in, D
     const auto crossing = [&](const TLVertex& a, const TLVertex& b) {
         const float from = Component(a, component);
         const float span = Component(b, component) - from;
-        return InterpolateVertex(a, b, span != 0 ? (bound - from) / span : 0.0f);
+        const float t = span != 0 ? (bound - from) / span : 0.0f;
+        // An edge between two infinite ends has no crossing to find.
+        return InterpolateVertex(a, b, std::isfinite(t) ? t : 0.0f);
     };
     const TLVertex* a = &in[count - 1];
     for (size_t i = 0; i < count; ++i) {
@@ -59,7 +62,9 @@ void ClipPolygon(VertexComponent component, float bound, const D3DPolygon& in, D
 
 int Lerp(int from, int to, float t)
 {
-    return static_cast<int>(static_cast<float>(from) + static_cast<float>(to - from) * t);
+    // Channels stay within their byte, whatever t a caller passes.
+    const float value = static_cast<float>(from) + static_cast<float>(to - from) * t;
+    return std::isfinite(value) ? static_cast<int>(std::clamp(value, 0.0f, 255.0f)) : from;
 }
 
 } // namespace
