@@ -78,6 +78,8 @@ public:
     [[nodiscard]] bool IsRunning() const { return mRunning; }
     [[nodiscard]] bool IsFinished() const { return mFinished; }
     [[nodiscard]] double GetClock() const { return mClock; }
+    /// Puts the clock at that time without calling any control (the animation player keeps a time position).
+    void SetClock(double clock) { mClock = clock; }
 
 protected:
     TMEffect* mOwner = nullptr; // borrowed: the effect that made the timer

@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <span>
 
-/// Fuzzing entry points of the readers that take outside data: pack archives, the XML reader and each image
-/// decoder. Each takes arbitrary bytes and must neither crash nor read or write outside a buffer. The test
-/// command replays a corpus through them (tests/data/fuzz/<name>/); libFuzzer drives them in an opt-in build.
+/// Fuzzing entry points of the readers that take outside data: pack archives, the XML reader, each image decoder
+/// and the animation files. Each takes arbitrary bytes and must neither crash nor read or write outside a buffer.
+/// The test command replays a corpus through them (tests/data/fuzz/<name>/); libFuzzer drives them in an opt-in
+/// build.
 namespace Fuzz {
 
 using EntryPoint = void (*)(std::span<const uint8_t> data);
