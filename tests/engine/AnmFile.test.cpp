@@ -111,7 +111,11 @@ TEST(AnmFile, DamagedFilesAreRefused)
         {"frame block pointer wrapping", [](auto& b, auto& l) { PutU32(b, l.sequences[0] + 136, 0xFFFFFFFF); }},
         {"frames below the base", [base](auto& b, auto& l) { PutU32(b, l.blocks[0] + 20, base - 24); }},
         {"frames outside the image", [base](auto& b, auto& l) { PutU32(b, l.blocks[1] + 20, base + GetU32(b, 8)); }},
-        {"frames running past the end", [](auto& b, auto& l) { PutU32(b, l.blocks[1] + 16, 2); }},
+        {"frames running past the end",
+         [base](auto& b, auto& l) {
+             const uint32_t framesAt = GetU32(b, l.blocks[1] + 20) - base;
+             PutU32(b, l.blocks[1] + 16, (GetU32(b, 8) - framesAt) / 24 + 1);
+         }},
         {"negative frame count", [](auto& b, auto& l) { PutU32(b, l.blocks[0] + 16, 0x80000000); }},
     };
     for (const auto& c : cases) {

@@ -44,6 +44,23 @@ inline uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at)
            uint32_t(bytes[at + 3]) << 24;
 }
 
+/// Where the fields lie in a sound file, found through its own pointers (so it holds whatever order the writer
+/// chose for its blocks and frames).
+inline AnmFixtureLayout LayoutOf(const std::vector<uint8_t>& bytes)
+{
+    AnmFixtureLayout layout;
+    const size_t image = AnmFixtureLayout::kImageStart;
+    const uint32_t base = GetU32(bytes, 4);
+    layout.sequenceArrayPointer = image + 4;
+    const size_t array = image + (GetU32(bytes, image + 4) - base);
+    for (uint32_t i = 0; i < GetU32(bytes, image); ++i) {
+        const size_t record = array + i * AnmFile::kSequenceSize;
+        layout.sequences.push_back(record);
+        layout.blocks.push_back(image + (GetU32(bytes, record + 136) - base));
+    }
+    return layout;
+}
+
 /// A whole .anm file; names longer than 63 bytes are cut (the tests patch longer ones in).
 inline std::vector<uint8_t> WriteAnmFixture(const std::vector<AnmFixtureSequence>& sequences, uint32_t savedBase,
                                             AnmFixtureLayout* layout = nullptr)
@@ -58,10 +75,6 @@ inline std::vector<uint8_t> WriteAnmFixture(const std::vector<AnmFixtureSequence
     PutU32(bytes, 8, static_cast<uint32_t>(size));
     PutU32(bytes, image, static_cast<uint32_t>(sequences.size()));
     PutU32(bytes, image + 4, savedBase + 8);
-    if (layout) {
-        *layout = {};
-        layout->sequenceArrayPointer = image + 4;
-    }
 
     size_t next = 8 + sequences.size() * AnmFile::kSequenceSize; // offset in the image
     for (size_t i = 0; i < sequences.size(); ++i) {
@@ -83,12 +96,10 @@ inline std::vector<uint8_t> WriteAnmFixture(const std::vector<AnmFixtureSequence
             for (size_t k = 0; k < 6; ++k)
                 PutU32(bytes, at + 4 * k, static_cast<uint32_t>(fields[k]));
         }
-        if (layout) {
-            layout->sequences.push_back(record);
-            layout->blocks.push_back(block);
-        }
         next += AnmFile::kFrameBlockSize + s.frames.size() * AnmFile::kFrameSize;
     }
+    if (layout)
+        *layout = LayoutOf(bytes);
     return bytes;
 }
 
