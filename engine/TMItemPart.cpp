@@ -98,7 +98,7 @@ bool TMItemPart::Load(pugi::xml_node node)
     if (!mOwnDepth) {
         parentZ = ReadString(node, "parent_z");
         for (size_t i = 0; i < mOrderPoints.size(); ++i) {
-            char key[16];
+            char key[32];
             std::snprintf(key, sizeof(key), "order%zu_x", i);
             mOrderPoints[i].x = ReadInt(node, key);
             std::snprintf(key, sizeof(key), "order%zu_y", i);
