@@ -132,7 +132,10 @@ void TMBoard_Game::ReleaseLevel()
     ENGINE_NOT_BUILT_YET();
 }
 
-void TMBoard_Game::DeferRelease(Pyxo::ImagePoolRef* /*image*/)
+void TMBoard_Game::DeferRelease(Pyxo::ImagePoolRef* image)
 {
-    ENGINE_NOT_BUILT_YET();
+    if (!image)
+        return;
+    mDeferredReleases.push_back(*image);
+    image->Release();
 }

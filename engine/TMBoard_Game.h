@@ -1,14 +1,15 @@
 #pragma once
 
 #include "engine/TMCandyWidget.h"
+#include "graphics/ImagePoolRef.h"
 
 #include <pugixml.hpp>
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace Pyxo {
-class ImagePoolRef;
 class PyxoAppBase;
 } // namespace Pyxo
 class TMPickItem;
@@ -76,8 +77,9 @@ public:
     /// Reads cfg\cfg.xml and hands its "root" element to LoadActorConfigs; once, after the board is made.
     void LoadConfig();
     void ReleaseLevel();
-    /// Takes the reference; released at the next level teardown.
+    /// Takes the reference (the given one is left empty); released at the next level teardown.
     void DeferRelease(Pyxo::ImagePoolRef* image);
+    [[nodiscard]] size_t DeferredReleaseCount() const { return mDeferredReleases.size(); }
 
     bool mRunning = false;
     int mPauseCount = 0;
@@ -89,6 +91,8 @@ public:
 protected:
     Pyxo::PyxoAppBase* mApp; // borrowed
     std::atomic<bool> mWaitingForLoad = false;
+    /// Sheets that items let go of while the board may still draw them; emptied at level teardown.
+    std::vector<Pyxo::ImagePoolRef> mDeferredReleases;
 };
 
 /// The one board; set by its constructor, cleared by its destructor.

@@ -1,9 +1,11 @@
 #pragma once
 
 /// What an effect changes on its host (an engine widget, a scene item or an item part): alpha, scale, visibility,
-/// the scale centre and the drawing offset. Effects hold it borrowed; hosts are deleted through their own bases.
+/// the scale centre and the drawing offset. Effects hold it borrowed.
 class TMIEffect {
 public:
+    virtual ~TMIEffect() = default;
+
     virtual void SetAlpha(float alpha) = 0;
     virtual void SetScale(float scale) = 0;
     virtual void SetVisible(bool visible) = 0;
@@ -14,7 +16,6 @@ public:
 
 protected:
     TMIEffect() = default;
-    ~TMIEffect() = default;
     TMIEffect(const TMIEffect&) = default;
     TMIEffect& operator=(const TMIEffect&) = default;
 };

@@ -80,6 +80,8 @@ public:
     [[nodiscard]] bool IsRunning() const { return mRunning; }
     [[nodiscard]] bool IsFinished() const { return mFinished; }
     [[nodiscard]] double GetClock() const { return mClock; }
+    /// Puts the clock at that time without calling any control (the animation player keeps a time position).
+    void SetClock(double clock) { mClock = clock; }
     [[nodiscard]] float GetDuration() const { return mDuration; }
     [[nodiscard]] int32_t GetDirection() const { return mDirection; }
     [[nodiscard]] int32_t GetType() const { return mType; }

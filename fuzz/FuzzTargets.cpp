@@ -1,5 +1,6 @@
 #include "fuzz/FuzzTargets.h"
 
+#include "engine/AnmFile.h"
 #include "graphics/DescParser.h"
 #include "graphics/FontData.h"
 #include "graphics/GifDecoder.h"
@@ -199,10 +200,27 @@ void J2KImage(std::span<const uint8_t> data)
     Consume(ImageLib::DecodeJPEG2000(data));
 }
 
+// Walks every frame of every sequence, so that a record read from outside the file shows up.
+void AnmAnimation(std::span<const uint8_t> data)
+{
+    const std::unique_ptr<AnmFile> file = AnmFile::Parse(data);
+    if (file == nullptr) {
+        return;
+    }
+    volatile int32_t sum = 0;
+    for (int i = 0; i < file->Count(); ++i) {
+        const AnmSequence& sequence = *file->Sequence(i);
+        sum = sum + sequence.width + static_cast<int32_t>(sequence.name.size() + sequence.fileName.size());
+        for (const AnmFrame& frame : sequence.block->frames) {
+            sum = sum + frame.x + frame.y + frame.width + frame.height + frame.offsetX + frame.offsetY;
+        }
+    }
+}
+
 constexpr Target kTargets[] = {
     {"pak", PakArchive}, {"xml", XmlDocument}, {"tga", TgaImage}, {"gif", GifImage},
     {"png", PngImage},   {"jpeg", JpegImage},  {"j2k", J2KImage}, {"desc", Descriptor},
-    {"wav", WavSound},   {"au", AuSound},      {"ogg", OggSound},
+    {"wav", WavSound},   {"au", AuSound},      {"ogg", OggSound}, {"anm", AnmAnimation},
 };
 
 } // namespace

@@ -5,9 +5,9 @@
 #include <span>
 
 /// Fuzzing entry points of the readers that take outside data: pack archives, the XML reader, the descriptor
-/// reader (font descriptors), each image decoder and each sound decoder. Each takes arbitrary bytes and must neither
-/// crash nor read or write outside a buffer. The test command replays a corpus through them (tests/data/fuzz/<name>/);
-/// libFuzzer drives them in an opt-in build.
+/// reader (font descriptors), each image decoder, each sound decoder and the animation files. Each takes arbitrary
+/// bytes and must neither crash nor read or write outside a buffer. The test command replays a corpus through them
+/// (tests/data/fuzz/<name>/); libFuzzer drives them in an opt-in build.
 namespace Fuzz {
 
 using EntryPoint = void (*)(std::span<const uint8_t> data);

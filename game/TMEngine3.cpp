@@ -1,9 +1,12 @@
 #include "game/TMEngine3.h"
 
 #include "engine/EngineLog.h"
+#include "engine/ItemFactory.h"
 #include "engine/TMLocTable.h"
+#include "engine/TMPickItem.h"
 #include "engine/XmlConfig.h"
 #include "game/ConfirmDialogs.h"
+#include "game/ItemEffectFunctions.h"
 #include "game/ParticleEffectFunctions.h"
 #include "game/TMBoard_Career.h"
 #include "game/TMBoard_Game3.h"
@@ -30,7 +33,12 @@ TMEngine3::TMEngine3(const std::filesystem::path& workingFolder) : TMEngine(work
 
     // The game's named effect functions, its item factory rows, its named item slots and its place-occupant
     // lookup are registered here, before Init reads the effect library.
+    RegisterItemEffectFunctions();
     RegisterParticleEffectFunctions();
+    RegisterItemFactory("item", [] { return new TMItem(); });
+    RegisterItemFactory("pickable", []() -> TMItem* { return new TMPickItem(); });
+    RegisterNamedItemSlot("boss", &gBoss);
+    RegisterNamedItemSlot("bonus", &gBonusItem);
 }
 
 TMEngine3::~TMEngine3()

@@ -1,0 +1,31 @@
+#include "engine/PolygonRegion.h"
+
+#include <cstdint>
+#include <utility>
+
+PolygonRegion::PolygonRegion(std::vector<Pyxo::Point> vertices) : mVertices(std::move(vertices)) {}
+
+bool PolygonRegion::Contains(Pyxo::Point point) const
+{
+    if (IsEmpty())
+        return false;
+    // Doubled coordinates keep the pixel centre (2x + 1, 2y + 1) and every vertex on integers: the test is exact.
+    const int64_t px = 2 * int64_t{point.mX} + 1;
+    const int64_t py = 2 * int64_t{point.mY} + 1;
+    int winding = 0;
+    const size_t count = mVertices.size();
+    for (size_t i = 0; i < count; ++i) {
+        const Pyxo::Point& a = mVertices[i];
+        const Pyxo::Point& b = mVertices[(i + 1) % count];
+        const int64_t ax = 2 * int64_t{a.mX}, ay = 2 * int64_t{a.mY};
+        const int64_t bx = 2 * int64_t{b.mX}, by = 2 * int64_t{b.mY};
+        const int64_t side = (bx - ax) * (py - ay) - (px - ax) * (by - ay);
+        if (ay <= py) {
+            if (by > py && side > 0)
+                ++winding;
+        } else if (by <= py && side < 0) {
+            --winding;
+        }
+    }
+    return winding != 0;
+}
