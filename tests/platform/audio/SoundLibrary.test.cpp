@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace {
