@@ -123,13 +123,23 @@ void TMTimer::SetRunning(bool running)
     mRunning = running;
 }
 
-bool TMTimer::AddControl(const TimerControlRecord& control)
+namespace {
+
+// A control as the timer keeps it: the function only when the record says it has one, the kind without that flag.
+void StoreControl(TimerControlRecord& stored, const TimerControlRecord& control)
 {
-    TimerControlRecord& stored = mControls.emplace_back(control);
+    stored = control;
     if (!(stored.kind & TimerControlRecord::kHasFunction))
         stored.function = nullptr;
     stored.kind &= ~TimerControlRecord::kHasFunction;
     stored.inRange = false;
+}
+
+} // namespace
+
+bool TMTimer::AddControl(const TimerControlRecord& control)
+{
+    StoreControl(mControls.emplace_back(), control);
     return true;
 }
 
@@ -147,8 +157,7 @@ bool TMTimer::ReplaceControl(const TimerControlRecord& control)
 {
     for (TimerControlRecord& stored : mControls) {
         if (stored.id == control.id) {
-            stored = control;
-            stored.inRange = false;
+            StoreControl(stored, control);
             return true;
         }
     }
