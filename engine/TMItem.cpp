@@ -13,24 +13,6 @@ std::map<std::string, TMItem*> gItemsByName;
 TMItem* gBoss = nullptr;
 TMItem* gBonusItem = nullptr;
 
-namespace {
-
-int32_t ReadInt(pugi::xml_node node, const char* name)
-{
-    int32_t value = 0;
-    XmlGetAttrInt(node, name, value);
-    return value;
-}
-
-std::string ReadString(pugi::xml_node node, const char* name)
-{
-    std::string value;
-    XmlGetAttrString(node, name, value);
-    return value;
-}
-
-} // namespace
-
 TMItem::TMItem()
 {
     mTargets.present = &mPresent;
@@ -93,8 +75,8 @@ void TMItem::SetMouseOver(Pyxo::Point /*point*/, bool over)
 
 void TMItem::LoadLevelState(pugi::xml_node node)
 {
-    const std::string skin = ReadString(node, "skin");
-    const std::string animation = ReadString(node, "anim");
+    const std::string skin = XmlReadString(node, "skin");
+    const std::string animation = XmlReadString(node, "anim");
     SetSkin(skin, true);
     ApplyAnimation("", nullptr);
     if (!animation.empty())
@@ -116,17 +98,17 @@ void TMItem::ReleaseLevelState()
 
 void TMItem::Load(pugi::xml_node node)
 {
-    mName = ReadString(node, "name");
+    mName = XmlReadString(node, "name");
     std::string orientation;
     if (XmlGetAttrString(node, "orient", orientation))
         mOrientation = orientation;
-    mPosX = ReadInt(node, "pos_x");
-    mPosY = ReadInt(node, "pos_y");
-    mOffsX = ReadInt(node, "offs_x");
-    mOffsY = ReadInt(node, "offs_y");
+    mPosX = XmlReadInt(node, "pos_x");
+    mPosY = XmlReadInt(node, "pos_y");
+    mOffsX = XmlReadInt(node, "offs_x");
+    mOffsY = XmlReadInt(node, "offs_y");
 
     mEffect.reset();
-    const std::string effect = ReadString(node, "effect");
+    const std::string effect = XmlReadString(node, "effect");
     if (!effect.empty()) {
         mEffect.reset(CreateEffect(effect.c_str()));
         if (mEffect) {
@@ -335,8 +317,8 @@ void LoadLevelObjects(pugi::xml_node root)
 {
     for (const pugi::xpath_node& selected : XmlSelectNodes(root, "objects/object")) {
         const pugi::xml_node element = selected.node();
-        const std::string className = ReadString(element, "class");
-        const std::string name = ReadString(element, "name");
+        const std::string className = XmlReadString(element, "class");
+        const std::string name = XmlReadString(element, "name");
         TMItem* item = CreateItemOfClass(className);
         if (!item)
             continue;

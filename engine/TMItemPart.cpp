@@ -19,20 +19,6 @@
 
 namespace {
 
-int32_t ReadInt(pugi::xml_node node, const char* name)
-{
-    int32_t value = 0;
-    XmlGetAttrInt(node, name, value);
-    return value;
-}
-
-std::string ReadString(pugi::xml_node node, const char* name)
-{
-    std::string value;
-    XmlGetAttrString(node, name, value);
-    return value;
-}
-
 // Caption colours are 0xRRGGBBAA.
 Pyxo::Color CaptionColor(uint32_t rgba)
 {
@@ -71,24 +57,24 @@ TMItemPart::~TMItemPart()
 
 bool TMItemPart::Load(pugi::xml_node node)
 {
-    const std::string name = ReadString(node, "name");
-    const std::string effect = ReadString(node, "effect");
-    const std::string font = ReadString(node, "font");
-    const std::string subFont = ReadString(node, "sub_font");
+    const std::string name = XmlReadString(node, "name");
+    const std::string effect = XmlReadString(node, "effect");
+    const std::string font = XmlReadString(node, "font");
+    const std::string subFont = XmlReadString(node, "sub_font");
     if (!font.empty())
         mFont = TMEngine::GetFont(font);
     if (!subFont.empty())
         mSubFont = TMEngine::GetFont(subFont);
 
-    const int32_t offsX = ReadInt(node, "offs_x");
-    const int32_t offsY = ReadInt(node, "offs_y");
-    mScalePointX = ReadInt(node, "scale_point_x");
-    mScalePointY = ReadInt(node, "scale_point_y");
+    const int32_t offsX = XmlReadInt(node, "offs_x");
+    const int32_t offsY = XmlReadInt(node, "offs_y");
+    mScalePointX = XmlReadInt(node, "scale_point_x");
+    mScalePointY = XmlReadInt(node, "scale_point_y");
 
     for (pugi::xml_node child = node.child("exchange_skin"); child; child = child.next_sibling("exchange_skin"))
-        mExchangeSkins[ReadString(child, "from")] = ReadString(child, "to");
+        mExchangeSkins[XmlReadString(child, "from")] = XmlReadString(child, "to");
 
-    mMirror = ReadInt(node, "mirror") != 0;
+    mMirror = XmlReadInt(node, "mirror") != 0;
 
     mOrderPoints = {};
     std::string parentZ;
@@ -96,13 +82,13 @@ bool TMItemPart::Load(pugi::xml_node node)
     XmlGetAttrBool(node, "zover", ownDepth);
     mOwnDepth = ownDepth;
     if (!mOwnDepth) {
-        parentZ = ReadString(node, "parent_z");
+        parentZ = XmlReadString(node, "parent_z");
         for (size_t i = 0; i < mOrderPoints.size(); ++i) {
             char key[32];
             std::snprintf(key, sizeof(key), "order%zu_x", i);
-            mOrderPoints[i].x = ReadInt(node, key);
+            mOrderPoints[i].x = XmlReadInt(node, key);
             std::snprintf(key, sizeof(key), "order%zu_y", i);
-            mOrderPoints[i].y = ReadInt(node, key);
+            mOrderPoints[i].y = XmlReadInt(node, key);
         }
     }
 

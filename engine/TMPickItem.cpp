@@ -35,13 +35,6 @@ std::vector<Pyxo::Point> ParsePolygon(const std::string& text)
     return points;
 }
 
-std::string ReadString(pugi::xml_node node, const char* name, size_t size = kXmlNarrowSize)
-{
-    std::string value;
-    XmlGetAttrString(node, name, value, size);
-    return value;
-}
-
 } // namespace
 
 void TMPickItem::Activate(bool on)
@@ -99,24 +92,24 @@ void TMPickItem::Load(pugi::xml_node node)
     gPickItems.emplace(mName, this);
 
     for (pugi::xml_node child = node.child("select_block"); child; child = child.next_sibling("select_block")) {
-        std::string pair = ReadString(child, "pair_item");
+        std::string pair = XmlReadString(child, "pair_item");
         if (!pair.empty())
             mPairNames.push_back(std::move(pair));
     }
     for (pugi::xml_node child = node.child("picks"); child; child = child.next_sibling("picks")) {
-        std::string blocker = ReadString(child, "pick", 260);
+        std::string blocker = XmlReadString(child, "pick", 260);
         if (!blocker.empty())
             mBlockerNames.push_back(std::move(blocker));
     }
     for (pugi::xml_node child = node.child("point"); child; child = child.next_sibling("point")) {
         PickPoint pick;
-        pick.owner = ReadString(child, "owner");
-        pick.direction = ReadString(child, "direction");
+        pick.owner = XmlReadString(child, "owner");
+        pick.direction = XmlReadString(child, "direction");
         XmlGetAttrInt(child, "offs_x", pick.x);
         XmlGetAttrInt(child, "offs_y", pick.y);
         mPicks.push_back(std::move(pick));
     }
-    mRegion = PolygonRegion(ParsePolygon(ReadString(node, "rgn", 2048)));
+    mRegion = PolygonRegion(ParsePolygon(XmlReadString(node, "rgn", 2048)));
 }
 
 void TMPickItem::Unload()

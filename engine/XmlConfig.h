@@ -85,6 +85,20 @@ bool XmlGetAttrWString(pugi::xml_node node, const char* name, std::wstring& out,
 
 /// ParseInt of the value (at most 127 bytes). False when missing.
 bool XmlGetAttrInt(pugi::xml_node node, const char* name, int32_t& out);
+/// The attribute's integer, 0 when missing.
+inline int32_t XmlReadInt(pugi::xml_node node, const char* name)
+{
+    int32_t value = 0;
+    XmlGetAttrInt(node, name, value);
+    return value;
+}
+/// The attribute's text, empty when missing.
+inline std::string XmlReadString(pugi::xml_node node, const char* name, size_t size = kXmlNarrowSize)
+{
+    std::string value;
+    XmlGetAttrString(node, name, value, size);
+    return value;
+}
 /// The value as integer part, fraction and scale (10 to the number of fraction digits; 0 without a '.'); a value
 /// starting with '-' is negative as a whole, so the fraction takes the sign. False when missing.
 bool XmlGetAttrFixed(pugi::xml_node node, const char* name, int32_t& integerPart, int32_t& fraction, uint32_t& scale);
