@@ -41,6 +41,6 @@ public:
 
 private:
     std::map<std::string, Cursor> mCursors;
-    Cursor* mCurrent = nullptr; // in mCursors
+    [[maybe_unused]] Cursor* mCurrent = nullptr; // in mCursors; set once cursors are chosen
     bool mShown = true;
 };

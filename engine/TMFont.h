@@ -26,5 +26,5 @@ public:
 
 private:
     std::map<std::string, Pyxo::Font*> mFonts; // owned
-    TMEngine* mEngine;                         // borrowed
+    [[maybe_unused]] TMEngine* mEngine;        // borrowed
 };
