@@ -139,3 +139,9 @@ void TMBoard_Game::DeferRelease(Pyxo::ImagePoolRef* image)
     mDeferredReleases.push_back(*image);
     image->Release();
 }
+
+PathGraph* TMBoard_Game::GetPathGraph(const std::string& /*name*/)
+{
+    ENGINE_NOT_BUILT_YET();
+    return nullptr;
+}

@@ -7,11 +7,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace Pyxo {
 class PyxoAppBase;
 } // namespace Pyxo
+class PathGraph;
 class TMPickItem;
 struct TimePoint;
 
@@ -80,6 +82,10 @@ public:
     /// Takes the reference (the given one is left empty); released at the next level teardown.
     void DeferRelease(Pyxo::ImagePoolRef* image);
     [[nodiscard]] size_t DeferredReleaseCount() const { return mDeferredReleases.size(); }
+    /// The board's path graph of that name (one per name of the graph-name table), or null.
+    [[nodiscard]] PathGraph* GetPathGraph(const std::string& name);
+    /// The draw order is rebuilt before the next draw (movers call it whenever they move).
+    void SetOrderDirty() { mOrderDirty = true; }
 
     bool mRunning = false;
     int mPauseCount = 0;
@@ -91,6 +97,7 @@ public:
 protected:
     Pyxo::PyxoAppBase* mApp; // borrowed
     std::atomic<bool> mWaitingForLoad = false;
+    bool mOrderDirty = false;
     /// Sheets that items let go of while the board may still draw them; emptied at level teardown.
     std::vector<Pyxo::ImagePoolRef> mDeferredReleases;
 };
