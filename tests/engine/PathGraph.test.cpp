@@ -350,6 +350,10 @@ TEST_F(PathGraphTest, ADocumentWithoutTheGraphLeavesItsLayerEmpty)
     graph.LoadLevelLayer(empty.Root());
     EXPECT_TRUE(graph.Working().Points().empty());
     EXPECT_FALSE(graph.SetStart("door"));
+
+    graph.LoadBaseLayer(pugi::xml_node()); // a document that did not open
+    graph.LoadLevelLayer(pugi::xml_node());
+    EXPECT_TRUE(graph.Working().Points().empty());
 }
 
 } // namespace
