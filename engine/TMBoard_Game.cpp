@@ -4,6 +4,7 @@
 #include "engine/EngineLog.h"
 #include "engine/GameClock.h"
 #include "engine/ParticleSystemTable.h"
+#include "engine/PathGraph.h"
 #include "engine/TMEngine.h"
 #include "engine/TMItem.h"
 #include "engine/TMPickItem.h"
@@ -16,6 +17,9 @@
 TMBoard_Game* gCurrentBoard = nullptr;
 
 namespace {
+
+/// The movers that walk a path graph of their own, by item name.
+constexpr const char* kGraphNames[] = {"boss"};
 
 TMEngine* Engine()
 {
@@ -38,6 +42,8 @@ void SetCursor(const char* name)
 
 TMBoard_Game::TMBoard_Game(Pyxo::PyxoAppBase* app) : TMCandyWidget(nullptr), mApp(app)
 {
+    for (const char* name : kGraphNames)
+        mGraphs.emplace(name, std::make_unique<PathGraph>(name));
     gCurrentBoard = this;
     Raster::InitSoftwareTriangleTable();
 }
@@ -45,6 +51,7 @@ TMBoard_Game::TMBoard_Game(Pyxo::PyxoAppBase* app) : TMCandyWidget(nullptr), mAp
 TMBoard_Game::~TMBoard_Game()
 {
     JoinLoadThread();
+    mGraphs.clear();
     if (gCurrentBoard == this)
         gCurrentBoard = nullptr;
     mStages.clear();
@@ -326,6 +333,11 @@ void TMBoard_Game::TeardownLevel()
     mClicked.clear();
     mStages.clear();
     mStageCursor = mStages.end();
+    for (auto& [name, graph] : mGraphs) {
+        graph->ReleaseLevel();
+        graph->ReleasePick();
+        graph->ReleaseBase();
+    }
     ReleaseLevelObjects();
     ClearLevelObjects();
     mEvents.Clear();
@@ -365,7 +377,8 @@ void TMBoard_Game::DeferRelease(Pyxo::ImagePoolRef* image)
     image->Release();
 }
 
-PathGraph* TMBoard_Game::GetPathGraph(const std::string& /*name*/)
+PathGraph* TMBoard_Game::GetPathGraph(const std::string& name)
 {
-    return nullptr;
+    const auto found = mGraphs.find(name);
+    return found != mGraphs.end() ? found->second.get() : nullptr;
 }

@@ -1,6 +1,7 @@
 // The board's level loading: the hand-over to the level-loading thread, the load itself in its fixed order, and
 // the main thread's end of it.
 #include "engine/EngineLog.h"
+#include "engine/PathGraph.h"
 #include "engine/TMBoard_Game.h"
 #include "engine/TMEngine.h"
 #include "engine/TMItem.h"
@@ -121,6 +122,11 @@ void TMBoard_Game::LoadLevel(int level, bool survival)
     FlushDeferredReleases();
     if (survival)
         ReadStages(levelNode);
+    for (auto& [name, graph] : mGraphs) {
+        graph->LoadBaseLayer(root);
+        graph->BuildPickLayer();
+        graph->LoadLevelLayer(levelNode);
+    }
     mEvents.mMode = survival ? EventQueue::kModeGenerated : EventQueue::kModeFixed;
     mEvents.Load(levelNode);
     ReadLevelConfig(root, levelNode);

@@ -119,10 +119,10 @@ protected:
         WriteXml(mFolder / "cfg" / name, "<level doc=\"" + scene + "\">" + body + "</level>");
     }
 
-    /// The scene document scene\<name>: "root" with the objects given.
-    void WriteScene(const std::string& name, const std::string& objects)
+    /// The scene document scene\<name>: "root" with the objects given, and what else it holds.
+    void WriteScene(const std::string& name, const std::string& objects, const std::string& more = "")
     {
-        WriteXml(mFolder / "scene" / name, "<root><objects>" + objects + "</objects></root>");
+        WriteXml(mFolder / "scene" / name, "<root><objects>" + objects + "</objects>" + more + "</root>");
     }
 
     /// Runs the main thread's side of a load until the board has finished it, stepping, drawing and moving the

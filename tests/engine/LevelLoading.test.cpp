@@ -1,6 +1,7 @@
 // Level loading on the level-loading thread: the hand-over to the main thread, what each level file decides,
 // reloads, refused requests, loads that cannot proceed, and a running level reloaded while the main thread keeps
 // stepping the board.
+#include "engine/PathGraph.h"
 #include "engine/TMBoard_Game.h"
 #include "shell/ProcessExit.h"
 #include "tests/engine/BoardTestKit.h"
@@ -95,6 +96,31 @@ TEST_F(LevelLoadingTest, AReloadTearsTheRunningLevelDownBeforeCreatingTheNewOne)
     mBoard->NextLevel(); // level 2 has no file
     PumpUntilLoaded();
     EXPECT_EQ(mBoard->mLevel, 2);
+}
+
+TEST_F(LevelLoadingTest, TheBossGraphTakesTheScenesTheLevelsAndThePickPointsAndGoesWithTheLevel)
+{
+    WriteScene("s2.xml",
+               R"(<object class="pickable" name="table" rgn="0 0 9 0 9 9">
+                      <point owner="boss" offs_x="40" offs_y="40"/></object>)",
+               R"(<graphs><graph name="boss"><points><point name="door" x="0" y="0"/></points></graph></graphs>)");
+    WriteLevel(2, false, R"(<objects><object name="table"/></objects><graphs><graph name="boss"><points>
+        <point name="bar" x="10" y="10"/></points><edges><edge p1="door" p2="bar"/><edge p1="bar" p2="table"/>
+        </edges></graph></graphs>)",
+               "scene\\s2.xml");
+    EXPECT_EQ(mBoard->GetPathGraph("client"), nullptr) << "one graph per name of the table";
+    PathGraph* graph = mBoard->GetPathGraph("boss");
+    ASSERT_NE(graph, nullptr);
+
+    Load(2);
+    for (const char* point : {"door", "bar", "table"})
+        EXPECT_TRUE(graph->Working().HasPoint(point)) << point;
+    ASSERT_TRUE(graph->SetStart("door"));
+    EXPECT_TRUE(graph->StartRoute("table", 100.0f));
+
+    Load(9); // no such level: the old one is torn down all the same
+    EXPECT_TRUE(graph->Working().Points().empty());
+    EXPECT_TRUE(graph->Base().Points().empty());
 }
 
 TEST_F(LevelLoadingTest, ASecondRequestWhileALoadRunsIsRefused)
