@@ -30,10 +30,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 # ThreadSanitizer needs a build of its own. Only the suites whose tests run threads are built and run: the loading
 # and cursor threads, the mixer and the audio device, the image pool, the message-box hand-off, the window
-# system's queue, the resource manager's loading group, the tree changes and the HTTP transfer.
+# system's queue, the resource manager's loading group, the tree changes, the HTTP transfer and the board's level
+# loading.
 tsan_suites='AudioMixer|AudioOutput|DirectSoundTest|Clipboard|MessageBox|WindowSystemTest'
 tsan_suites+='|PooledImages|ImagePoolTest|ImagePoolRef|AppLoop|AppServices|AppCursors|ResourceManagerTest'
 tsan_suites+='|WidgetContainer|CritSect|DSoundManagerTest|HTTPTransfer|TMEngineTest|TMEngine3Test'
+tsan_suites+='|TMBoardGameTest|SurvivalStagesTest|LevelLoadingTest'
 cmake -S . -B build-tsan -G Ninja -DILVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DILVANE_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target platform_tests pyxo_tests engine_tests game_tests
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \
