@@ -22,7 +22,8 @@ class TMBoard_Survival;
 class TMEngine3 : public TMEngine {
 public:
     explicit TMEngine3(const std::filesystem::path& workingFolder = Platform::ExecutableFolder());
-    /// Waits for the content-loading thread before anything it builds is torn down.
+    /// Waits for the content-loading thread before anything it builds is torn down. A class derived from this one
+    /// waits in its own destructor first, since the loader makes virtual calls on the application.
     ~TMEngine3() override;
 
     /// Localisation and the window title from "app_title", the player file, then the engine's start-up.

@@ -58,10 +58,13 @@ inline constexpr std::string_view kInitManifest = R"(<ResourceManifest>
 </ResourceManifest>)";
 
 /// The application on the headless back-end: a silent sound manager and a desktop large enough for the window.
+/// As the most derived class it waits for a content loader first: the loader's virtual calls must not meet the
+/// destructors of the classes below.
 template <class App>
 class Headless : public App {
 public:
     using App::App;
+    ~Headless() override { this->WaitForLoadingThread(); }
 
     std::unique_ptr<Pyxo::SoundManager> CreateSoundManager(Platform::WindowHandle, bool) override
     {

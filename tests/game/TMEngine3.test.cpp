@@ -121,7 +121,11 @@ struct Gate {
 class DeletedWhileLoading : public Headless<TMEngine3> {
 public:
     DeletedWhileLoading(const fs::path& folder, Gate* gate) : Headless<TMEngine3>(folder), mGate(gate) {}
-    ~DeletedWhileLoading() override { mGate->Open(); }
+    ~DeletedWhileLoading() override
+    {
+        mGate->Open();
+        WaitForLoadingThread(); // the most derived class stops the loader before any vtable changes
+    }
 
     /// Starts the content loading as Start does, without running the loop.
     void StartLoader()

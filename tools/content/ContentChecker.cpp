@@ -93,7 +93,7 @@ void ContentChecker::Report(const std::string& file, const pugi::xml_node& node,
 
 namespace {
 
-pugi::xpath_node_set Select(const pugi::xml_document& document, const std::string& query, std::string& error)
+pugi::xpath_node_set SelectNodes(const pugi::xml_document& document, const std::string& query, std::string& error)
 {
     try {
         return document.select_nodes(query.c_str());
@@ -105,57 +105,54 @@ pugi::xpath_node_set Select(const pugi::xml_document& document, const std::strin
 
 } // namespace
 
-void ContentChecker::RequireNamed(const std::string& file, const std::string& query, const std::string& attribute,
-                                  const std::vector<std::string>& names)
+std::optional<pugi::xpath_node_set> ContentChecker::Select(const std::string& file, const std::string& query)
 {
     Loaded* loaded = Load(file);
     if (loaded == nullptr)
-        return;
+        return std::nullopt;
     std::string error;
-    const pugi::xpath_node_set nodes = Select(loaded->document, query, error);
+    pugi::xpath_node_set nodes = SelectNodes(loaded->document, query, error);
     if (!error.empty()) {
         mProblems.push_back(file + ": " + error);
-        return;
+        return std::nullopt;
     }
+    return nodes;
+}
+
+void ContentChecker::RequireNamed(const std::string& file, const std::string& query, const std::string& attribute,
+                                  const std::vector<std::string>& names)
+{
+    const std::optional<pugi::xpath_node_set> nodes = Select(file, query);
+    if (!nodes)
+        return;
     std::set<std::string> present;
-    for (const pugi::xpath_node& node : nodes)
+    for (const pugi::xpath_node& node : *nodes)
         present.insert(node.node().attribute(attribute.c_str()).value());
     for (const std::string& name : names) {
         if (present.count(name) == 0)
-            Report(file, loaded->document.document_element(),
+            Report(file, Load(file)->document.document_element(),
                    "no " + query + " with " + attribute + "=\"" + name + "\"");
     }
 }
 
 void ContentChecker::RequireCount(const std::string& file, const std::string& query, size_t minimum)
 {
-    Loaded* loaded = Load(file);
-    if (loaded == nullptr)
+    const std::optional<pugi::xpath_node_set> nodes = Select(file, query);
+    if (!nodes)
         return;
-    std::string error;
-    const pugi::xpath_node_set nodes = Select(loaded->document, query, error);
-    if (!error.empty()) {
-        mProblems.push_back(file + ": " + error);
-        return;
-    }
-    if (nodes.size() < minimum)
-        Report(file, loaded->document.document_element(),
-               query + ": " + std::to_string(nodes.size()) + " found, at least " + std::to_string(minimum) + " needed");
+    if (nodes->size() < minimum)
+        Report(file, Load(file)->document.document_element(),
+               query + ": " + std::to_string(nodes->size()) + " found, at least " + std::to_string(minimum) +
+                   " needed");
 }
 
 void ContentChecker::RequireRange(const std::string& file, const std::string& query, const std::string& attribute,
                                   double minimum, double maximum)
 {
-    Loaded* loaded = Load(file);
-    if (loaded == nullptr)
+    const std::optional<pugi::xpath_node_set> nodes = Select(file, query);
+    if (!nodes)
         return;
-    std::string error;
-    const pugi::xpath_node_set nodes = Select(loaded->document, query, error);
-    if (!error.empty()) {
-        mProblems.push_back(file + ": " + error);
-        return;
-    }
-    for (const pugi::xpath_node& selected : nodes) {
+    for (const pugi::xpath_node& selected : *nodes) {
         const pugi::xml_node node = selected.node();
         const pugi::xml_attribute value = node.attribute(attribute.c_str());
         if (!value) {
@@ -184,8 +181,8 @@ void ContentChecker::RequireReferences(const std::string& file, const std::strin
     if (loaded == nullptr || target == nullptr)
         return;
     std::string error;
-    const pugi::xpath_node_set nodes = Select(loaded->document, query, error);
-    const pugi::xpath_node_set declared = Select(target->document, targetQuery, error);
+    const pugi::xpath_node_set nodes = SelectNodes(loaded->document, query, error);
+    const pugi::xpath_node_set declared = SelectNodes(target->document, targetQuery, error);
     if (!error.empty()) {
         mProblems.push_back(file + ": " + error);
         return;

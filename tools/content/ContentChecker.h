@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ private:
     struct Loaded;
     struct Animation;
     Loaded* Load(const std::string& file);
+    /// The file's nodes that the query selects; nullopt when the file is missing or the query is wrong (reported).
+    std::optional<pugi::xpath_node_set> Select(const std::string& file, const std::string& query);
 
     std::filesystem::path mData;
     std::filesystem::path mOrigins;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 
 namespace ContentList {
@@ -68,6 +69,21 @@ bool BuildPak(const std::filesystem::path& folder, const std::vector<std::filesy
     }
     fileCount = entries.size();
     return PakTool::BuildPak(entries, archive, error);
+}
+
+int RunGenerator(int argc, char** argv, Generator generate)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s RECIPE.xml DATA_FOLDER LIST_FILE\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::string> written;
+    std::string error;
+    if (!generate(argv[1], argv[2], written, error) || !Write(argv[3], written, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace ContentList

@@ -26,4 +26,13 @@ inline constexpr uint64_t kContentFileTime = 132223104000000000ull;
 [[nodiscard]] bool BuildPak(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& lists,
                             std::vector<uint8_t>& archive, size_t& fileCount, std::string& error);
 
+/// A generator of the content build: draws or renders the files of a recipe below a folder and names them in
+/// `written`; false with the reason.
+using Generator = bool (*)(const std::filesystem::path& recipe, const std::filesystem::path& outFolder,
+                           std::vector<std::string>& written, std::string& error);
+
+/// The command line shared by the generators, "RECIPE.xml DATA_FOLDER LIST_FILE": runs the generator and writes
+/// its list. The exit code: 0, 1 on a fault (reported on stderr), 2 on a wrong command line.
+int RunGenerator(int argc, char** argv, Generator generate);
+
 } // namespace ContentList

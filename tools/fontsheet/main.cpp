@@ -3,8 +3,6 @@
 #include "tools/content/ContentList.h"
 #include "tools/fontsheet/FontSheet.h"
 
-#include <cstdio>
-
 // Fontconfig loses a few blocks while it parses its own configuration files; the leak checker of sanitizer builds
 // looks past that library only. Weak, so that the framework's own list wins where it is linked in.
 extern "C" const char* __lsan_default_suppressions();
@@ -15,16 +13,5 @@ extern "C" __attribute__((weak)) const char* __lsan_default_suppressions()
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s RECIPE.xml DATA_FOLDER LIST_FILE\n", argv[0]);
-        return 2;
-    }
-    std::vector<std::string> written;
-    std::string error;
-    if (!FontSheetTool::GenerateFonts(argv[1], argv[2], written, error) ||
-        !ContentList::Write(argv[3], written, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    return ContentList::RunGenerator(argc, argv, &FontSheetTool::GenerateFonts);
 }
