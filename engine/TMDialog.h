@@ -43,6 +43,13 @@ public:
     [[nodiscard]] bool IsModal() const { return mModal; }
 
 protected:
+    /// Registers the dialog as the widget manager's base modal widget, and takes it back.
+    void PushModal();
+    void PopModal();
+    /// Pops the registered dialogs among the children (the visible ones only, when asked), newest first, then
+    /// this one.
+    void PopModalTree(bool visibleOnly);
+
     bool mModal = false;
     Pyxo::PyxoAppBase* mApp; // borrowed
     bool mModalRegistered = false;

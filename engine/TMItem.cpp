@@ -1,12 +1,14 @@
 #include "engine/TMItem.h"
 
 #include "engine/EffectLibrary.h"
+#include "engine/EngineLog.h"
 #include "engine/EngineRandom.h"
 #include "engine/GameClock.h"
 #include "engine/ItemFactory.h"
 #include "engine/TMEffect.h"
 #include "engine/TMItemPart.h"
 #include "engine/XmlConfig.h"
+#include "engine/ZOrder.h"
 
 std::list<TMItem*> gItems;
 std::map<std::string, TMItem*> gItemsByName;
@@ -366,6 +368,26 @@ void ReleaseLevelObjects()
         if (item->mPresent)
             item->ReleaseLevelState();
     }
+}
+
+void RegisterLevelObjectsForDrawing()
+{
+    if (!gZOrder) {
+        EngineLog("RegisterLevelObjectsForDrawing: no z-order builder");
+        return;
+    }
+    for (TMItem* item : gItems) {
+        for (const std::unique_ptr<TMItemPart>& part : item->GetParts()) {
+            // Carried things are drawn through the carrier's part links instead.
+            if (part->GetName() == "held_items")
+                continue;
+            if (part->mOwnDepth)
+                gZOrder->AddOverPart(part.get());
+            else
+                gZOrder->AddPart(part.get(), item->IsMoveItem());
+        }
+    }
+    gZOrder->Build();
 }
 
 void ClearLevelObjects()

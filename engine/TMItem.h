@@ -151,5 +151,8 @@ void ApplyLevelObjectStates(pugi::xml_node level);
 void ActivateLevelObjects(bool on);
 void UpdateLevelObjects();
 void ReleaseLevelObjects();
+/// Hands every part of every item to the z-order builder (gZOrder) and builds the order: parts named "held_items"
+/// are skipped, "zover" parts go to its over layer, the others go in with their item's mover flag.
+void RegisterLevelObjectsForDrawing();
 /// Unloads and deletes every item, empties the registries and clears the named slots.
 void ClearLevelObjects();

@@ -6,6 +6,7 @@
 #include "engine/TMPickItem.h"
 #include "engine/XmlConfig.h"
 #include "game/ConfirmDialogs.h"
+#include "game/DialogEffectFunctions.h"
 #include "game/ItemEffectFunctions.h"
 #include "game/ParticleEffectFunctions.h"
 #include "game/TMBoard_Career.h"
@@ -33,6 +34,7 @@ TMEngine3::TMEngine3(const std::filesystem::path& workingFolder) : TMEngine(work
 
     // The game's named effect functions, its item factory rows, its named item slots and its place-occupant
     // lookup are registered here, before Init reads the effect library.
+    RegisterDialogEffectFunctions();
     RegisterItemEffectFunctions();
     RegisterParticleEffectFunctions();
     RegisterItemFactory("item", [] { return new TMItem(); });

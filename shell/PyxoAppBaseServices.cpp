@@ -232,14 +232,15 @@ std::string PyxoAppBase::GetCrashExtraText()
     return {};
 }
 
+// Narrow clipboard text is UTF-8, so names in any script survive copy and paste.
 void PyxoAppBase::CopyToClipboard(const std::string& text)
 {
-    Platform::SetClipboardText(StringToWString(text));
+    Platform::SetClipboardText(Platform::Utf8ToUtf16(text));
 }
 
 std::string PyxoAppBase::GetClipboardText()
 {
-    return WStringToString(Platform::GetClipboardText());
+    return Platform::Utf16ToUtf8(Platform::GetClipboardText());
 }
 
 } // namespace Pyxo

@@ -1,0 +1,47 @@
+#include "engine/ControlDrawing.h"
+
+#include "engine/TMCandyWidget.h"
+#include "engine/TMEngine.h"
+#include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
+
+namespace ControlDrawing {
+
+int InheritedAlpha(const TMCandyWidget& widget)
+{
+    float alpha = 255.0f * widget.mAlpha;
+    for (const TMCandyWidget* ancestor = widget.GetLogicalParent(); ancestor; ancestor = ancestor->GetLogicalParent())
+        alpha *= ancestor->mAlpha;
+    return static_cast<int>(alpha);
+}
+
+void SetFadedWhite(Pyxo::Graphics* g, const TMCandyWidget& widget)
+{
+    g->SetColor(Pyxo::Color(255, 255, 255, InheritedAlpha(widget)));
+    g->SetColorize(true);
+}
+
+void DrawThroughWorld(Pyxo::Graphics* g, TMCandyWidget& widget, Pyxo::Image* image)
+{
+    Pyxo::Matrix3 matrix = widget.GetWorldMatrix();
+    matrix.m[0][2] += static_cast<float>(widget.mShiftX);
+    matrix.m[1][2] += static_cast<float>(widget.mShiftY);
+    const Pyxo::Rect screen(0, 0, TMEngine::kScreenWidth, TMEngine::kScreenHeight);
+    const Pyxo::Rect savedClip = g->mClipRect;
+    // The clip is in screen coordinates like the matrix, so it is set directly rather than through ClipRect,
+    // which would add the widget's translation.
+    g->mClipRect = widget.GetBoundsThrough(matrix).Intersection(screen);
+    g->DrawImageMatrix(image, matrix, Pyxo::Rect(0, 0, widget.mWidth, widget.mHeight), 0.0f, 0.0f);
+    g->mClipRect = savedClip;
+}
+
+bool FitCacheImage(std::unique_ptr<Pyxo::MemoryImage>& image, const Pyxo::Rect& layout, Pyxo::PyxoAppBase* app)
+{
+    if (image && image->GetWidth() == layout.mWidth && image->GetHeight() == layout.mHeight)
+        return false;
+    image = app ? std::make_unique<Pyxo::MemoryImage>(app) : std::make_unique<Pyxo::MemoryImage>();
+    image->Create(layout.mWidth, layout.mHeight);
+    return true;
+}
+
+} // namespace ControlDrawing

@@ -1,0 +1,80 @@
+#include "engine/DialogControlFactory.h"
+
+#include "engine/TMButton.h"
+#include "engine/TMCandyWidget.h"
+#include "engine/TMDialog.h"
+#include "engine/TMText.h"
+#include "engine/TMTutorialDialog.h"
+
+namespace {
+
+std::unique_ptr<TMCandyWidget> MakeButton(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto button = std::make_unique<TMButton>(&dialog, 0, &dialog);
+    // The button is its own id: the dialog's OnControl compares it with the controls a screen keeps.
+    button->SetId(reinterpret_cast<intptr_t>(button.get()));
+    button->Load(node, app);
+    return button;
+}
+
+std::unique_ptr<TMCandyWidget> MakeText(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto text = std::make_unique<TMText>(&dialog, app);
+    text->Load(node, app);
+    return text;
+}
+
+std::unique_ptr<TMCandyWidget> MakeDialog(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto child = std::make_unique<TMDialog>(&dialog, app);
+    child->Load(node);
+    return child;
+}
+
+std::unique_ptr<TMCandyWidget> MakeTutorial(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto child = std::make_unique<TMTutorialDialog>(&dialog, app);
+    child->Load(node);
+    return child;
+}
+
+} // namespace
+
+DialogControlFactory& DialogControlFactory::Get()
+{
+    static DialogControlFactory factory = [] {
+        DialogControlFactory made;
+        RegisterDialogControls(made);
+        return made;
+    }();
+    return factory;
+}
+
+void DialogControlFactory::Register(const std::string& type, Maker maker)
+{
+    if (maker)
+        mMakers[type] = maker;
+    else
+        mMakers.erase(type);
+}
+
+DialogControlFactory::Maker DialogControlFactory::Find(const std::string& type) const
+{
+    const auto found = mMakers.find(type);
+    return found != mMakers.end() ? found->second : nullptr;
+}
+
+std::unique_ptr<TMCandyWidget> DialogControlFactory::Create(const std::string& type, TMDialog& dialog,
+                                                            pugi::xml_node node, Pyxo::PyxoAppBase* app) const
+{
+    const Maker maker = Find(type);
+    return maker ? maker(dialog, node, app) : nullptr;
+}
+
+void RegisterDialogControls(DialogControlFactory& factory)
+{
+    factory.Register("tmbutton", &MakeButton);
+    factory.Register("tmtext", &MakeText);
+    factory.Register("tmdialog", &MakeDialog);
+    factory.Register("tmtutorial", &MakeTutorial);
+}

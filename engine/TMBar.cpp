@@ -1,0 +1,100 @@
+#include "engine/TMBar.h"
+
+#include "engine/EngineLog.h"
+#include "engine/TMEngine.h"
+#include "engine/TextureTable.h"
+#include "engine/XmlConfig.h"
+#include "graphics/Graphics.h"
+
+#include <string>
+
+namespace {
+
+/// 255 times the alpha of the widget and of every ancestor, truncated.
+int AlphaWithAncestors(const TMCandyWidget* widget)
+{
+    float alpha = 255.0f;
+    for (; widget; widget = widget->GetLogicalParent())
+        alpha *= widget->mAlpha;
+    return static_cast<int>(alpha);
+}
+
+/// The widget's scale times the scale of every ancestor.
+float ScaleWithAncestors(const TMCandyWidget* widget)
+{
+    float scale = 1.0f;
+    for (; widget; widget = widget->GetLogicalParent())
+        scale *= widget->mScale;
+    return scale;
+}
+
+void LoadSegmentTexture(pugi::xml_node node, TMTexture& texture, int segmentWidth, int barHeight)
+{
+    if (!node)
+        return;
+    std::string name;
+    XmlGetAttrString(node, "texture", name, kXmlNarrowSize);
+    TMEngine* engine = TMEngine::GetEngine();
+    TextureTable* table = engine ? engine->GetTextureTable() : nullptr;
+    texture.SetFrame(table ? table->Find(name) : TextureHandle());
+    int32_t u = 0, v = 0, height = barHeight;
+    XmlGetAttrInt(node, "u", u);
+    XmlGetAttrInt(node, "v", v);
+    XmlGetAttrInt(node, "height", height);
+    texture.SetRect(u, v, segmentWidth, height);
+}
+
+} // namespace
+
+void TMBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
+{
+    LoadCommon(node);
+    int32_t segmentWidth = 0;
+    if (!XmlGetAttrInt(node, "seg_width", segmentWidth) || segmentWidth <= 0) {
+        EngineLog("bar: \"seg_width\" is missing or not above 0; the bar draws nothing");
+        segmentWidth = 0;
+    }
+    mSegmentWidth = segmentWidth;
+    LoadSegmentTexture(XmlSelectNode(node, "texture[@id='fill']"), mFill, mSegmentWidth, mHeight);
+    LoadSegmentTexture(XmlSelectNode(node, "texture[@id='empty']"), mEmpty, mSegmentWidth, mHeight);
+}
+
+void TMBar::SetTextureAll(const TextureHandle& texture)
+{
+    mFill.SetFrame(texture);
+    mEmpty.SetFrame(texture);
+}
+
+void TMBar::Activate()
+{
+    TMCandyWidget::Activate();
+    mFill.AcquireAll();
+    mEmpty.AcquireAll();
+}
+
+void TMBar::Deactivate()
+{
+    TMCandyWidget::Deactivate();
+    mFill.ReleaseAll();
+    mEmpty.ReleaseAll();
+}
+
+void TMBar::Draw(Pyxo::Graphics* g)
+{
+    g->SetColor(Pyxo::Color(255, 255, 255, AlphaWithAncestors(this)));
+    g->SetColorize(true);
+    if (mSegmentWidth <= 0 || !mFill.GetCurrentImage() || !mEmpty.GetCurrentImage())
+        return;
+    const float scale = ScaleWithAncestors(this);
+    const int count = mWidth / mSegmentWidth;
+    // Without a maximum nothing is filled.
+    const float filled = mMaximum != 0 ? static_cast<float>(mValue) / static_cast<float>(mMaximum) : 0.0f;
+    const int segmentWidth = static_cast<int>(static_cast<float>(mSegmentWidth) * scale);
+    // Each segment starts where the scaled ones before it end: the scale is already in x.
+    int x = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool empty = mMaximum == 0 || static_cast<float>(i) / static_cast<float>(count) >= filled;
+        (empty ? mEmpty : mFill).Draw(g, Pyxo::Rect(x, 0, segmentWidth, mHeight));
+        x += segmentWidth;
+    }
+}
