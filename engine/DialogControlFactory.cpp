@@ -3,6 +3,7 @@
 #include "engine/TMButton.h"
 #include "engine/TMCandyWidget.h"
 #include "engine/TMDialog.h"
+#include "engine/TMEditWidget.h"
 #include "engine/TMText.h"
 #include "engine/TMTutorialDialog.h"
 
@@ -36,6 +37,13 @@ std::unique_ptr<TMCandyWidget> MakeTutorial(TMDialog& dialog, pugi::xml_node nod
     auto child = std::make_unique<TMTutorialDialog>(&dialog, app);
     child->Load(node);
     return child;
+}
+
+std::unique_ptr<TMCandyWidget> MakeEdit(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto edit = std::make_unique<TMEditWidget>(&dialog);
+    edit->Load(node, app);
+    return edit;
 }
 
 } // namespace
@@ -77,4 +85,5 @@ void RegisterDialogControls(DialogControlFactory& factory)
     factory.Register("tmtext", &MakeText);
     factory.Register("tmdialog", &MakeDialog);
     factory.Register("tmtutorial", &MakeTutorial);
+    factory.Register("tmedit", &MakeEdit);
 }

@@ -36,5 +36,5 @@ private:
     std::map<std::string, Maker> mMakers;
 };
 
-/// Enters "tmbutton", "tmtext", "tmdialog" and "tmtutorial".
+/// Enters "tmbutton", "tmtext", "tmdialog", "tmtutorial" and "tmedit".
 void RegisterDialogControls(DialogControlFactory& factory);
