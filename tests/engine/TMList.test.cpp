@@ -4,6 +4,7 @@
 #include "engine/TMList.h"
 
 #include "engine/TMButton.h"
+#include "engine/TMFont.h"
 #include "engine/TMScrollBar.h"
 #include "graphics/Graphics.h"
 #include "tests/engine/ControlTestKit.h"
@@ -223,6 +224,18 @@ TEST_F(TMListTest, AnUnusableRowHeightIsRefusedForTheDefault)
         EXPECT_EQ(list->GetSelection(), 2);
     }
     EXPECT_TRUE(LogHas("line_spacing"));
+
+    // With a normal font, rows are as high as its characters.
+    pugi::xml_document fonts;
+    ASSERT_TRUE(fonts.load_string(R"(<root><font name="rows" type="System" face="DejaVu Sans" size="12"/></root>)"));
+    mEngine->GetFontTable()->Load(fonts.child("root"));
+    Pyxo::Font* font = TMEngine::GetFont("rows");
+    ASSERT_NE(font, nullptr);
+    ASSERT_GT(font->GetHeight(), 0);
+    auto list = Load<TMList>("<element type='tmlist' width='120' height='100' line_spacing='0'>"
+                             "<textattr id='normal' font='rows' color='0xFF000000'/></element>");
+    EXPECT_EQ(list->GetRowHeight(), font->GetHeight());
+    EXPECT_EQ(list->GetRowsShown(), 100 / font->GetHeight() + 1);
 }
 
 TEST_F(TMListTest, AListWithoutScrollBarStillScrollsToAClickedRow)
