@@ -24,6 +24,11 @@ TMDialog::~TMDialog()
     // A modal dialog deleted while registered would leave the manager pointing at it; the children are deleted
     // after this body, so their registrations (newer than this one) are taken back first.
     PopModalTree(false);
+    // The children go here rather than in the base's destructor, while this dialog is still a whole listener: a
+    // button taken from under the pointer tells its listener, this dialog, that the mouse has left.
+    RemoveAllWidgets(true, false);
+    mChildren.clear();
+    mEffectTargets.clear();
 }
 
 void TMDialog::Update()
