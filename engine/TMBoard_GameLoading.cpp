@@ -128,6 +128,7 @@ void TMBoard_Game::LoadLevel(int level, bool survival)
     LoadLevelObjects(root);
     ApplyLevelObjectStates(levelNode);
     FlushDeferredReleases();
+    RegisterLevelObjectsForDrawing();
     if (survival)
         ReadStages(levelNode);
     for (auto& [name, graph] : mGraphs) {
