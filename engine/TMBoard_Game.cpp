@@ -47,8 +47,6 @@ TMBoard_Game::TMBoard_Game(Pyxo::PyxoAppBase* app) : TMCandyWidget(nullptr), mAp
     for (const char* name : kGraphNames)
         mGraphs.emplace(name, std::make_unique<PathGraph>(name));
     gCurrentBoard = this;
-    mZOrder = std::make_unique<ZOrder>();
-    gZOrder = mZOrder.get();
     Raster::InitSoftwareTriangleTable();
 }
 
