@@ -93,7 +93,7 @@ void TMBoard_Game::StepLevel()
     if (mWaitingForLoad)
         return;
     UpdateLevel();
-    while (!mClicked.empty() && !mWaitingForLoad) {
+    while (!mWaitingForLoad && !mClicked.empty()) {
         TMPickItem* item = mClicked.front();
         mClicked.pop_front();
         OnObjectClicked(item);
