@@ -7,10 +7,12 @@
 #include "engine/PathGraph.h"
 #include "engine/TMEngine.h"
 #include "engine/TMItem.h"
+#include "engine/TMItemPart.h"
 #include "engine/TMPickItem.h"
 #include "engine/TMSoundManager.h"
 #include "engine/TextVars.h"
 #include "engine/XmlConfig.h"
+#include "engine/ZOrder.h"
 #include "graphics/raster/SoftwareTriangle.h"
 #include "shell/PyxoAppBase.h"
 
@@ -52,6 +54,9 @@ TMBoard_Game::~TMBoard_Game()
 {
     JoinLoadThread();
     mGraphs.clear();
+    if (gZOrder == mZOrder.get())
+        gZOrder = nullptr;
+    mZOrder.reset();
     if (gCurrentBoard == this)
         gCurrentBoard = nullptr;
     mStages.clear();
@@ -88,7 +93,7 @@ void TMBoard_Game::StepLevel()
     if (mWaitingForLoad)
         return;
     UpdateLevel();
-    while (!mClicked.empty() && !mWaitingForLoad) {
+    while (!mWaitingForLoad && !mClicked.empty()) {
         TMPickItem* item = mClicked.front();
         mClicked.pop_front();
         OnObjectClicked(item);
@@ -129,12 +134,17 @@ void TMBoard_Game::Draw(Pyxo::Graphics* g)
     DrawItems(g);
 }
 
-void TMBoard_Game::DrawItems(Pyxo::Graphics* /*g*/)
+void TMBoard_Game::DrawItems(Pyxo::Graphics* g)
 {
-    // The loading thread owns the items until the load is finished.
-    if (mWaitingForLoad)
+    // The loading thread owns the items and the order until the load is finished.
+    if (mWaitingForLoad || !mZOrder)
         return;
+    const std::vector<TMItemPart*>& parts = mZOrder->GetDrawList(mOrderDirty);
     mOrderDirty = false;
+    for (TMItemPart* part : parts) {
+        if (part->GetOwner()->IsVisible() && part->IsVisible())
+            part->Draw(g);
+    }
 }
 
 void TMBoard_Game::KeyUp(int /*key*/) {}
@@ -341,6 +351,9 @@ void TMBoard_Game::TeardownLevel()
         graph->ReleasePick();
         graph->ReleaseBase();
     }
+    // The builder borrows the parts: it lets go of them before the items go.
+    if (mZOrder)
+        mZOrder->Clear();
     ReleaseLevelObjects();
     ClearLevelObjects();
     mEvents.Clear();

@@ -6,6 +6,7 @@
 #include "engine/TMEngine.h"
 #include "engine/TMItem.h"
 #include "engine/XmlConfig.h"
+#include "engine/ZOrder.h"
 #include "shell/ProcessExit.h"
 #include "shell/PyxoAppBase.h"
 
@@ -31,6 +32,12 @@ void TMBoard_Game::StartLoadThread(int level, bool survival)
     // The main thread lets go of the level before the loading thread tears it down.
     StopLevel();
     JoinLoadThread();
+    // Made with the first load, not with the board: boards are made on the content loader, which the owner grid's
+    // size would hold up.
+    if (!mZOrder) {
+        mZOrder = std::make_unique<ZOrder>();
+        gZOrder = mZOrder.get();
+    }
     mLoadRequest.level = level;
     mLoadRequest.survival = survival;
     mLoadAbandoned = false;
@@ -128,6 +135,7 @@ void TMBoard_Game::LoadLevel(int level, bool survival)
     LoadLevelObjects(root);
     ApplyLevelObjectStates(levelNode);
     FlushDeferredReleases();
+    RegisterLevelObjectsForDrawing();
     if (survival)
         ReadStages(levelNode);
     for (auto& [name, graph] : mGraphs) {

@@ -1,11 +1,16 @@
 // A level runs: loaded on its thread, then a minute of game time with clicks from the mouse and the tutorial, the
 // mover walking the path graph to each clicked object in turn and serving it on arrival.
 #include "engine/PathGraph.h"
+#include "engine/TMItemPart.h"
 #include "engine/TMMoveItem.h"
+#include "engine/ZOrder.h"
+#include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -91,7 +96,10 @@ TEST_F(LevelRunTest, AMinuteOfPlayWithClicksTakesTheMoverToEachTargetInTurn)
         mBoard->MouseMove(x, y);
         mBoard->MouseDown(x, y, Pyxo::MouseButton::Left, 1);
     };
-    // 10 ms frames: one minute is 6000 steps.
+    Pyxo::MemoryImage screen(mEngine);
+    screen.Create(800, 600);
+    Pyxo::Graphics g(&screen);
+    // 10 ms frames: one minute is 6000 steps, drawn as the loop draws.
     for (int step = 0; step < 6000; ++step) {
         if (step == 100) {
             click(125, 125);
@@ -104,7 +112,11 @@ TEST_F(LevelRunTest, AMinuteOfPlayWithClicksTakesTheMoverToEachTargetInTurn)
             mBoard->ClickItem("b");
         }
         mBoard->Update();
+        mBoard->Draw(&g);
     }
+    const std::vector<TMItemPart*>& drawn = gZOrder->GetDrawList(false);
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), mover->FindPart("body")), drawn.end())
+        << "the walking figure is in the draw list";
 
     EXPECT_NEAR(gGameTime, 60.0f, 0.01f);
     EXPECT_TRUE(mBoard->mRunning) << "the level's last event is still to come";
