@@ -1,8 +1,15 @@
 #include "engine/DialogControlFactory.h"
 
+#include "engine/TMAnim.h"
+#include "engine/TMBar.h"
 #include "engine/TMButton.h"
 #include "engine/TMCandyWidget.h"
+#include "engine/TMCheckBox.h"
 #include "engine/TMDialog.h"
+#include "engine/TMEditWidget.h"
+#include "engine/TMList.h"
+#include "engine/TMScrollBar.h"
+#include "engine/TMSlider.h"
 #include "engine/TMText.h"
 #include "engine/TMTutorialDialog.h"
 
@@ -36,6 +43,15 @@ std::unique_ptr<TMCandyWidget> MakeTutorial(TMDialog& dialog, pugi::xml_node nod
     auto child = std::make_unique<TMTutorialDialog>(&dialog, app);
     child->Load(node);
     return child;
+}
+
+/// A control made with the dialog as its only constructor argument and loaded with the app.
+template <class Control>
+std::unique_ptr<TMCandyWidget> MakeControl(TMDialog& dialog, pugi::xml_node node, Pyxo::PyxoAppBase* app)
+{
+    auto control = std::make_unique<Control>(&dialog);
+    control->Load(node, app);
+    return control;
 }
 
 } // namespace
@@ -77,4 +93,11 @@ void RegisterDialogControls(DialogControlFactory& factory)
     factory.Register("tmtext", &MakeText);
     factory.Register("tmdialog", &MakeDialog);
     factory.Register("tmtutorial", &MakeTutorial);
+    factory.Register("tmedit", &MakeControl<TMEditWidget>);
+    factory.Register("tmbar", &MakeControl<TMBar>);
+    factory.Register("tmlist", &MakeControl<TMList>);
+    factory.Register("tmscroll", &MakeControl<TMScrollBar>);
+    factory.Register("tmcheckbox", &MakeControl<TMCheckBox>);
+    factory.Register("tmslider", &MakeControl<TMSlider>);
+    factory.Register("tmanim", &MakeControl<TMAnim>);
 }

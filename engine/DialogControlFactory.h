@@ -36,5 +36,5 @@ private:
     std::map<std::string, Maker> mMakers;
 };
 
-/// Enters "tmbutton", "tmtext", "tmdialog" and "tmtutorial".
+/// Enters every control type the engine builds.
 void RegisterDialogControls(DialogControlFactory& factory);

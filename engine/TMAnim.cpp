@@ -1,21 +1,10 @@
 #include "engine/TMAnim.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/TMEngine.h"
 #include "engine/TMTexture.h"
 #include "engine/XmlConfig.h"
 #include "graphics/Graphics.h"
-
-namespace {
-
-int AlphaWithAncestors(const TMCandyWidget* widget)
-{
-    float alpha = 255.0f;
-    for (; widget; widget = widget->GetLogicalParent())
-        alpha *= widget->mAlpha;
-    return static_cast<int>(alpha);
-}
-
-} // namespace
 
 TMAnim::~TMAnim() = default;
 
@@ -82,8 +71,7 @@ void TMAnim::Update()
 
 void TMAnim::Draw(Pyxo::Graphics* g)
 {
-    g->SetColor(Pyxo::Color(255, 255, 255, AlphaWithAncestors(this)));
-    g->SetColorize(true);
+    ControlDrawing::SetFadedWhite(g, *this);
     if (mCurrent < mFrames.size())
         mFrames[mCurrent]->Draw(g, Pyxo::Rect(0, 0, mWidth, mHeight));
 }

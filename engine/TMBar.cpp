@@ -1,5 +1,6 @@
 #include "engine/TMBar.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/EngineLog.h"
 #include "engine/TMEngine.h"
 #include "engine/TextureTable.h"
@@ -9,15 +10,6 @@
 #include <string>
 
 namespace {
-
-/// 255 times the alpha of the widget and of every ancestor, truncated.
-int AlphaWithAncestors(const TMCandyWidget* widget)
-{
-    float alpha = 255.0f;
-    for (; widget; widget = widget->GetLogicalParent())
-        alpha *= widget->mAlpha;
-    return static_cast<int>(alpha);
-}
 
 /// The widget's scale times the scale of every ancestor.
 float ScaleWithAncestors(const TMCandyWidget* widget)
@@ -81,8 +73,7 @@ void TMBar::Deactivate()
 
 void TMBar::Draw(Pyxo::Graphics* g)
 {
-    g->SetColor(Pyxo::Color(255, 255, 255, AlphaWithAncestors(this)));
-    g->SetColorize(true);
+    ControlDrawing::SetFadedWhite(g, *this);
     if (mSegmentWidth <= 0 || !mFill.GetCurrentImage() || !mEmpty.GetCurrentImage())
         return;
     const float scale = ScaleWithAncestors(this);

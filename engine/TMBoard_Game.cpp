@@ -80,11 +80,14 @@ void TMBoard_Game::StepLevel()
     mLevelTime += gFrameDelta;
     mEvents.Advance();
     AdvanceGameTime();
-    DispatchEvents();
-    UpdateLevelObjects();
-    UpdateLevel();
-    // Clicks are handled in the order they came, after the items have moved.
     // A hook that starts a load hands the level to the loading thread: the step goes no further.
+    DispatchEvents();
+    if (mWaitingForLoad)
+        return;
+    UpdateLevelObjects();
+    if (mWaitingForLoad)
+        return;
+    UpdateLevel();
     while (!mClicked.empty() && !mWaitingForLoad) {
         TMPickItem* item = mClicked.front();
         mClicked.pop_front();
@@ -110,7 +113,7 @@ void TMBoard_Game::DispatchEvents()
     if (mEvents.IsFinished())
         return;
     // A declined time point stays at the head and is offered again next step.
-    if (TimePoint* due = mEvents.PeekDue(); due && TryDispatchEvent(due))
+    if (TimePoint* due = mEvents.PeekDue(); due && TryDispatchEvent(due) && !mWaitingForLoad)
         mEvents.TakeDue();
 }
 

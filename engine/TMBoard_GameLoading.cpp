@@ -70,12 +70,20 @@ void TMBoard_Game::RunLoadThread()
 
 void TMBoard_Game::JoinLoadThread()
 {
-    const std::lock_guard lock(mLoadThreadLock);
-    if (!mLoadThread.joinable() || mLoadThread.get_id() == std::this_thread::get_id())
-        return;
-    mLoadThread.join();
-    Pyxo::RemoveThreadStopper(mLoadStopperTicket);
-    mLoadStopperTicket = 0;
+    std::thread thread;
+    int ticket = 0;
+    {
+        // Taken out under the lock and joined without it: an exit on the loading thread itself runs this too, and
+        // must not wait for a lock that a joining main thread holds.
+        const std::lock_guard lock(mLoadThreadLock);
+        if (!mLoadThread.joinable() || mLoadThread.get_id() == std::this_thread::get_id())
+            return;
+        thread = std::move(mLoadThread);
+        ticket = mLoadStopperTicket;
+        mLoadStopperTicket = 0;
+    }
+    thread.join();
+    Pyxo::RemoveThreadStopper(ticket);
 }
 
 void TMBoard_Game::AbandonLoad(const char* format, ...)

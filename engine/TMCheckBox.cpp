@@ -1,20 +1,9 @@
 #include "engine/TMCheckBox.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/TMTexture.h"
 #include "engine/XmlConfig.h"
 #include "graphics/Graphics.h"
-
-namespace {
-
-int AlphaWithAncestors(const TMCandyWidget* widget)
-{
-    float alpha = 255.0f;
-    for (; widget; widget = widget->GetLogicalParent())
-        alpha *= widget->mAlpha;
-    return static_cast<int>(alpha);
-}
-
-} // namespace
 
 void TMCheckBox::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
 {
@@ -62,8 +51,7 @@ void TMCheckBox::Update()
 
 void TMCheckBox::Draw(Pyxo::Graphics* g)
 {
-    g->SetColor(Pyxo::Color(255, 255, 255, AlphaWithAncestors(this)));
-    g->SetColorize(true);
+    ControlDrawing::SetFadedWhite(g, *this);
     TMCandyWidget::Draw(g);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/CursorTable.h"
 #include "engine/TMEngine.h"
+#include "engine/TextAttr.h"
 #include "engine/XmlConfig.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
@@ -11,23 +12,12 @@
 #include "shell/PyxoAppBase.h"
 #include "shell/WidgetManager.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr int kNormal = 2; // the text attribute that measures the text
 constexpr int kMargin = 4; // the text starts 4 pixels in and ends 4 pixels before the right edge
 
 const Pyxo::Color kOpaqueBlack(0, 0, 0, 255);
-
-/// "0xAARRGGBB" read as hexadecimal; the fallback when the attribute is missing.
-Pyxo::Color AttrColor(pugi::xml_node node, const char* name, const Pyxo::Color& fallback)
-{
-    std::string text;
-    if (!XmlGetAttrString(node, name, text))
-        return fallback;
-    return Pyxo::Color(static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 16)));
-}
 
 void SetCursor(const char* name)
 {
@@ -428,7 +418,8 @@ void TMEditWidget::SelectWord()
 void TMEditWidget::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
 {
     LoadCommon(node);
-    mHiliteColor = AttrColor(node, "hilite_color", kOpaqueBlack);
+    std::string hilite;
+    mHiliteColor = XmlGetAttrString(node, "hilite_color", hilite) ? ParseHexColor(hilite) : kOpaqueBlack;
     static const struct {
         const char* query;
         int index;
@@ -441,9 +432,8 @@ void TMEditWidget::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
         const pugi::xml_node textAttr = XmlSelectNode(node, attr.query);
         if (!textAttr)
             continue;
-        const Pyxo::Color color = AttrColor(textAttr, "color", kOpaqueBlack);
-        const Pyxo::Color highlight = AttrColor(textAttr, "hcolor", color);
-        SetTextAttr(attr.index, TMEngine::GetFont(XmlReadString(textAttr, "font")), color, highlight);
+        const TextAttr read = TextAttr::Read(textAttr);
+        SetTextAttr(attr.index, read.font, read.color, read.hoverColor);
     }
     if (const pugi::xml_node texture = XmlSelectNode(node, "texture[@id='normal']"))
         mBackgrounds[0].Load(texture, mWidth, mHeight);

@@ -1,8 +1,11 @@
 #include "engine/TMList.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/EngineLog.h"
+#include "engine/TMButton.h"
 #include "engine/TMEngine.h"
 #include "engine/TMScrollBar.h"
+#include "engine/TextAttr.h"
 #include "engine/TextureTable.h"
 #include "engine/XmlConfig.h"
 #include "graphics/Font.h"
@@ -10,45 +13,6 @@
 #include "graphics/MemoryImage.h"
 
 #include <string>
-
-namespace {
-
-const Pyxo::Rect kScreen(0, 0, TMEngine::kScreenWidth, TMEngine::kScreenHeight);
-
-int AlphaWithAncestors(const TMCandyWidget* widget)
-{
-    float alpha = 255.0f;
-    for (; widget; widget = widget->GetLogicalParent())
-        alpha *= widget->mAlpha;
-    return static_cast<int>(alpha);
-}
-
-/// An attribute holding 0xAARRGGBB as hexadecimal text ("0x" optional); false when missing.
-bool ReadHexColor(pugi::xml_node node, const char* name, Pyxo::Color& color)
-{
-    std::string text;
-    if (!XmlGetAttrString(node, name, text, kXmlNarrowSize))
-        return false;
-    size_t i = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') ? 2 : 0;
-    uint32_t packed = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        uint32_t digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<uint32_t>(c - 'A' + 10);
-        else
-            break;
-        packed = packed << 4 | digit;
-    }
-    color = Pyxo::Color(packed);
-    return true;
-}
-
-} // namespace
 
 TMList::TMList(TMCandyWidget* parent) : TMCandyWidget(parent) {}
 
@@ -69,7 +33,9 @@ void TMList::Load(pugi::xml_node node, Pyxo::PyxoAppBase* app)
     mLineHeight = lineSpacing;
     mLeft = 0;
     XmlGetAttrInt(node, "left", mLeft);
-    ReadHexColor(node, "sel_color", mSelColor);
+    std::string selColor;
+    if (XmlGetAttrString(node, "sel_color", selColor))
+        mSelColor = ParseHexColor(selColor);
 
     LoadCommon(node);
     mRowWidth = mLayoutRect.mWidth - mLeft;
@@ -85,9 +51,9 @@ void TMList::Load(pugi::xml_node node, Pyxo::PyxoAppBase* app)
         scrollBar->Resize(listWidth - barWidth, 0, barWidth, listHeight);
         mRowWidth = listWidth - barWidth - mLeft;
         // A button the description leaves out takes no room on the track.
-        TMCandyWidget* up = scrollBar->GetButton(TMScrollBar::kUpId);
-        TMCandyWidget* down = scrollBar->GetButton(TMScrollBar::kDownId);
-        TMCandyWidget* slider = scrollBar->GetButton(TMScrollBar::kSliderId);
+        TMButton* up = scrollBar->GetButton(TMScrollBar::kUpId);
+        TMButton* down = scrollBar->GetButton(TMScrollBar::kDownId);
+        TMButton* slider = scrollBar->GetButton(TMScrollBar::kSliderId);
         const int upHeight = up ? up->mLayoutRect.mHeight : 0;
         const int downHeight = down ? down->mLayoutRect.mHeight : 0;
         const int sliderHeight = slider ? slider->mLayoutRect.mHeight : 0;
@@ -108,11 +74,8 @@ void TMList::Load(pugi::xml_node node, Pyxo::PyxoAppBase* app)
         const pugi::xml_node attr = XmlSelectNode(node, layer.query);
         if (!attr)
             continue;
-        Pyxo::Color color;
-        ReadHexColor(attr, "color", color);
-        Pyxo::Color disabledColor = color;
-        ReadHexColor(attr, "dcolor", disabledColor);
-        SetTextAttr(layer.index, TMEngine::GetFont(XmlReadString(attr, "font")), color, disabledColor);
+        const TextAttr read = TextAttr::Read(attr);
+        SetTextAttr(layer.index, read.font, read.color, read.disabledColor);
     }
 
     if (mLineHeight < 1) {
@@ -266,32 +229,17 @@ void TMList::SetSelection(int row)
 
 void TMList::Draw(Pyxo::Graphics* g)
 {
-    g->SetColor(Pyxo::Color(255, 255, 255, AlphaWithAncestors(this)));
-    g->SetColorize(true);
+    ControlDrawing::SetFadedWhite(g, *this);
     TMCandyWidget::Draw(g);
-
-    const int width = mLayoutRect.mWidth;
-    const int height = mLayoutRect.mHeight;
-    if (width <= 0 || height <= 0)
+    if (mLayoutRect.mWidth <= 0 || mLayoutRect.mHeight <= 0)
         return;
     if (!mListImage) {
-        mListImage = std::make_unique<Pyxo::MemoryImage>();
-        mListImage->Create(width, height);
+        ControlDrawing::FitCacheImage(mListImage, mLayoutRect, nullptr);
         mImageValid = false;
     }
     if (!mImageValid)
         RenderRows();
-
-    Pyxo::Matrix3 matrix = GetWorldMatrix();
-    matrix.m[0][2] += static_cast<float>(mShiftX);
-    matrix.m[1][2] += static_cast<float>(mShiftY);
-    const Pyxo::Rect clip = GetBoundsThrough(matrix).Intersection(kScreen).Intersection(g->mClipRect);
-    if (clip.mWidth <= 0 || clip.mHeight <= 0)
-        return;
-    const Pyxo::Rect savedClip = g->mClipRect;
-    g->mClipRect = clip;
-    g->DrawImageMatrix(mListImage.get(), matrix, Pyxo::Rect(0, 0, mWidth, mHeight), 0.0f, 0.0f);
-    g->mClipRect = savedClip;
+    ControlDrawing::DrawThroughWorld(g, *this, mListImage.get());
 }
 
 void TMList::RenderRows()

@@ -1,10 +1,11 @@
 #include "engine/TMScrollBar.h"
 
+#include "engine/TMButton.h"
 #include "engine/XmlConfig.h"
 
 TMScrollBar::~TMScrollBar() = default;
 
-void TMScrollBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
+void TMScrollBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* app)
 {
     LoadCommon(node);
     // A track end the description leaves out is 0.
@@ -12,6 +13,20 @@ void TMScrollBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
     mDistY1 = XmlReadInt(node, "disty1");
     mDistX2 = XmlReadInt(node, "distx2");
     mDistY2 = XmlReadInt(node, "disty2");
+    mUpButton = LoadButton(node, "up", kUpId, app);
+    mDownButton = LoadButton(node, "down", kDownId, app);
+    mSliderButton = LoadButton(node, "slider", kSliderId, app);
+}
+
+TMButton* TMScrollBar::LoadButton(pugi::xml_node node, const char* name, intptr_t id, Pyxo::PyxoAppBase* app)
+{
+    const pugi::xml_node buttonNode = XmlSelectNode(node, "element[@name=$name]", {{"name", name}});
+    if (!buttonNode)
+        return nullptr;
+    auto* button = new TMButton(this, id, this);
+    button->Load(buttonNode, app);
+    AddChild(name, button);
+    return button;
 }
 
 void TMScrollBar::Update()
@@ -66,7 +81,7 @@ void TMScrollBar::SetTrack(int x1, int y1, int x2, int y2)
     mDistY2 = y2;
 }
 
-TMCandyWidget* TMScrollBar::GetButton(intptr_t id) const
+TMButton* TMScrollBar::GetButton(intptr_t id) const
 {
     switch (id) {
     case kUpId:

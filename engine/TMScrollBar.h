@@ -8,6 +8,7 @@
 namespace Pyxo {
 class PyxoAppBase;
 }
+class TMButton;
 
 /// A vertical scroll bar ("tmscroll"): its buttons "up" and "down" step a position between 0 and a maximum, and its
 /// "slider" button is placed along a straight track in proportion to the position. It listens to its own buttons
@@ -44,12 +45,16 @@ public:
     /// The slider's position at position 0 and at the maximum.
     void SetTrack(int x1, int y1, int x2, int y2);
     /// The button of that id, or null when the description has none.
-    [[nodiscard]] TMCandyWidget* GetButton(intptr_t id) const;
+    [[nodiscard]] TMButton* GetButton(intptr_t id) const;
 
 private:
-    TMCandyWidget* mUpButton = nullptr;     // borrowed: a child
-    TMCandyWidget* mDownButton = nullptr;   // borrowed: a child
-    TMCandyWidget* mSliderButton = nullptr; // borrowed: a child
+    /// The button described under that name, built with this bar as its listener and added as a child; null when
+    /// the description has none.
+    TMButton* LoadButton(pugi::xml_node node, const char* name, intptr_t id, Pyxo::PyxoAppBase* app);
+
+    TMButton* mUpButton = nullptr;     // borrowed: a child
+    TMButton* mDownButton = nullptr;   // borrowed: a child
+    TMButton* mSliderButton = nullptr; // borrowed: a child
     int mMaximum = 0;
     int mPosition = 0;
     int mDistX1 = 0;

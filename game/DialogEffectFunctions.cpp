@@ -5,6 +5,7 @@
 #include "engine/TMCandyWidget.h"
 #include "engine/TMEffect.h"
 #include "engine/TMEngine.h"
+#include "engine/TMText.h"
 #include "engine/TMTimer.h"
 #include "shell/MersenneTwister.h"
 
@@ -205,7 +206,14 @@ int DlgStampSplash(EffectCallRecord* call)
 
 int DlgTypeIn(EffectCallRecord* call)
 {
-    return SetAlpha(call, 1.0f);
+    auto* text = dynamic_cast<TMText*>(HostWidget(call));
+    if (!text)
+        return 1;
+    text->SetAlpha(1.0f);
+    // Rounded up, so the first character shows as soon as typing starts and the last exactly at the end.
+    const float length = static_cast<float>(text->GetExpandedText().size());
+    text->SetVisibleLength(Trunc(std::ceil(length * T(call))));
+    return 1;
 }
 
 int DlgSetCenterScalePoint(EffectCallRecord* call)

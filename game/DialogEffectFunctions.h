@@ -25,7 +25,7 @@ int DlgSmallScaleUpAccel(EffectCallRecord* call);
 int DlgSmallScaleDownAccel(EffectCallRecord* call);
 int DlgBigScaleDownAccel(EffectCallRecord* call);
 int DlgStampSplash(EffectCallRecord* call);
-/// Alpha 1, and a text host shows the first t of its characters (rounded up); other hosts only get the alpha.
+/// A text host at alpha 1 shows the first t of its expanded characters (rounded up); any other host is left alone.
 int DlgTypeIn(EffectCallRecord* call);
 int DlgSetCenterScalePoint(EffectCallRecord* call);
 int DlgShiftDown(EffectCallRecord* call);

@@ -203,6 +203,29 @@ TEST_F(LevelLoadingTest, AFailedLoadMayStartTheNextOne)
     EXPECT_EQ(mBoard->mLevel, 1);
 }
 
+TEST_F(LevelLoadingTest, AClickThatRestartsTheLevelEndsTheStepThere)
+{
+    class RestartingBoard : public RecordingBoard {
+    public:
+        using RecordingBoard::RecordingBoard;
+        void OnObjectClicked(TMPickItem* item) override
+        {
+            RecordingBoard::OnObjectClicked(item);
+            ReloadLevel();
+        }
+    };
+    mBoard.reset();
+    mBoard = std::make_unique<RestartingBoard>(mEngine);
+    Load(1);
+    mBoard->ClickItem("table");
+    mBoard->ClickItem("table");
+    Step();
+    EXPECT_TRUE(mBoard->IsWaitingForLoad());
+    PumpUntilLoaded();
+    EXPECT_EQ(mBoard->Count("OnObjectClicked table"), 1) << "the second click belonged to the old level";
+    EXPECT_EQ(mBoard->Count("StartLevel"), 2);
+}
+
 TEST_F(LevelLoadingTest, TheProcessExitWaitsForTheLoadingThread)
 {
     mBoard->StartLoadThread(1, false);

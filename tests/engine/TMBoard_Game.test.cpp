@@ -235,4 +235,17 @@ TEST_F(TMBoardGameTest, PauseIsCountedAndMoreResumesThanPausesCannotUndoALaterPa
     EXPECT_EQ(mBoard->Count("OnResume"), 2);
 }
 
+TEST_F(TMBoardGameTest, TheActorConfigurationComesFromTheConfigurationFileWhenItCanBeRead)
+{
+    mBoard->LoadConfig();
+    EXPECT_EQ(mBoard->Count("LoadActorConfigs"), 0);
+    EXPECT_TRUE(LogHas("cfg\\cfg.xml: missing or not readable"));
+
+    WriteXml(mFolder / "cfg" / "cfg.xml", "<root><perses/></root>");
+    mBoard->LoadConfig();
+    EXPECT_EQ(mBoard->Count("LoadActorConfigs"), 1);
+    mBoard->ReleaseLevel();
+    EXPECT_EQ(mBoard->Count("ClearActorConfigs"), 1);
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include "engine/TMButton.h"
 #include "engine/TMText.h"
 #include "engine/TMTutorialDialog.h"
+#include "graphics/Graphics.h"
 #include "shell/WidgetManager.h"
 #include "tests/engine/DialogTestKit.h"
 #include "tests/engine/EngineTestKit.h"
@@ -204,6 +205,20 @@ TEST_F(TMDialogTest, AClickInANestedDialogReachesTheScreen)
     ASSERT_EQ(screen->mControls.size(), 2u);
     EXPECT_EQ(screen->mControls[0], reinterpret_cast<intptr_t>(ok));
     EXPECT_EQ(screen->mControls[1], reinterpret_cast<intptr_t>(play));
+}
+
+TEST_F(TMDialogTest, DrawsFadedByEveryAncestor)
+{
+    auto screen = LoadScreen(kUi, "menu");
+    auto* panel = dynamic_cast<TMDialog*>(screen->FindChild("panel"));
+    ASSERT_NE(panel, nullptr);
+    screen->mAlpha = 0.5f;
+    panel->mAlpha = 0.3f;
+    DrawLogImage target(800, 600);
+    Pyxo::Graphics g(&target);
+    panel->Draw(&g);
+    EXPECT_EQ(g.GetColor(), Pyxo::Color(255, 255, 255, 38)) << "255 x 0.3 x 0.5, truncated";
+    EXPECT_TRUE(g.GetColorize());
 }
 
 TEST_F(TMDialogTest, ATutorialDialogHidesOnAClickOnlyWhenAsked)

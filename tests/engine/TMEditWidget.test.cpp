@@ -2,6 +2,8 @@
 // the scrolling and the real clipboard on SDL's dummy video driver.
 #include "engine/TMEditWidget.h"
 
+#include "engine/DialogControlFactory.h"
+#include "engine/TMDialog.h"
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
@@ -9,6 +11,8 @@
 #include "platform/window/Utf16Conversion.h"
 #include "platform/window/VirtualKeys.h"
 #include "shell/WidgetManager.h"
+#include "tests/engine/DialogTestKit.h"
+#include "tests/engine/EngineTestKit.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
@@ -571,6 +575,35 @@ TEST_F(EditFixture, TheCaretAndTheSelectionAreHighlighted)
             EXPECT_EQ(lit, x >= c.from && x < c.to) << "column " << x << std::hex << " " << pixel;
         }
     }
+}
+
+class EditInDialog : public EngineTest::EngineFixture {};
+
+TEST_F(EditInDialog, TheInterfaceDescriptionBuildsEditControls)
+{
+    TMEngine& engine = MakeEngine();
+    pugi::xml_document document;
+    const char* xml = R"(<root><element name="s" type="tmdialog">
+        <element type="tmedit" name="entername_text" x="3" y="4" width="120" height="24" hilite_color="0xFF3366CC">
+          <textattr id="normal" color="0xFF000000" font="no such font"/>
+          <texture id="normal" texture="none"/>
+        </element>
+      </element></root>)";
+    TMDialog screen(nullptr, &engine);
+    screen.LoadByName(DialogTest::Parse(document, xml), "s");
+    auto* edit = dynamic_cast<TMEditWidget*>(screen.FindChild("entername_text"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetRect(), Pyxo::Rect(3, 4, 120, 24));
+    EXPECT_TRUE(edit->WantsFocus());
+    EXPECT_NE(DialogControlFactory::Get().Find("tmedit"), nullptr);
+
+    // Without its normal font the control types nothing.
+    engine.mWidgetManager->AddWidget(&screen);
+    engine.mWidgetManager->SetFocus(edit);
+    engine.mWidgetManager->KeyDown('A');
+    engine.mWidgetManager->KeyChar(L'a');
+    EXPECT_EQ(edit->GetText(), L"");
+    engine.mWidgetManager->RemoveWidget(&screen);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // height or the track ends out.
 #include "engine/TMList.h"
 
+#include "engine/TMButton.h"
+#include "engine/TMFont.h"
 #include "engine/TMScrollBar.h"
 #include "graphics/Graphics.h"
 #include "tests/engine/ControlTestKit.h"
@@ -222,6 +224,18 @@ TEST_F(TMListTest, AnUnusableRowHeightIsRefusedForTheDefault)
         EXPECT_EQ(list->GetSelection(), 2);
     }
     EXPECT_TRUE(LogHas("line_spacing"));
+
+    // With a normal font, rows are as high as its characters.
+    pugi::xml_document fonts;
+    ASSERT_TRUE(fonts.load_string(R"(<root><font name="rows" type="System" face="DejaVu Sans" size="12"/></root>)"));
+    mEngine->GetFontTable()->Load(fonts.child("root"));
+    Pyxo::Font* font = TMEngine::GetFont("rows");
+    ASSERT_NE(font, nullptr);
+    ASSERT_GT(font->GetHeight(), 0);
+    auto list = Load<TMList>("<element type='tmlist' width='120' height='100' line_spacing='0'>"
+                             "<textattr id='normal' font='rows' color='0xFF000000'/></element>");
+    EXPECT_EQ(list->GetRowHeight(), font->GetHeight());
+    EXPECT_EQ(list->GetRowsShown(), 100 / font->GetHeight() + 1);
 }
 
 TEST_F(TMListTest, AListWithoutScrollBarStillScrollsToAClickedRow)
@@ -234,6 +248,105 @@ TEST_F(TMListTest, AListWithoutScrollBarStillScrollsToAClickedRow)
     EXPECT_EQ(list->GetFirstRow(), 1);
     list->Update();
     EXPECT_EQ(list->GetFirstRow(), 1);
+}
+
+/// A list 100 high whose scroll bar has arrows 16 high and a slider 20 high; the elements leave out named in skip.
+std::string ListWithButtons(const std::string& skip = "")
+{
+    std::string element = "<element type='tmlist' width='120' height='100' line_spacing='20'>"
+                          "<element type='tmscroll' name='scroll' width='16'>";
+    if (skip != "up")
+        element += "<element type='tmbutton' name='up' width='16' height='16' visible='true'/>";
+    if (skip != "down")
+        element += "<element type='tmbutton' name='down' width='16' height='16' visible='true'/>";
+    if (skip != "slider")
+        element += "<element type='tmbutton' name='slider' x='5' y='5' width='16' height='20' visible='true'/>";
+    return element + "</element></element>";
+}
+
+TEST_F(TMListTest, TheScrollBarButtonsArePlacedAlongTheList)
+{
+    auto list = Load<TMList>(ListWithButtons().c_str());
+    TMScrollBar& bar = *list->GetScrollBar();
+    EXPECT_EQ(bar.mLayoutRect, Pyxo::Rect(104, 0, 16, 100));
+    TMCandyWidget* up = bar.GetButton(TMScrollBar::kUpId);
+    TMCandyWidget* down = bar.GetButton(TMScrollBar::kDownId);
+    TMCandyWidget* slider = bar.GetButton(TMScrollBar::kSliderId);
+    ASSERT_TRUE(up && down && slider);
+    EXPECT_EQ(bar.FindChild("up"), up);
+    EXPECT_EQ(up->mLayoutRect, Pyxo::Rect(0, 0, 16, 16));
+    EXPECT_EQ(down->mLayoutRect, Pyxo::Rect(0, 84, 16, 16));
+
+    Fill(*list, 10); // maximum 5; the slider runs from y 16 to y 100 - 16 - 20
+    struct Step {
+        int position, sliderY;
+    };
+    for (const Step step : {Step{0, 16}, Step{2, 35}, Step{5, 64}}) {
+        SCOPED_TRACE(step.position);
+        bar.SetPosition(step.position);
+        bar.Update();
+        EXPECT_EQ(slider->mLayoutRect.mX, 0);
+        EXPECT_EQ(slider->mLayoutRect.mY, step.sliderY);
+    }
+}
+
+TEST_F(TMListTest, TheArrowButtonsStepTheList)
+{
+    auto list = Load<TMList>(ListWithButtons().c_str());
+    list->SetVisible(true);
+    TMScrollBar& bar = *list->GetScrollBar();
+    TMCandyWidget* down = bar.GetButton(TMScrollBar::kDownId);
+    TMCandyWidget* slider = bar.GetButton(TMScrollBar::kSliderId);
+
+    Fill(*list, 4); // all rows fit
+    EXPECT_TRUE(bar.GetButton(TMScrollBar::kUpId)->mDisabled);
+    EXPECT_TRUE(down->mDisabled);
+    EXPECT_FALSE(slider->mVisible);
+    down->MouseDownClicks(4, 4, 1);
+    EXPECT_EQ(bar.GetPosition(), 0);
+
+    Fill(*list, 6); // ten rows, maximum 5
+    EXPECT_FALSE(down->mDisabled);
+    EXPECT_TRUE(slider->mVisible);
+    down->MouseDownClicks(4, 4, 1);
+    down->MouseDownClicks(4, 4, 1);
+    list->Update();
+    EXPECT_EQ(list->GetFirstRow(), 2);
+}
+
+TEST_F(TMListTest, AScrollBarWithoutSomeButtonsLeavesThemOutOfTheTrack)
+{
+    struct Case {
+        const char* skip;
+        int sliderYAtMaximum;
+    };
+    for (const Case c : {Case{"up", 64}, Case{"down", 80}}) {
+        SCOPED_TRACE(c.skip);
+        auto list = Load<TMList>(ListWithButtons(c.skip).c_str());
+        TMScrollBar& bar = *list->GetScrollBar();
+        EXPECT_EQ(bar.GetButton(std::string(c.skip) == "up" ? TMScrollBar::kUpId : TMScrollBar::kDownId), nullptr);
+        Fill(*list, 10);
+        bar.SetPosition(5);
+        bar.Update();
+        EXPECT_EQ(bar.GetButton(TMScrollBar::kSliderId)->mLayoutRect.mY, c.sliderYAtMaximum);
+    }
+    auto list = Load<TMList>(ListWithButtons("slider").c_str());
+    Fill(*list, 10);
+    list->GetScrollBar()->ButtonPressClicks(TMScrollBar::kDownId, 1);
+    list->GetScrollBar()->Update();
+    EXPECT_EQ(list->GetScrollBar()->GetPosition(), 1);
+}
+
+TEST_F(TMListTest, AScrollBarWithoutTrackEndsKeepsItsSliderAtTheOrigin)
+{
+    auto bar =
+        Load<TMScrollBar>("<element type='tmscroll' width='16' height='100'>"
+                          "<element type='tmbutton' name='slider' x='3' y='7' width='16' height='20'/></element>");
+    bar->SetMax(4);
+    bar->SetPosition(2);
+    bar->Update();
+    EXPECT_EQ(bar->GetButton(TMScrollBar::kSliderId)->mLayoutRect.mX, 0);
+    EXPECT_EQ(bar->GetButton(TMScrollBar::kSliderId)->mLayoutRect.mY, 0);
 }
 
 } // namespace

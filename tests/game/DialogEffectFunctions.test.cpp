@@ -9,6 +9,7 @@
 #include "engine/TMDialog.h"
 #include "engine/TMEffect.h"
 #include "engine/TMEngine.h"
+#include "engine/TMText.h"
 #include "engine/TMTimer.h"
 #include "shell/MersenneTwister.h"
 #include "tests/engine/EngineTestKit.h"
@@ -186,7 +187,6 @@ TEST(DialogEffectFunctions, AlphaScaleAndRotation)
         {"DlgUpgradeBtnBlink", 0.6f, &TMCandyWidget::mAlpha, 1.0f},
         {"DlgReset", 0.5f, &TMCandyWidget::mAlpha, 1.0f},
         {"DlgReset", 0.5f, &TMCandyWidget::mScale, 1.0f},
-        {"DlgTypeIn", 0.5f, &TMCandyWidget::mAlpha, 1.0f},
         {"Rotate360", 0.25f, &TMCandyWidget::mRotation, 90.0f},
     };
     for (const auto& c : cases) {
@@ -197,6 +197,34 @@ TEST(DialogEffectFunctions, AlphaScaleAndRotation)
         EXPECT_EQ(Call(Named(c.name), widget.GetEffect(), c.t), 1);
         EXPECT_NEAR(widget.*c.field, c.expected, 1e-6f);
     }
+}
+
+TEST(DialogEffectFunctions, TypeInShowsTheTextCharacterByCharacter)
+{
+    TMText text(nullptr, nullptr);
+    text.SetText(L"Hello");
+    text.Update(); // expands the text
+    TMEffect* effect = new TMEffect();
+    effect->SetParam(6, static_cast<TMCandyWidget*>(&text));
+    effect->SetTarget(&text);
+    const struct {
+        float t;
+        int length;
+    } cases[] = {{0.0f, 0}, {0.01f, 1}, {0.2f, 1}, {0.21f, 2}, {0.5f, 3}, {1.0f, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.t);
+        text.mAlpha = 0.0f;
+        EXPECT_EQ(Call(DlgTypeIn, effect, c.t), 1);
+        EXPECT_EQ(text.GetVisibleLength(), c.length);
+        EXPECT_EQ(text.mAlpha, 1.0f);
+    }
+    delete effect;
+
+    // Any other widget is left alone.
+    HostWidget widget(0, 0, 10, 10);
+    widget.mAlpha = 0.0f;
+    Call(DlgTypeIn, widget.GetEffect(), 0.5f);
+    EXPECT_EQ(widget.mAlpha, 0.0f);
 }
 
 TEST(DialogEffectFunctions, BlinkHoldsStillUnderThePointer)
