@@ -31,6 +31,7 @@
 #include "shell/Widget.h"
 #include "shell/WidgetManager.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -209,8 +210,10 @@ std::unique_ptr<SoundManager> PyxoAppBase::CreateSoundManager(Platform::WindowHa
 
 void PyxoAppBase::DeferDelete(Widget* widget)
 {
-    if (widget)
-        mDeferredDeletes.emplace_back(mLoopDepth, std::unique_ptr<Widget>(widget));
+    if (!widget)
+        return;
+    const int depth = mDeferDeleteHoldDepth >= 0 ? std::min(mLoopDepth, mDeferDeleteHoldDepth) : mLoopDepth;
+    mDeferredDeletes.emplace_back(depth, std::unique_ptr<Widget>(widget));
 }
 
 void PyxoAppBase::ProcessDeferredDeletes()

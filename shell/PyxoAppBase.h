@@ -111,7 +111,8 @@ public:
     virtual void PopupW(const std::wstring& text);
     virtual void Popup(const std::string& text);
     virtual void AppendErrorLog(const std::string& text);
-    /// Deletes the widget once the loop level that asked has unwound. Takes ownership.
+    /// Deletes the widget once the loop level that asked has unwound (at most mDeferDeleteHoldDepth while a wait
+    /// holds deletes). Takes ownership.
     virtual void DeferDelete(Widget* widget);
     virtual void OnUrlOpenFailed(const std::string& url);
     virtual void OnUrlOpened(const std::string& url);
@@ -450,6 +451,10 @@ public:
     bool mVSyncBroken = false;
     int mLoopState = 0; // 0 pump, 1 update, 2 fraction and draw, 3 end of frame
     int mLoopDepth = 0;
+    /// -1, or the deepest loop depth that DeferDelete records while a wait runs the loop inside a caller (an update
+    /// or a handler): what is deleted during the wait is then kept until the wait has returned to that caller,
+    /// whose frames may still use it.
+    int mDeferDeleteHoldDepth = -1;
     uint32_t mUpdateCount = 0;
     std::atomic<uint32_t> mDrawCount = 0; // read by the cursor thread
     uint32_t mSleepCount = 0;

@@ -4,6 +4,8 @@
 
 #include "engine/TMDialog.h"
 #include "game/TMBoard_Career.h"
+#include "game/TMBoard_Confirm1.h"
+#include "game/TMBoard_Confirm2.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_Help.h"
 #include "game/TMBoard_HiScores.h"
@@ -84,12 +86,28 @@ TEST_F(TMEngine3Test, TheBoardsStandInOrderWithTheSplashShownOnTopOnceLoaded)
     game.Start();
 
     EXPECT_FALSE(game.mSplashShownWhileLoading) << "shown only after loading has finished";
+    std::vector<Pyxo::Widget*> tree(game.mWidgetManager->mWidgets.begin(), game.mWidgetManager->mWidgets.end());
+    // The two message boxes and their blocker come first, below the screens until a box is asked.
+    ASSERT_GE(tree.size(), 4u);
+    EXPECT_NE(dynamic_cast<TMBoard_Confirm2*>(tree[1]), nullptr);
+    EXPECT_NE(dynamic_cast<TMBoard_Confirm1*>(tree[2]), nullptr);
+    EXPECT_NE(dynamic_cast<TMDialog*>(tree[3]), nullptr);
     const std::vector<Pyxo::Widget*> expected = {
-        TMEngine::GetLockOverlay(), game.mMenuBoard, game.mLoadScreenBoard, game.mMainMenuBoard,
-        game.mOptionsBoard,         game.mHelpBoard, game.mHiScoresBoard,   game.mCareerBoard,
-        game.mSurvivalBoard,        game.mGameBoard, game.mSplashBoard,
+        TMEngine::GetLockOverlay(),
+        tree[1],
+        tree[2],
+        tree[3],
+        game.mMenuBoard,
+        game.mLoadScreenBoard,
+        game.mMainMenuBoard,
+        game.mOptionsBoard,
+        game.mHelpBoard,
+        game.mHiScoresBoard,
+        game.mCareerBoard,
+        game.mSurvivalBoard,
+        game.mGameBoard,
+        game.mSplashBoard,
     };
-    const std::vector<Pyxo::Widget*> tree(game.mWidgetManager->mWidgets.begin(), game.mWidgetManager->mWidgets.end());
     EXPECT_EQ(tree, expected);
     for (Pyxo::Widget* board : tree)
         EXPECT_EQ(board->mVisible, board == game.mSplashBoard);
