@@ -46,9 +46,13 @@ public:
     void UpdateFrame() override
     {
         Headless<TMEngine3>::UpdateFrame();
-        if (mLoadingFinishedHandled)
+        // One more update after the hand-over: boards that the loader queued while this update's widget pass had
+        // already run join the tree at the next one.
+        if (mLoadingFinishedHandled && mUpdatesSinceLoaded++ > 0)
             Shutdown();
     }
+
+    int mUpdatesSinceLoaded = 0;
 
     std::atomic<bool> mSplashShownWhileLoading = true;
 };
