@@ -44,4 +44,28 @@ bool FitCacheImage(std::unique_ptr<Pyxo::MemoryImage>& image, const Pyxo::Rect& 
     return true;
 }
 
+void WriteLayeredText(Pyxo::MemoryImage* image, const std::array<TextAttr, 3>& layers, const Pyxo::Rect& layout,
+                      int hOffset, int vAlign, const std::wstring& text, int lineSpacing, int justify, bool disabled,
+                      int maxChars)
+{
+    Pyxo::Font* normalFont = layers.back().font;
+    if (!normalFont)
+        return;
+    Pyxo::Graphics g(image);
+    Pyxo::Rect block(0, hOffset, layout.mWidth, layout.mHeight);
+    if (vAlign != -1) {
+        g.SetFont(normalFont);
+        const int h = g.GetWrappedTextHeight(layout.mWidth, text, lineSpacing, nullptr);
+        const int y = vAlign == 0 ? hOffset + (layout.mHeight - h) / 2 : hOffset + layout.mHeight - h;
+        block = Pyxo::Rect(0, y, layout.mWidth, h);
+    }
+    for (const TextAttr& layer : layers) {
+        if (!layer.font)
+            continue;
+        g.SetFont(layer.font);
+        g.SetColor(disabled ? layer.disabledColor : layer.color);
+        g.DrawWrappedText(block, text, lineSpacing, justify, nullptr, maxChars);
+    }
+}
+
 } // namespace ControlDrawing

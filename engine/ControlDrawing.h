@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/TextAttr.h"
 #include "graphics/Rect.h"
 
+#include <array>
 #include <memory>
+#include <string>
 
 class TMCandyWidget;
 namespace Pyxo {
@@ -29,5 +32,13 @@ void DrawThroughWorld(Pyxo::Graphics* g, TMCandyWidget& widget, Pyxo::Image* ima
 /// The cache image of a control's layout size: kept when it has that size, else made anew (cleared). Returns
 /// whether it was made anew.
 bool FitCacheImage(std::unique_ptr<Pyxo::MemoryImage>& image, const Pyxo::Rect& layout, Pyxo::PyxoAppBase* app);
+
+/// A label's wrapped text in its three layers (shadow, outline, text; a layer without a font is skipped), each in
+/// its colour or its disabled colour, written into the cache image. The block spans the layout's width: from
+/// hOffset down for vAlign -1, else of the normal (last) layer's wrapped height, centred (0) or at the bottom (1).
+/// Nothing is written without a normal font. maxChars -1 writes the whole text.
+void WriteLayeredText(Pyxo::MemoryImage* image, const std::array<TextAttr, 3>& layers, const Pyxo::Rect& layout,
+                      int hOffset, int vAlign, const std::wstring& text, int lineSpacing, int justify, bool disabled,
+                      int maxChars = -1);
 
 } // namespace ControlDrawing

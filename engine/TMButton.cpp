@@ -3,7 +3,6 @@
 #include "engine/ControlDrawing.h"
 #include "engine/CursorTable.h"
 #include "engine/TMEngine.h"
-#include "engine/TMLocTable.h"
 #include "engine/TMSoundManager.h"
 #include "engine/TMTexture.h"
 #include "engine/XmlConfig.h"
@@ -97,28 +96,10 @@ void TMButton::RenderLabel()
 {
     mLabelImageValid = true;
     mLabelImage->Clear();
-    Pyxo::Font* normalFont = mTextAttrs[kText].font;
-    if (!normalFont)
-        return;
-    Pyxo::Graphics labelG(mLabelImage.get());
-    const int width = mLayoutRect.mWidth;
-    const int height = mLayoutRect.mHeight;
-    int y = mHOffset;
-    int h = height;
-    if (mVAlign == 0 || mVAlign == 1) {
-        labelG.SetFont(normalFont);
-        h = labelG.GetWrappedTextHeight(width, mLabel, mLineSpacing, nullptr);
-        y = mVAlign == 0 ? mHOffset + (height - h) / 2 : mHOffset + height - h;
-    }
-    const Pyxo::Rect block(0, y, width, h);
-    for (int layer = kShadow; layer <= kText; ++layer) {
-        const TextAttr& attr = mTextAttrs[size_t(layer)];
-        if (!attr.font)
-            continue;
-        labelG.SetFont(attr.font);
-        labelG.SetColor(mDisabled ? attr.disabledColor : attr.color);
-        labelG.DrawWrappedText(block, mLabel, mLineSpacing, mJustify);
-    }
+    // 0 centres, 1 puts the label at the bottom, any other value at the top.
+    const int vAlign = mVAlign == 0 || mVAlign == 1 ? mVAlign : -1;
+    ControlDrawing::WriteLayeredText(mLabelImage.get(), mTextAttrs, mLayoutRect, mHOffset, vAlign, mLabel, mLineSpacing,
+                                     mJustify, mDisabled);
 }
 
 void TMButton::MouseEnter()
@@ -182,14 +163,8 @@ void TMButton::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
 {
     LoadCommon(node);
 
-    std::wstring label;
     std::string labelId;
-    if (XmlGetAttrString(node, "label", labelId)) {
-        const TMEngine* engine = TMEngine::GetEngine();
-        if (engine && engine->GetLocTable())
-            label = engine->GetLocTable()->GetText(labelId);
-    }
-    SetLabel(label);
+    SetLabel(XmlGetAttrString(node, "label", labelId) ? TMEngine::GetLocText(labelId) : std::wstring());
 
     mLineSpacing = -1;
     XmlGetAttrInt(node, "line_spacing", mLineSpacing);

@@ -194,6 +194,11 @@ TMEngine* TMEngine::GetEngine()
     return gEngine;
 }
 
+std::wstring TMEngine::GetLocText(const std::string& id)
+{
+    return gEngine && gEngine->mLocTable ? gEngine->mLocTable->GetText(id) : std::wstring();
+}
+
 Pyxo::Font* TMEngine::GetFont(const std::string& name)
 {
     return gEngine && gEngine->mFontTable ? gEngine->mFontTable->Find(name) : nullptr;

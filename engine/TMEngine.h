@@ -56,6 +56,8 @@ public:
 
     /// The engine; null outside its lifetime.
     [[nodiscard]] static TMEngine* GetEngine();
+    /// The localised text of the id from the engine's table; empty without an engine or for an unknown id.
+    [[nodiscard]] static std::wstring GetLocText(const std::string& id);
     /// The engine's named font, or null.
     [[nodiscard]] static Pyxo::Font* GetFont(const std::string& name);
     /// Brings the overlay to the front and shows it: nothing below it takes input.

@@ -2,7 +2,6 @@
 
 #include "engine/ControlDrawing.h"
 #include "engine/TMEngine.h"
-#include "engine/TMLocTable.h"
 #include "engine/TMTexture.h"
 #include "engine/TextVars.h"
 #include "engine/XmlConfig.h"
@@ -121,32 +120,11 @@ void TMText::RenderText()
 {
     mLayoutValid = true;
     mTextImage->Clear();
-    Pyxo::Font* normalFont = mTextAttrs[kText].font;
-    if (!normalFont)
+    // Any other alignment has an empty text block, in which nothing is written.
+    if (mVAlign < -1 || mVAlign > 1)
         return;
-    Pyxo::Graphics textG(mTextImage.get());
-    const int width = mLayoutRect.mWidth;
-    const int height = mLayoutRect.mHeight;
-    Pyxo::Rect block;
-    if (mVAlign == -1) {
-        block = Pyxo::Rect(0, mHOffset, width, height);
-    } else if (mVAlign == 0 || mVAlign == 1) {
-        textG.SetFont(normalFont);
-        const int h = textG.GetWrappedTextHeight(width, mExpanded, mLineSpacing, nullptr);
-        const int y = mVAlign == 0 ? mHOffset + (height - h) / 2 : mHOffset + height - h;
-        block = Pyxo::Rect(0, y, width, h);
-    } else {
-        // Any other alignment has an empty text block, in which nothing is written.
-        return;
-    }
-    for (int layer = kShadow; layer <= kText; ++layer) {
-        const TextAttr& attr = mTextAttrs[size_t(layer)];
-        if (!attr.font)
-            continue;
-        textG.SetFont(attr.font);
-        textG.SetColor(mDisabled ? attr.disabledColor : attr.color);
-        textG.DrawWrappedText(block, mExpanded, mLineSpacing, mJustify, nullptr, mVisibleLength);
-    }
+    ControlDrawing::WriteLayeredText(mTextImage.get(), mTextAttrs, mLayoutRect, mHOffset, mVAlign, mExpanded,
+                                     mLineSpacing, mJustify, mDisabled, mVisibleLength);
 }
 
 void TMText::SetDisabled(bool disabled)
@@ -165,14 +143,8 @@ void TMText::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
 {
     LoadCommon(node);
 
-    std::wstring text;
     std::string labelId;
-    if (XmlGetAttrString(node, "label", labelId)) {
-        const TMEngine* engine = TMEngine::GetEngine();
-        if (engine && engine->GetLocTable())
-            text = engine->GetLocTable()->GetText(labelId);
-    }
-    SetText(text);
+    SetText(XmlGetAttrString(node, "label", labelId) ? TMEngine::GetLocText(labelId) : std::wstring());
 
     mLineSpacing = -1;
     XmlGetAttrInt(node, "line_spacing", mLineSpacing);

@@ -2,7 +2,6 @@
 
 #include "engine/TMButton.h"
 #include "engine/TMEngine.h"
-#include "engine/TMLocTable.h"
 #include "engine/TMText.h"
 #include "engine/TMTexture.h"
 #include "engine/TextureTable.h"
@@ -40,11 +39,11 @@ void ConfirmBox::Fill(const std::string& key)
     if (mIcon)
         FillIcon(key);
     if (mText1)
-        mText1->SetText(LocText("db01_text1_" + key));
+        mText1->SetText(TMEngine::GetLocText("db01_text1_" + key));
     if (mText2)
-        mText2->SetText(LocText("db01_text2_" + key));
+        mText2->SetText(TMEngine::GetLocText("db01_text2_" + key));
     if (mYesButton)
-        mYesButton->SetLabel(LocText("db01_btnyes_" + key));
+        mYesButton->SetLabel(TMEngine::GetLocText("db01_btnyes_" + key));
 }
 
 void ConfirmBox::FillIcon(const std::string& key)
@@ -75,12 +74,4 @@ void ConfirmBox::FillIcon(const std::string& key)
         mIconHiddenByFill = false;
         mIcon->SetVisible(true);
     }
-}
-
-std::wstring ConfirmBox::LocText(const std::string& id)
-{
-    TMEngine* engine = TMEngine::GetEngine();
-    if (!engine || !engine->GetLocTable())
-        return {};
-    return engine->GetLocTable()->GetText(id);
 }

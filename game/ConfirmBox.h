@@ -45,10 +45,6 @@ public:
     int32_t mResult = kConfirmUnanswered; // 1 yes, 0 no
     ConfirmWait* mWait = nullptr;         // the running wait, or null
 
-protected:
-    /// The localised text of the id, empty without an engine.
-    static std::wstring LocText(const std::string& id);
-
 private:
     void FillIcon(const std::string& key);
 

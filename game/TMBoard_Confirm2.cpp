@@ -1,6 +1,7 @@
 #include "game/TMBoard_Confirm2.h"
 
 #include "engine/TMButton.h"
+#include "engine/TMEngine.h"
 
 TMBoard_Confirm2::TMBoard_Confirm2(Pyxo::PyxoAppBase* app, pugi::xml_node root) : ConfirmBox(app)
 {
@@ -20,7 +21,7 @@ void TMBoard_Confirm2::Fill(const std::string& key)
 {
     ConfirmBox::Fill(key);
     if (mNoButton)
-        mNoButton->SetLabel(LocText("db01_btnno_" + key));
+        mNoButton->SetLabel(TMEngine::GetLocText("db01_btnno_" + key));
 }
 
 void TMBoard_Confirm2::OnControl(intptr_t controlId)

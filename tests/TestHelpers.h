@@ -28,6 +28,33 @@ private:
     Platform::LogSink mPrevious;
 };
 
+/// Collects the log lines while it lives.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        mPrevious = Platform::SetLogSink(
+            [this](Platform::LogLevel, const char*, const std::string& text) { mLines.push_back(text); });
+    }
+    ~LogCapture() { Platform::SetLogSink(std::move(mPrevious)); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    /// Whether a line holds the text.
+    [[nodiscard]] bool Has(const std::string& text) const
+    {
+        for (const std::string& line : mLines) {
+            if (line.find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::string> mLines;
+    Platform::LogSink mPrevious;
+};
+
 /// A fresh, empty folder under the system's temporary folder, named after the tag, the process and a count, so
 /// that tests running at once never share one; removed with all it holds when the object goes.
 class ScratchFolder {

@@ -3,6 +3,7 @@
 #include "engine/PathGraph.h"
 
 #include "platform/log/Log.h"
+#include "tests/TestHelpers.h"
 #include "tests/engine/SceneTestKit.h"
 
 #include <gtest/gtest.h>
@@ -14,31 +15,7 @@ namespace {
 
 using namespace EngineTest;
 
-/// Collects the log lines while it lives.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        mPrevious = Platform::SetLogSink(
-            [this](Platform::LogLevel, const char*, const std::string& text) { mLines.push_back(text); });
-    }
-    ~LogCapture() { Platform::SetLogSink(mPrevious); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    [[nodiscard]] bool Has(const std::string& text) const
-    {
-        for (const std::string& line : mLines) {
-            if (line.find(text) != std::string::npos)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    std::vector<std::string> mLines;
-    Platform::LogSink mPrevious;
-};
+using TestHelpers::LogCapture;
 
 /// A working layer made from the text of one graph element, without the load-time checks of PathGraph.
 PathLayer LayerOf(const char* graph)

@@ -8,6 +8,7 @@
 #include "engine/PersInfo.h"
 #include "engine/TMItemPart.h"
 #include "platform/log/Log.h"
+#include "tests/TestHelpers.h"
 #include "tests/engine/SceneTestKit.h"
 
 #include <gtest/gtest.h>
@@ -64,31 +65,7 @@ private:
     Calls& mCalls;
 };
 
-/// Collects the log lines while it lives.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        mPrevious = Platform::SetLogSink(
-            [this](Platform::LogLevel, const char*, const std::string& text) { mLines.push_back(text); });
-    }
-    ~LogCapture() { Platform::SetLogSink(mPrevious); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    [[nodiscard]] bool Has(const std::string& text) const
-    {
-        for (const std::string& line : mLines) {
-            if (line.find(text) != std::string::npos)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    std::vector<std::string> mLines;
-    Platform::LogSink mPrevious;
-};
+using TestHelpers::LogCapture;
 
 // door -(100)- hall -(50)- oven's pick point; hall -(100)- sink's pick point. "far" has a point but no edge.
 const char* const kScene = R"(<root><graphs><graph name="boss">
