@@ -47,6 +47,9 @@ TMBoard_Game::TMBoard_Game(Pyxo::PyxoAppBase* app) : TMCandyWidget(nullptr), mAp
     for (const char* name : kGraphNames)
         mGraphs.emplace(name, std::make_unique<PathGraph>(name));
     gCurrentBoard = this;
+    // The builder's grid waits for the first level, so a board the content loader makes stays small.
+    mZOrder = std::make_unique<ZOrder>();
+    gZOrder = mZOrder.get();
     Raster::InitSoftwareTriangleTable();
 }
 

@@ -186,7 +186,7 @@ private:
     std::unique_ptr<pugi::xml_document> mSceneDoc;
     int mPreviousGoal = 0;
     std::map<std::string, std::unique_ptr<PathGraph>> mGraphs; // one per name of the graph-name table
-    std::unique_ptr<ZOrder> mZOrder;                           // published in gZOrder; made by the first load
+    std::unique_ptr<ZOrder> mZOrder;                           // published in gZOrder; made by the constructor
     std::atomic<bool> mLoadingInProgress = false;
     std::atomic<bool> mLoadAbandoned = false;
     std::mutex mLoadThreadLock; // the thread object: FinishLevelLoad, the destructor and the process exit join it

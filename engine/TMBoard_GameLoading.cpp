@@ -32,12 +32,8 @@ void TMBoard_Game::StartLoadThread(int level, bool survival)
     // The main thread lets go of the level before the loading thread tears it down.
     StopLevel();
     JoinLoadThread();
-    // Made with the first load, not with the board: boards are made on the content loader, which the owner grid's
-    // size would hold up.
-    if (!mZOrder) {
-        mZOrder = std::make_unique<ZOrder>();
-        gZOrder = mZOrder.get();
-    }
+    // The level's parts go to the builder of the board that loads it.
+    gZOrder = mZOrder.get();
     mLoadRequest.level = level;
     mLoadRequest.survival = survival;
     mLoadAbandoned = false;

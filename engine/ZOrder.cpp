@@ -67,7 +67,7 @@ void ForEachColumn(const Points& sorted, Visit visit)
 
 } // namespace
 
-ZOrder::ZOrder() : mGrid(size_t(kWidth) * kHeight) {}
+ZOrder::ZOrder() = default;
 
 ZOrder::~ZOrder() = default;
 
@@ -115,13 +115,16 @@ ZOrder::Cell ZOrder::GetCell(int32_t x, int32_t y) const
 
 const ZOrder::Cell* ZOrder::CellAt(int32_t x, int32_t y) const
 {
-    if (x < 0 || x >= kWidth || y < 0 || y >= kHeight)
+    if (x < 0 || x >= kWidth || y < 0 || y >= kHeight || mGrid.empty())
         return nullptr;
     return &mGrid[size_t(x) * kHeight + size_t(y)];
 }
 
 void ZOrder::Rasterise(TMItemPart* part)
 {
+    // The grid is made with the first base line: a board that is never loaded holds only the empty builder.
+    if (mGrid.empty())
+        mGrid.resize(size_t(kWidth) * kHeight);
     ForEachColumn(SortedByX(part->mOrderPoints), [&](int32_t x, int32_t y) {
         for (int32_t row = y; row < kHeight; ++row) {
             Cell& cell = mGrid[size_t(x) * kHeight + size_t(row)];

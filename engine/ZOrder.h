@@ -79,7 +79,7 @@ private:
     PartList mOverParts;
     std::vector<std::pair<TMItemPart*, TMItemPart*>> mPartLinks; // (base, linked)
     PartList mDrawList;
-    std::vector<Cell> mGrid; // kWidth x kHeight, cell (x, y) at x * kHeight + y
+    std::vector<Cell> mGrid; // kWidth x kHeight, cell (x, y) at x * kHeight + y; empty until the first base line
 };
 
 /// The board's builder; set by the board's constructor, cleared by its destructor.

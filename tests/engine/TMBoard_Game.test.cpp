@@ -3,6 +3,7 @@
 #include "engine/TMBoard_Game.h"
 
 #include "engine/TextVars.h"
+#include "engine/ZOrder.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,23 @@ protected:
 
     [[nodiscard]] std::wstring TextVar(const std::string& name) { return mEngine->GetTextVars()->Get(name); }
 };
+
+TEST_F(TMBoardGameTest, ABoardThatWasNeverLoadedHasItsOrderBuilder)
+{
+    ASSERT_NE(gZOrder, nullptr) << "made with the board";
+    EXPECT_TRUE(gZOrder->GetDrawList(true).empty());
+    EXPECT_EQ(gZOrder->GetCell(100, 100).owner, nullptr);
+    RegisterLevelObjectsForDrawing();
+    EXPECT_TRUE(gZOrder->GetStaticOrder().empty());
+    mBoard->Draw(nullptr);
+
+    // A level loaded afterwards is ordered by the same builder.
+    ZOrder* const builder = gZOrder;
+    Begin(R"(<time_point time="100" type="later"/>)");
+    EXPECT_EQ(gZOrder, builder);
+    mBoard.reset();
+    EXPECT_EQ(gZOrder, nullptr) << "gone with the board";
+}
 
 TEST_F(TMBoardGameTest, TheLevelEndsOnceAfterTwoSecondsOfGameTimeAndPausingDelaysIt)
 {
