@@ -446,7 +446,8 @@ bool D3DInterface::TexturesHoldBits(const MemoryImage& image)
 
 bool D3DInterface::PrepareTexture(MemoryImage* image)
 {
-    if (image == nullptr || mDD == nullptr)
+    // An image without pixels has no texture to draw from: its drawings draw nothing, as on the 2-D path.
+    if (image == nullptr || mDD == nullptr || image->GetWidth() <= 0 || image->GetHeight() <= 0)
         return false;
     TextureData* data = image->mD3DData;
     bool purge = false;

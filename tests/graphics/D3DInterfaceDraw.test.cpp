@@ -4,6 +4,7 @@
 #include "graphics/D3DInterface.h"
 #include "graphics/DDInterface.h"
 #include "graphics/Image.h"
+#include "graphics/Matrix3.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/TextureData.h"
 #include "platform/direct3d/Direct3DDevice.h"
@@ -14,6 +15,8 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -199,6 +202,23 @@ TEST_F(D3DDraw, TrianglesOnOneTextureGoInBatchesOfAHundred)
     EXPECT_EQ(first.color, 0x04010203u) << "a vertex colour of 0 takes the operation's colour";
     EXPECT_EQ(draws[0].vertices[1].color, 0xFF00FF00u);
     EXPECT_EQ(first.sx, 0.5f) << "moved by the offset, with no half-pixel";
+}
+
+TEST_F(D3DDraw, AnImageWithoutPixelsDrawsNothing)
+{
+    for (const auto& [width, height] : {std::pair{0, 0}, std::pair{0, 5}, std::pair{5, 0}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        MemoryImage& image = Image(width, height, 0xFFFFFFFF);
+        ASSERT_NE(image.GetBits(), nullptr);
+        const Pyxo::TriVertex triangle[1][3] = {{{0, 0, 0, 0, 0}, {10, 0, 1, 0, 0}, {0, 10, 0, 1, 0}}};
+        mD3D->DrawTrianglesTex(&image, triangle, 1, Color(255, 255, 255), 0, 0, 0, false);
+        mD3D->Blt(&image, 0, 0, Rect(0, 0, 4, 4), Color(255, 255, 255), 0, false);
+        mD3D->BltTransformed(&image, nullptr, Color(255, 255, 255), 0, Rect(0, 0, 4, 4), Pyxo::Matrix3(true), true, 0,
+                             0);
+        mD3D->BltTexturedQuad(&image, 0, 0, Rect(0, 0, 4, 4), Color(255, 255, 255), 0, false);
+        EXPECT_TRUE(Draws().empty());
+        EXPECT_EQ(D3DInterface::sErrorString, "");
+    }
 }
 
 TEST_F(D3DDraw, ALineEndsWithAThirdVertexHalfAPixelOn)
