@@ -306,7 +306,10 @@ void WriteReport(int signal, const siginfo_t* info, const void* context, pid_t t
     title.Append("Exception at ").AppendHex(segment, 4).Append(':').AppendHex(offset, 8);
 
     const size_t stackStart = text.Size();
-    if (!AppendUnwoundStack(text, machine)) {
+    // A jump to an address that is not mapped leaves nothing the unwinder can read there: it would fault inside
+    // the handler, where the signal is blocked. The frame pointers are read without faulting.
+    uint8_t instruction = 0;
+    if (!ReadMemory(machine.pc, &instruction, sizeof instruction) || !AppendUnwoundStack(text, machine)) {
         text.Truncate(stackStart);
         AppendFramePointerStack(text, machine);
     }

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -48,6 +49,12 @@ namespace CrashTestFunctions {
 [[gnu::noinline]] void CallAbort()
 {
     std::abort();
+}
+
+[[gnu::noinline, gnu::no_sanitize("address", "undefined")]] void JumpTo(uintptr_t address)
+{
+    void (*volatile function)() = reinterpret_cast<void (*)()>(address);
+    function();
 }
 
 } // namespace CrashTestFunctions
@@ -87,6 +94,8 @@ TEST(CrashCatcherChild, CrashesAsAsked)
         CrashTestFunctions::DivideByZero();
     else if (crash == "abort")
         CrashTestFunctions::CallAbort();
+    else if (crash.rfind("jump ", 0) == 0)
+        CrashTestFunctions::JumpTo(std::stoull(crash.substr(5), nullptr, 16));
     FAIL() << "no crash of kind " << crash;
 }
 
@@ -206,6 +215,23 @@ TEST(CrashCatcher, ACrashLeavesACompleteReportAndEndsByItsSignal)
         EXPECT_NE(run.errors.find("Exception at "), std::string::npos) << run.errors;
         EXPECT_EQ(run.errors.find("Sanitizer"), std::string::npos) << run.errors;
         EXPECT_EQ(run.errors.find("runtime error"), std::string::npos) << run.errors;
+    }
+}
+
+TEST(CrashCatcher, AJumpToAnUnmappedAddressLeavesAReport)
+{
+    for (const char* address : {"10", "8", "deadbeef000"}) {
+        SCOPED_TRACE(std::string("jump to 0x") + address);
+        const TestHelpers::ScratchFolder scratch("crash");
+        const ChildRun run = RunCrashingChild(std::string("jump ") + address, scratch.Path());
+        ASSERT_TRUE(WIFSIGNALED(run.status)) << "status " << run.status << "\n" << run.errors;
+        EXPECT_EQ(WTERMSIG(run.status), SIGSEGV);
+        const std::string& report = run.report;
+        EXPECT_EQ(report.rfind("Exception: Access Violation (code 0xc0000005) at address ", 0), 0u) << report;
+        for (const char* piece :
+             {"\r\nModule: unknown\r\n", "\r\nRIP:", "\r\nSystem Ver: ", "\r\nProduct: Crash Test\r\n"})
+            EXPECT_NE(report.find(piece), std::string::npos) << piece << "\n" << report;
+        EXPECT_NE(run.errors.find("Fatal Error!"), std::string::npos) << run.errors;
     }
 }
 
