@@ -3,7 +3,8 @@
 #include "shell/StringHelpers.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
+#include <system_error>
 
 namespace Pyxo {
 
@@ -93,7 +94,15 @@ bool HTTPResponseReader::StepHead()
         if (line.compare(19, std::string::npos, "identity") != 0)
             mChunked = true;
     } else if (StartsWith(line, "Content-Length: ")) {
-        mContentLength = std::atoi(line.c_str() + 16);
+        // A length that is not a whole number of bytes cannot tell where the body ends.
+        const std::string value = Trim(line.substr(16));
+        int64_t length = -1;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
+        if (value.empty() || error != std::errc() || end != value.data() + value.size() || length < 0) {
+            mResult = kBroken;
+            return false;
+        }
+        mContentLength = length;
         mHasContentLength = true;
         mSized = mContentLength > 0;
         mBodyRemaining = mContentLength;

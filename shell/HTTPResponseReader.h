@@ -21,8 +21,9 @@ public:
 
     [[nodiscard]] int GetResult() const { return mResult; }
     [[nodiscard]] bool IsFinished() const { return mResult != kReading; }
-    /// The value of the last "Content-Length: " header; 0 without one.
-    [[nodiscard]] int GetContentLength() const { return mContentLength; }
+    /// The value of the last "Content-Length: " header; 0 without one. A value that is not a decimal number of
+    /// bytes ends the response as truncated (6).
+    [[nodiscard]] int64_t GetContentLength() const { return mContentLength; }
     [[nodiscard]] const std::string& GetContent() const { return mContent; }
     [[nodiscard]] std::string TakeContent() { return std::move(mContent); }
 
@@ -43,7 +44,7 @@ private:
     size_t mPos = 0; // read position in mReceived
     std::string mContent;
     int mResult = kReading;
-    int mContentLength = 0;
+    int64_t mContentLength = 0;
     bool mHeadDone = false;
     bool mChunked = false;
     bool mHasContentLength = false;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -50,7 +51,7 @@ public:
     /// The body received; read it only once the result has left RESULT_NOT_COMPLETED.
     [[nodiscard]] const std::string& GetContent() const { return mContent; }
     /// The last "Content-Length: " of the response, else 0; read it as the content.
-    [[nodiscard]] int GetContentLength() const { return mContentLength; }
+    [[nodiscard]] int64_t GetContentLength() const { return mContentLength; }
 
     int mTransferId = 0;
     std::string mRequest; // still to be sent
@@ -71,7 +72,7 @@ private:
     void JoinWorker();
 
     std::string mContent;
-    int mContentLength = 0;
+    int64_t mContentLength = 0;
     std::atomic<bool> mRunning = false;
     std::atomic<bool> mActive = false;
     std::atomic<bool> mStop = false;

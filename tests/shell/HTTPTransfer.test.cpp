@@ -67,6 +67,12 @@ TEST(HTTPTransfer, ScriptedServers)
          HTTPTransfer::RESULT_HTTP_ERROR, ""},
         {"closed before the announced length", AnswerAndClose("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nhello"),
          HTTPTransfer::RESULT_SOCKET_ERROR, "hello"},
+        {"closed before a length beyond 32 bits",
+         AnswerAndClose("HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\nhello"),
+         HTTPTransfer::RESULT_SOCKET_ERROR, "hello"},
+        {"a length that is no number",
+         AnswerAndClose("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\nhello"),
+         HTTPTransfer::RESULT_SOCKET_ERROR, ""},
         {"closed before the last chunk",
          AnswerAndClose("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n"),
          HTTPTransfer::RESULT_SOCKET_ERROR, "hello"},
@@ -185,6 +191,13 @@ TEST(HTTPResponseReader, PiecesOfAnySizeReadAlike)
          false, 0, "ab"},
         {"the body after the last chunk is ignored", kChunked + "trailing", false, 0,
          "helloabcdefghijklmnopqrstuvwxyz"},
+        {"a length beyond 32 bits, cut short", "HTTP/1.1 200 OK\r\nContent-Length: 4294967297\r\n\r\nabc", true, 6,
+         "abc"},
+        {"a length beyond 64 bits", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\nabc", true, 6, ""},
+        {"a negative length", "HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\nabc", true, 6, ""},
+        {"a length with letters", "HTTP/1.1 200 OK\r\nContent-Length: 3x\r\n\r\nabc", true, 6, ""},
+        {"an empty length", "HTTP/1.1 200 OK\r\nContent-Length: \r\n\r\nabc", true, 6, ""},
+        {"a padded length", "HTTP/1.1 200 OK\r\nContent-Length:  3 \r\n\r\nabcdef", false, 0, "abc"},
     };
     for (const auto& c : cases) {
         for (bool byteByByte : {false, true}) {
