@@ -2,12 +2,15 @@
 
 #include "graphics/D3DInterface.h"
 #include "graphics/DDInterface.h"
+#include "graphics/MemoryImageGeometry.h"
 #include "graphics/NativeDisplay.h"
 #include "shell/PyxoAppBase.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -500,6 +503,52 @@ bool MemoryImage::Palletize()
     mNativeAlphaData.reset();
     mWantPal = true;
     return true;
+}
+
+void MemoryImage::StretchBltMirrored(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                                     const Color& color, int drawMode, bool /*fastStretch*/)
+{
+    if (image == nullptr)
+        return;
+    image->mDrawn = true;
+    auto* source = dynamic_cast<MemoryImage*>(image);
+    if (source == nullptr || source->GetWidth() <= 0 || source->GetHeight() <= 0)
+        return;
+    const std::optional<StretchClip> cut =
+        ClipStretchBlt(destRect, srcRect, ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight)), true);
+    if (!cut)
+        return;
+    source->CommitBits();
+    const uint32_t* pixels = source->GetBits();
+    if (pixels == nullptr)
+        return;
+
+    // The samples are taken at the surface loops' 16.16 positions into an image of the destination's size, mirrored
+    // there, which the plain blit then draws with the colour and the mode.
+    const Rect& to = cut->dest;
+    MemoryImage samples(mApp);
+    samples.Create(to.mWidth, to.mHeight);
+    uint32_t* out = samples.GetBits();
+    if (out == nullptr)
+        return;
+    const int width = source->GetWidth();
+    const int height = source->GetHeight();
+    const int64_t stepX = int64_t(cut->source.mWidth * 65536.0 / to.mWidth);
+    const int64_t stepY = int64_t(cut->source.mHeight * 65536.0 / to.mHeight);
+    const int64_t startX = int64_t(cut->source.mX * 65536.0);
+    int64_t posY = int64_t(cut->source.mY * 65536.0);
+    for (int j = 0; j < to.mHeight; ++j, posY += stepY) {
+        const int64_t row = std::clamp<int64_t>(posY >> 16, 0, height - 1);
+        uint32_t* line = out + size_t(j) * size_t(to.mWidth);
+        int64_t posX = startX;
+        for (int i = to.mWidth - 1; i >= 0; --i, posX += stepX) {
+            const int64_t column = std::clamp<int64_t>(posX >> 16, 0, width - 1);
+            line[i] = pixels[size_t(row) * size_t(width) + size_t(column)];
+        }
+    }
+    samples.BitsChanged();
+    samples.CommitBits();
+    Blt(&samples, to.mX, to.mY, Rect(0, 0, to.mWidth, to.mHeight), color, drawMode);
 }
 
 } // namespace Pyxo

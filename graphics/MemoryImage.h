@@ -53,6 +53,10 @@ public:
                         const Matrix3& transform, bool linearFilter, float x, float y, bool center) override;
     void BltTexturedTriangles(Image* image, const TriVertex (*vertices)[3], int numTriangles, const Rect& clipRect,
                               const Color& color, int drawMode, float tx, float ty, bool blend) override;
+    /// Nearest samples, the destination row walked from its right end, as a surface image draws it; the fast
+    /// stretch flag changes nothing.
+    void StretchBltMirrored(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                            const Color& color, int drawMode, bool fastStretch) override;
 
     // Pixel stores.
     /// Premultiplied pixels in the display's format, made on first use (256 entries when palettised).
