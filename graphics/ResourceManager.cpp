@@ -267,6 +267,22 @@ bool ResourceManager::Fail(const std::string& message)
     return false;
 }
 
+bool ResourceManager::FailRecord(const BaseRes& res, const std::string& message)
+{
+    std::string located = message;
+    if (res.mManifestLine > 0)
+        located += " on Line " + std::to_string(res.mManifestLine);
+    if (!res.mManifestFile.empty())
+        located += " in File '" + res.mManifestFile + "'";
+    return Fail(located);
+}
+
+bool ResourceManager::ImageRes::CompleteAnimation(AnimInfo& anim) const
+{
+    anim = mAnimInfo;
+    return anim.Compute(std::max(mRows, mCols), mBeginDelay, mEndDelay);
+}
+
 // ---- Manifest -------------------------------------------------------------------------------------------------
 
 bool ResourceManager::ParseResourcesFile(const std::string& fileName)
@@ -384,6 +400,10 @@ bool ResourceManager::ParseCommonResource(XMLItem& item, std::unique_ptr<BaseRes
     else
         res->mId = mDefaultIdPrefix + FileNameStem(res->mPath);
     res->mResGroup = mCurResGroup;
+    if (mXMLParser) {
+        res->mManifestLine = mXMLParser->GetLineNumber();
+        res->mManifestFile = mXMLParser->GetFileName();
+    }
 
     auto [it, inserted] = map.try_emplace(res->mId);
     if (!inserted)
@@ -422,8 +442,8 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
         res.mRows = ReadInt(*rows);
     if (const std::wstring* cols = FindAttribute(item, L"cols"))
         res.mCols = ReadInt(*cols);
-    // Every cel holds at least one pixel, so no picture the readers accept has more: larger numbers would only
-    // ask for frame lists and durations that cannot exist.
+    // Every cel holds at least one pixel, so no picture the readers accept has more. The loaded image bounds them
+    // again by its own pixels before the animation is completed.
     if (uint64_t(std::max(res.mRows, 1)) * uint64_t(std::max(res.mCols, 1)) > ImageLib::kMaxPixels)
         return Fail("Too many rows and cols.");
 
@@ -442,20 +462,17 @@ bool ResourceManager::ParseImageResource(XMLItem& item)
             return Fail("Invalid animation type.");
     }
     if (anim.mAnimType != AnimInfo::AnimType_None) {
-        int beginDelay = 0;
-        int endDelay = 0;
         if (const std::wstring* value = FindAttribute(item, L"framedelay"))
             anim.mFrameDelay = ReadInt(*value);
         if (const std::wstring* value = FindAttribute(item, L"begindelay"))
-            beginDelay = ReadInt(*value);
+            res.mBeginDelay = ReadInt(*value);
         if (const std::wstring* value = FindAttribute(item, L"enddelay"))
-            endDelay = ReadInt(*value);
+            res.mEndDelay = ReadInt(*value);
         if (const std::wstring* value = FindAttribute(item, L"perframedelay"))
             anim.mPerFrameDelay = ReadIntList(*value);
         if (const std::wstring* value = FindAttribute(item, L"framemap"))
             anim.mFrameMap = ReadIntList(*value);
-        if (!anim.Compute(std::max(res.mRows, res.mCols), beginDelay, endDelay))
-            return Fail("Animation too long.");
+        // Completed when the image is loaded: the frame lists grow with the cels, which only the image bounds.
     }
     return true;
 }
@@ -590,6 +607,13 @@ bool ResourceManager::DoLoadImage(ImageRes& res)
     DDImage* image = ref;
     if (!image)
         return Fail(StrFormat("Failed to load image: %s", res.mPath.c_str()));
+    // A cel holds at least one pixel.
+    const uint64_t cels = uint64_t(std::max(res.mRows, 1)) * uint64_t(std::max(res.mCols, 1));
+    if (cels > 1 && cels > uint64_t(std::max(image->mWidth, 0)) * uint64_t(std::max(image->mHeight, 0)))
+        return FailRecord(res, "Too many rows and cols.");
+    AnimInfo anim;
+    if (res.mAnimInfo.mAnimType != AnimInfo::AnimType_None && !res.CompleteAnimation(anim))
+        return FailRecord(res, "Animation too long.");
 
     // A shared image that was read before has its alpha merged already.
     if (isNew) {
@@ -623,7 +647,7 @@ bool ResourceManager::DoLoadImage(ImageRes& res)
     if (res.mMinimizeSubdivisions)
         image->mD3DFlags |= 1;
     if (res.mAnimInfo.mAnimType != AnimInfo::AnimType_None)
-        image->mAnimInfo = std::make_unique<AnimInfo>(res.mAnimInfo);
+        image->mAnimInfo = std::make_unique<AnimInfo>(std::move(anim));
     image->mNumRows = res.mRows;
     image->mNumCols = res.mCols;
     if (image->mPurgeBits)

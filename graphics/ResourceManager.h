@@ -56,6 +56,8 @@ public:
         std::string mPath;                                   // as stored by the manifest reader
         std::map<std::wstring, std::wstring> mXMLAttributes; // every attribute of the entry
         bool mFromProgram = false;                           // path "!program": never loaded from a file
+        int mManifestLine = 0;                               // where the manifest declares it (0: unknown)
+        std::string mManifestFile;
     };
 
     struct ImageRes : BaseRes {
@@ -75,7 +77,13 @@ public:
         int mRows = 1;
         int mCols = 1;
         uint32_t mAlphaColor = 0xFFFFFF;
-        AnimInfo mAnimInfo;
+        AnimInfo mAnimInfo; // as the manifest gives it; completed for each load
+        int mBeginDelay = 0;
+        int mEndDelay = 0;
+
+        /// The animation info completed for the record's cels (the larger of rows and cols), with the begin and
+        /// end delays; false when it would last longer than an int counts.
+        [[nodiscard]] bool CompleteAnimation(AnimInfo& anim) const;
     };
 
     struct SoundRes : BaseRes {
@@ -169,6 +177,8 @@ protected:
     /// Keeps the first error: sets the failed flag and the text (with the manifest's line and file while it is
     /// being read). Always false.
     bool Fail(const std::string& message);
+    /// Fail with the line and file of the record's declaration, for errors found when it loads.
+    bool FailRecord(const BaseRes& res, const std::string& message);
 
     std::set<std::string> mLoadedGroups;
     ResMap mImageMap;

@@ -399,7 +399,7 @@ TEST_F(ResourceManagerTest, AlphaGridsAndColours)
 TEST_F(ResourceManagerTest, ImageOptionsReachTheImage)
 {
     ASSERT_TRUE(Declare(R"(<Resources id="Init">
-  <Image path="tile.png" variant="opaque" ddsurface="1" a4r4g4b4="1" minsubdivide="1" rows="3" nopal="1"/>
+  <Image path="tile.png" variant="opaque" ddsurface="1" a4r4g4b4="1" minsubdivide="1" rows="2" nopal="1"/>
   <Image path="tile.png" id="PAL" variant="palette"/>
   <Image path="strip.png" nobits="1"/>
 </Resources>)"));
@@ -409,7 +409,7 @@ TEST_F(ResourceManagerTest, ImageOptionsReachTheImage)
     EXPECT_TRUE(opaque->mWantDDSurface) << "an opaque image kept on a display surface";
     EXPECT_TRUE(opaque->mPurgeBits);
     EXPECT_EQ(opaque->mD3DFlags, 8 | 4 | 1);
-    EXPECT_EQ(opaque->mNumRows, 3);
+    EXPECT_EQ(opaque->mNumRows, 2);
     EXPECT_EQ(opaque->mColorTable, nullptr) << "nopal";
     EXPECT_EQ(opaque->mAnimInfo, nullptr);
 
@@ -425,6 +425,7 @@ struct LoadErrorCase {
     const char* name;
     std::string entry;
     std::string message;
+    bool located = false; // the message names the record's line and the manifest
 };
 
 TEST_F(ResourceManagerTest, LoadErrors)
@@ -450,6 +451,18 @@ TEST_F(ResourceManagerTest, LoadErrors)
         {"broken descriptor", R"(<Font path="broken.txt"/>)", "Failed to load font: " + Path("broken.txt")},
         {"reference before its font", R"(<Font id="COPY" path="!ref:FONT_A"/><Font id="FONT_A" path="font.txt"/>)",
          "Ref font not found: FONT_A"},
+        // The cels of cel.png (2 x 2) hold a pixel each at most.
+        {"more cels than the picture has pixels",
+         R"(<Image id="A" path="cel.png" rows="16777216" anim="pingpong" perframedelay="1"/>)",
+         "Too many rows and cols.", true},
+        {"rows times cols beyond its pixels", R"(<Image id="B" path="cel.png" rows="3" cols="2"/>)",
+         "Too many rows and cols.", true},
+        {"frame delays longer than an int",
+         R"(<Image id="C" path="cel.png" rows="3" anim="pingpong" framedelay="1000000000"/>)", "Animation too long.",
+         true},
+        {"per-frame delays longer than an int",
+         R"(<Image id="D" path="cel.png" cols="2" anim="once" perframedelay="2147483647,2147483647"/>)",
+         "Animation too long.", true},
     };
     std::string sections = R"(<Resources id="Sounds"><Sound path="click"/></Resources>)";
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -458,13 +471,26 @@ TEST_F(ResourceManagerTest, LoadErrors)
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_FALSE(mManager.LoadResources("case" + std::to_string(i)));
-        EXPECT_EQ(mManager.GetErrorText(), cases[i].message);
+        std::string expected = cases[i].message;
+        if (cases[i].located)
+            expected += " on Line " + std::to_string(3 + i) + " in File '" + Path("resources.xml") + "'";
+        EXPECT_EQ(mManager.GetErrorText(), expected);
     }
     EXPECT_FALSE(mApp.mPopups.empty()) << "the broken descriptor reported through the pop-up";
 
     mSounds->mOutOfIds = true;
     EXPECT_FALSE(mManager.LoadResources("Sounds"));
     EXPECT_EQ(mManager.GetErrorText(), "Out of free sound ids");
+}
+
+TEST_F(ResourceManagerTest, EveryCelMayBeOnePixel)
+{
+    ASSERT_TRUE(
+        Declare(R"(<Resources id="Init"><Image path="cel.png" rows="2" cols="2" anim="pingpong"/></Resources>)"));
+    ASSERT_TRUE(mManager.LoadResources("Init")) << mManager.GetErrorText();
+    const auto* image = static_cast<MemoryImage*>(mManager.GetImageThrow("cel"));
+    ASSERT_NE(image->mAnimInfo, nullptr);
+    EXPECT_EQ(image->mAnimInfo->mFrameMap, (std::vector<int>{0, 1}));
 }
 
 TEST_F(ResourceManagerTest, LongTagListsAreTakenWhole)
