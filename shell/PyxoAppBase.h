@@ -258,6 +258,8 @@ public:
     void AdoptDisplaySurfaces();
     /// The fatal popup for a display that cannot start, with the result's name and the display's error text.
     void ShowDisplayFailure(int result);
+    /// After a failed 3-D start: on without 3-D, and the question about it at exit.
+    void FallBackFrom3D();
 
     // Images.
     /// The lock that guards the image sets and the pool: the display's, or a stand-in while there is none.

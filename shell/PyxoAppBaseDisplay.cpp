@@ -1,3 +1,4 @@
+#include "graphics/D3DInterface.h"
 #include "graphics/D3DTester.h"
 #include "graphics/DDImage.h"
 #include "graphics/DDInterface.h"
@@ -117,6 +118,9 @@ void PyxoAppBase::CreateMainWindow()
 
     const int result = StartDisplay(mMainWindow, mIsWindowed);
     mDisplayStartResult = result;
+    // A 3-D device that could not take its render target leaves no choice worth keeping.
+    if (D3DInterface::sRenderTargetFailed)
+        RegistryEraseValue(L"Is3D");
 
     if (mIsWindowed && result == DDInterface::RESULT_INVALID_COLORDEPTH) {
         if (mFullScreenFailed) {
@@ -143,7 +147,7 @@ void PyxoAppBase::CreateMainWindow()
             ShowDisplayFailure(result);
             RestoreDisplayAndExit(1);
         }
-        Set3DAcceleration(false, true);
+        FallBackFrom3D();
         return;
     } else if (result != DDInterface::RESULT_OK) {
         ShowDisplayFailure(result);
@@ -242,10 +246,20 @@ void PyxoAppBase::Set3DAcceleration(bool is3D, bool restart)
             ShowDisplayFailure(result);
             RestoreDisplayAndExit(1);
         }
-        Set3DAcceleration(false, true);
+        FallBackFrom3D();
         return;
     }
     AdoptDisplaySurfaces();
+}
+
+void PyxoAppBase::FallBackFrom3D()
+{
+    // The fall-back is not the player's switch: the stored choice stays as it was unless the player answers the
+    // question at exit with No.
+    const bool switchedOn = mThreeDSwitchedOn;
+    mDisplay->m3DMayNotHaveWorked = true;
+    Set3DAcceleration(false, true);
+    mThreeDSwitchedOn = switchedOn;
 }
 
 bool PyxoAppBase::Is3DAccelerated() const
@@ -306,7 +320,7 @@ void PyxoAppBase::Redraw(const Rect* rect)
         SetScreenMode(false);
         mWindowedImpossible = true;
     } else if (result == DDInterface::RESULT_3D_FAIL) {
-        Set3DAcceleration(false, true);
+        FallBackFrom3D();
     } else if (result == DDInterface::RESULT_OK) {
         AdoptDisplaySurfaces();
         mLastRecoveryTime = now;

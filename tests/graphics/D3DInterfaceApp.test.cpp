@@ -72,6 +72,23 @@ protected:
         SetClock(mPreviousClock);
         ResetDirectDrawEmulation();
         D3DInterface::sErrorString.clear();
+        D3DInterface::sRenderTargetFailed = false;
+    }
+
+    /// A fresh application on a fresh display, with "Is3D" stored as 1; devices after the first skip fail (-1: none).
+    void RestartWithStoredThreeD(int skip)
+    {
+        {
+            MessageBoxScript boxes({IDYES, IDYES});
+            mApp.reset();
+        }
+        ResetDirectDrawEmulation();
+        SetEmulatedDesktop(DisplayTest::Desktop(1024, 768, kFormatX888));
+        mApp = std::make_unique<AutoApp>();
+        ASSERT_TRUE(mApp->RegistryWriteBoolean("Is3D", true));
+        if (skip >= 0)
+            InjectDirectDrawFailure(DirectDrawCall::CreateDevice, DDERR_GENERIC, skip);
+        mApp->Init();
     }
 
     Pyxo::MemoryImage& Image(int width, int height, uint32_t (*pixel)(int x, int y))
@@ -206,6 +223,48 @@ TEST_F(D3DApp, SwitchedOffAndOnTheChoiceIsWrittenAtExitWithoutAQuestion)
     EXPECT_TRUE(boxes.Calls().empty());
     ASSERT_TRUE(mApp->RegistryReadBoolean("Is3D", &stored));
     EXPECT_TRUE(stored);
+}
+
+// The capability test passes, then the display's own device cannot be made: the program runs in 2-D, and the
+// stored choice stays until the player answers the question at exit with No.
+TEST_F(D3DApp, AFailedThreeDStartRunsInTwoDAndAsksAtExit)
+{
+    struct Case {
+        const char* name;
+        int answer;
+        bool stored;
+    };
+    const Case cases[] = {{"kept", IDYES, true}, {"switched off", IDNO, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartWithStoredThreeD(1);
+        ASSERT_TRUE(mApp->mDisplay->mD3DTester);
+        EXPECT_EQ(mApp->mDisplay->mD3DTester->mFailureReason, "");
+        EXPECT_EQ(DirectDrawCallCount(DirectDrawCall::CreateDevice), 2) << "the test's device, then the display's";
+        EXPECT_FALSE(mApp->Is3DAccelerated());
+        EXPECT_EQ(mApp->mDisplayStartResult, Pyxo::DDInterface::RESULT_OK);
+        MessageBoxScript boxes({c.answer});
+        mApp->AskHardwareAccelerationQuestions();
+        ASSERT_EQ(boxes.Calls().size(), 1u);
+        EXPECT_EQ(boxes.Calls()[0].text.rfind(L"Hardware Acceleration may not have been working", 0), 0u);
+        bool stored = !c.stored;
+        ASSERT_TRUE(mApp->RegistryReadBoolean("Is3D", &stored));
+        EXPECT_EQ(stored, c.stored);
+    }
+}
+
+TEST_F(D3DApp, ARenderTargetTheDeviceRefusesDiscardsTheStoredChoice)
+{
+    RestartWithStoredThreeD(-1);
+    ASSERT_TRUE(mApp->Is3DAccelerated());
+    mApp->mDisplay->Redraw();
+    InjectDirectDrawFailure(DirectDrawCall::SetRenderTarget, DDERR_SURFACELOST, 0, 1);
+    mApp->mDisplay->GetScreenImage()->FillRect(Rect(0, 0, 10, 10), Color(255, 0, 0), 0);
+    ASSERT_TRUE(D3DInterface::sRenderTargetFailed);
+    bool stored = false;
+    ASSERT_TRUE(mApp->RegistryReadBoolean("Is3D", &stored));
+    mApp->ReapplyScreenMode();
+    EXPECT_FALSE(mApp->RegistryReadBoolean("Is3D", &stored)) << "erased when the display starts again";
 }
 
 } // namespace
