@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace Pyxo {
 namespace {
