@@ -136,6 +136,11 @@ TEST_F(AppDisplay, FailedStartsFallBackOrEndTheProgram)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        {
+            // The previous case's application goes first, with its question at exit answered.
+            MessageBoxScript exitBoxes({IDYES});
+            mApp.reset();
+        }
         MessageBoxScript boxes;
         TestApp& app = MakeApp();
         app.mRegKey.clear(); // the cases must not see each other's saved screen mode
@@ -163,10 +168,9 @@ TEST_F(AppDisplay, FailedStartsFallBackOrEndTheProgram)
             EXPECT_FALSE(app.mThreeDSwitchedOn) << "a fall-back, not the player's switch";
             EXPECT_TRUE(app.mDisplay->m3DMayNotHaveWorked) << "asked about at exit";
         }
-        // The application goes before the next case's script, with its question answered.
-        MessageBoxScript exitBoxes({IDYES});
-        mApp.reset();
     }
+    MessageBoxScript exitBoxes({IDYES});
+    mApp.reset();
 }
 
 TEST_F(AppDisplay, AtTheEndOneQuestionAboutHardwareAcceleration)
