@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 
 namespace {
@@ -353,6 +354,11 @@ const Rule kRules[] = {
          c.RequireFiles(kCfg, "/root/music/stream", "path");
      }},
 };
+
+void PrintTo(const Rule& rule, std::ostream* out)
+{
+    *out << rule.name;
+}
 
 class CoreContentRules : public ::testing::TestWithParam<Rule> {};
 
