@@ -10,6 +10,7 @@
 #include "engine/TMText.h"
 #include "engine/TMTutorialDialog.h"
 #include "engine/XmlConfig.h"
+#include "graphics/Graphics.h"
 #include "graphics/ImageFont.h"
 #include "platform/audio/DirectSound.h"
 #include "platform/audio/WaveFormat.h"
@@ -218,6 +219,44 @@ TEST_F(CoreContentEngineTest, EveryEffectOfTheLibraryBuilds)
     }
     EXPECT_GT(effects, 0u);
     EXPECT_EQ(ContentWarnings(), std::vector<std::string>()) << "every function resolved";
+}
+
+TEST_F(CoreContentEngineTest, FixedTextsFitTheirControls)
+{
+    StartedGame();
+    ContentChecker checker = MakeChecker();
+    const pugi::xml_document* ui = checker.Document("cfg/ui.xml");
+    ASSERT_NE(ui, nullptr);
+    size_t measured = 0;
+    for (const DialogNames& names : CoreDialogs()) {
+        const std::string dialog = names.dialog;
+        for (const pugi::xpath_node& found :
+             ui->select_nodes(("/root/element[@name='" + dialog + "']//element[@label]").c_str())) {
+            const pugi::xml_node element = found.node();
+            const std::wstring text = TMEngine::GetLocText(element.attribute("label").value());
+            // Texts with variables depend on the game's values; those of the core are short figures.
+            if (text.find(L'%') != std::wstring::npos)
+                continue;
+            const std::string fontName = element.select_node("textattr[@id='normal']/@font").attribute().value();
+            Pyxo::Font* font = TMEngine::GetFont(fontName);
+            ASSERT_NE(font, nullptr) << fontName;
+            Pyxo::Graphics g;
+            g.SetFont(font);
+            const int width = element.attribute("width").as_int();
+            // Lines wrap at the width; what can overflow is the height.
+            const int height = g.GetWrappedTextHeight(width, text, -1, nullptr);
+            const XmlConvert::Origin origin = checker.OriginOf("cfg/ui.xml", element);
+            const std::string where = origin.file + ":" + std::to_string(origin.line) + ": " +
+                                      element.attribute("name").value() + " (" + element.attribute("label").value() +
+                                      ")";
+            EXPECT_LE(height, element.attribute("height").as_int()) << where << " overflows its height";
+            if (std::string(element.attribute("type").value()) == "tmbutton") {
+                EXPECT_LE(height, font->GetLineSpacing()) << where << ": a button label on more than one line";
+            }
+            ++measured;
+        }
+    }
+    EXPECT_GT(measured, 30u);
 }
 
 /// The decoded samples of the manager's sound id, as 16-bit values.
