@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -141,6 +142,46 @@ TEST_F(CoreContentEngineTest, ControlsAreOfTheKindsTheGameCastsThemTo)
             }
         }
     }
+}
+
+/// Every control below the container, depth first.
+void Controls(Pyxo::WidgetContainer& container, std::vector<TMCandyWidget*>& out)
+{
+    for (Pyxo::Widget* child : container.mWidgets) {
+        if (auto* control = dynamic_cast<TMCandyWidget*>(child)) {
+            out.push_back(control);
+            Controls(*control, out);
+        }
+    }
+}
+
+TEST_F(CoreContentEngineTest, ShowEffectsShowAtOnceAndHideEffectsHideInTime)
+{
+    EngineTest::Headless<TMEngine3>& game = StartedGame();
+    const std::unique_ptr<pugi::xml_document> interface = XmlOpenDocument("cfg\\ui.xml");
+    ASSERT_TRUE(interface);
+    size_t driven = 0;
+    for (const DialogNames& names : CoreDialogs()) {
+        auto dialog = std::make_unique<TMDialog>(nullptr, &game);
+        dialog->LoadByName(XmlSelectNode(*interface, "root"), names.dialog);
+        std::vector<TMCandyWidget*> controls = {dialog.get()};
+        Controls(*dialog, controls);
+        for (TMCandyWidget* control : controls) {
+            TMEffect* effect = control->GetEffect();
+            if (!effect || !effect->HasMessage("onshow") || !effect->HasMessage("onhide"))
+                continue;
+            const std::string what = std::string(names.dialog) + " " + (control == dialog.get() ? "" : "control");
+            control->SetVisible(false);
+            control->Show();
+            EXPECT_TRUE(control->mVisible) << what << ": shown only later, or never";
+            control->Hide();
+            for (int frame = 0; frame < 100 && control->mVisible; ++frame)
+                effect->Update(0.05f);
+            EXPECT_FALSE(control->mVisible) << what << ": still shown 5 s after it was hidden";
+            ++driven;
+        }
+    }
+    EXPECT_GT(driven, 40u);
 }
 
 TEST_F(CoreContentEngineTest, MinigamePartsStandAlongTheShelf)
