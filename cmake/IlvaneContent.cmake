@@ -75,6 +75,13 @@ function(ilvane_content)
             set(tool ilvane-sound)
         endif()
         file(GLOB recipes CONFIGURE_DEPENDS ${ARG_SOURCE}/${kind}/*.xml)
+        # Recipes are run from the kind's folder only; one in a subfolder would silently make nothing.
+        file(GLOB_RECURSE nested CONFIGURE_DEPENDS RELATIVE ${ARG_SOURCE} ${ARG_SOURCE}/${kind}/*/*.xml)
+        if(nested)
+            list(JOIN nested ", " nested_text)
+            message(FATAL_ERROR "${ARG_SOURCE}: recipes in a subfolder of ${kind}/ are neither run nor converted: "
+                "${nested_text}; move them into ${kind}/")
+        endif()
         list(SORT recipes)
         foreach(recipe IN LISTS recipes)
             get_filename_component(name ${recipe} NAME_WE)

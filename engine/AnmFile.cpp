@@ -153,6 +153,6 @@ std::unique_ptr<AnmFile> AnmFile::Load(const std::string& path)
     std::string error;
     std::unique_ptr<AnmFile> file = Parse(bytes, &error);
     if (!file)
-        EngineLog("%s: %s", path.c_str(), error.c_str());
+        EngineContentWarning("%s: %s", path.c_str(), error.c_str());
     return file;
 }

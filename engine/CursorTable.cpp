@@ -1,5 +1,6 @@
 #include "engine/CursorTable.h"
 
+#include "engine/EngineLog.h"
 #include "engine/TMEngine.h"
 #include "engine/TextureTable.h"
 #include "engine/XmlConfig.h"
@@ -32,8 +33,11 @@ void CursorTable::Load(pugi::xml_node root)
         if (!XmlGetAttrString(node, "mode", mode) || !XmlGetAttrString(node, "image", image))
             continue;
         const TextureHandle texture = textures->Find(image);
-        if (!texture.GetRecord())
+        if (!texture.GetRecord()) {
+            EngineContentWarning("cursor \"%s\": texture \"%s\" is not in cfg\\ui.xml; left out", mode.c_str(),
+                                 image.c_str());
             continue;
+        }
         const auto [it, inserted] = mCursors.try_emplace(mode);
         if (!inserted)
             continue;

@@ -29,12 +29,12 @@ bool LoadEffectLibrary()
     library.effects = pugi::xml_node();
     library.document = XmlOpenDocument(kLibraryFile);
     if (!library.document) {
-        EngineLog("%s: missing or not readable; no effects", kLibraryFile);
+        EngineContentWarning("%s: missing or not readable; no effects", kLibraryFile);
         return false;
     }
     library.effects = XmlSelectNode(*library.document, "effects");
     if (!library.effects) {
-        EngineLog("%s: no \"effects\" element; no effects", kLibraryFile);
+        EngineContentWarning("%s: no \"effects\" element; no effects", kLibraryFile);
         library.document.reset();
         return false;
     }

@@ -119,7 +119,7 @@ void EventQueue::ReadOrderSide(pugi::xml_node side, float& prob, float& total, s
 void EventQueue::LoadGenerated(pugi::xml_node queue)
 {
     if (!queue)
-        EngineLog("level without \"events_queue\": no clients are generated");
+        EngineContentWarning("level without \"events_queue\": no clients are generated");
     // All templates first: the stages name them.
     XmlForEach(queue, "templates/order_template", [this](pugi::xml_node node) {
         auto orders = std::make_unique<OrderTemplate>();
@@ -143,8 +143,8 @@ void EventQueue::LoadGenerated(pugi::xml_node queue)
             const std::string orders = NarrowAttr(entry, "order_template");
             const auto found = mTemplates.find(orders);
             if (found == mTemplates.end()) {
-                EngineLog("time_point_template of type <%s>: no order template <%s>; skipped", point.type.c_str(),
-                          orders.c_str());
+                EngineContentWarning("time_point_template of type <%s>: no order template <%s>; skipped",
+                                     point.type.c_str(), orders.c_str());
                 return true;
             }
             point.orderTemplate = found->second.get();

@@ -39,7 +39,7 @@ void PathLayer::LoadLayer(pugi::xml_node element)
         point.x = XmlReadInt(node, "x");
         point.y = XmlReadInt(node, "y");
         if (point.name == kPathSelf) {
-            EngineLog("path graph: the point name \"%s\" is reserved; point refused", kPathSelf);
+            EngineContentWarning("path graph: the point name \"%s\" is reserved; point refused", kPathSelf);
             continue;
         }
         mPoints.emplace(point.name, point); // the first of a name stays
@@ -49,8 +49,8 @@ void PathLayer::LoadLayer(pugi::xml_node element)
         edge.p1 = XmlReadString(node, "p1");
         edge.p2 = XmlReadString(node, "p2");
         if (edge.p1 == kPathSelf || edge.p2 == kPathSelf) {
-            EngineLog("path graph: edge <%s - %s> names the reserved point \"%s\"; edge refused", edge.p1.c_str(),
-                      edge.p2.c_str(), kPathSelf);
+            EngineContentWarning("path graph: edge <%s - %s> names the reserved point \"%s\"; edge refused",
+                                 edge.p1.c_str(), edge.p2.c_str(), kPathSelf);
             continue;
         }
         mEdges.push_back(edge);
@@ -85,7 +85,7 @@ void PathLayer::AddPoint(int32_t x, int32_t y, const std::string& name, const st
     if (!mComposite)
         return;
     if (name == kPathSelf) {
-        EngineLog("path graph: the point name \"%s\" is reserved; point refused", kPathSelf);
+        EngineContentWarning("path graph: the point name \"%s\" is reserved; point refused", kPathSelf);
         return;
     }
     PathPoint point;
@@ -105,8 +105,8 @@ void PathLayer::DropZeroLengthEdges()
             return false;
         if (a->second.x != b->second.x || a->second.y != b->second.y)
             return false;
-        EngineLog("path graph: edge <%s - %s> joins two points at (%d, %d); edge refused", edge.p1.c_str(),
-                  edge.p2.c_str(), a->second.x, a->second.y);
+        EngineContentWarning("path graph: edge <%s - %s> joins two points at (%d, %d); edge refused", edge.p1.c_str(),
+                             edge.p2.c_str(), a->second.x, a->second.y);
         return true;
     });
 }
@@ -151,8 +151,8 @@ bool PathLayer::SearchRoute(const std::string& start, const std::string& target)
     size_t waves = 0;
     while (!wave.empty()) {
         if (waves++ == points.size()) {
-            EngineLog("path graph: the search from <%s> did not settle after %zu waves; stopped", start.c_str(),
-                      points.size());
+            EngineContentWarning("path graph: the search from <%s> did not settle after %zu waves; stopped",
+                                 start.c_str(), points.size());
             break;
         }
         std::set<std::string> next;
@@ -190,7 +190,7 @@ bool PathLayer::SearchRoute(const std::string& start, const std::string& target)
         if (it->second.via.empty())
             break;
         if (chain.size() == points.size()) {
-            EngineLog("path graph: the walk back from <%s> loops; no route", target.c_str());
+            EngineContentWarning("path graph: the walk back from <%s> loops; no route", target.c_str());
             mRoute.clear();
             return false;
         }

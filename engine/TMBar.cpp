@@ -43,7 +43,7 @@ void TMBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
     LoadCommon(node);
     int32_t segmentWidth = 0;
     if (!XmlGetAttrInt(node, "seg_width", segmentWidth) || segmentWidth <= 0) {
-        EngineLog("bar: \"seg_width\" is missing or not above 0; the bar draws nothing");
+        EngineContentWarning("bar: \"seg_width\" is missing or not above 0; the bar draws nothing");
         segmentWidth = 0;
     }
     mSegmentWidth = segmentWidth;

@@ -382,7 +382,7 @@ void TMBoard_Game::LoadConfig()
 {
     const std::unique_ptr<pugi::xml_document> document = XmlOpenDocument("cfg\\cfg.xml");
     if (!document) {
-        EngineLog("cfg\\cfg.xml: missing or not readable; no actor configuration");
+        EngineContentWarning("cfg\\cfg.xml: missing or not readable; no actor configuration");
         return;
     }
     LoadActorConfigs(XmlSelectNode(*document, "root"));

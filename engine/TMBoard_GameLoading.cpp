@@ -96,7 +96,7 @@ void TMBoard_Game::AbandonLoad(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    EngineLog("%s; the level is not loaded", text);
+    EngineContentWarning("%s; the level is not loaded", text);
     mSceneDoc.reset();
     mLevelDoc.reset();
     // The torn-down level's sheets are not kept for a level that will not come.
@@ -157,7 +157,7 @@ void TMBoard_Game::ReadStages(pugi::xml_node level)
             if (TMItem* item = TMItem::FindByName(name))
                 stage.objects.push_back(item);
             else
-                EngineLog("stage %d: no level object \"%s\"; skipped", stage.num, name.c_str());
+                EngineContentWarning("stage %d: no level object \"%s\"; skipped", stage.num, name.c_str());
         }
     }
     mStageCursor = mStages.begin();

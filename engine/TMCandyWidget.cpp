@@ -1,6 +1,7 @@
 #include "engine/TMCandyWidget.h"
 
 #include "engine/EffectLibrary.h"
+#include "engine/EngineLog.h"
 #include "engine/ParticleSystemTable.h"
 #include "engine/TMEffect.h"
 #include "engine/TMEngine.h"
@@ -199,6 +200,9 @@ void TMCandyWidget::LoadCommon(pugi::xml_node node)
     if (XmlGetAttrString(node, "effect", effectName, kXmlNarrowSize) && !effectName.empty()) {
         delete mEffect;
         mEffect = CreateEffect(effectName.c_str());
+        if (!mEffect)
+            EngineContentWarning("effect \"%s\" is not in cfg\\effect.xml; the widget shows and hides at once",
+                                 effectName.c_str());
         if (mEffect) {
             mEffect->SetParam(3, &mOffsetX);
             mEffect->SetParam(5, &mScalePointX);

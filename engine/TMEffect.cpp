@@ -33,9 +33,10 @@ EffectMessageFunction MessageFunction(const std::string& name)
     if (EffectMessageFunction function = FindEffectMessageFunction(name))
         return function;
     if (FindEffectFunction(name))
-        EngineLog("effect: \"%s\" is a control function, not a message function; the call does nothing", name.c_str());
+        EngineContentWarning("effect: \"%s\" is a control function, not a message function; the call does nothing",
+                             name.c_str());
     else
-        EngineLog("effect: unknown function \"%s\"; the call does nothing", name.c_str());
+        EngineContentWarning("effect: unknown function \"%s\"; the call does nothing", name.c_str());
     return nullptr;
 }
 
@@ -74,8 +75,8 @@ void TMEffect::Load(pugi::xml_node effect)
         MessageCommand command;
         command.command = CommandOf(commandText);
         if (command.command == 0) {
-            EngineLog("effect: message \"%s\" has an unknown command \"%s\"; dropped", name.c_str(),
-                      commandText.c_str());
+            EngineContentWarning("effect: message \"%s\" has an unknown command \"%s\"; dropped", name.c_str(),
+                                 commandText.c_str());
             continue;
         }
         if (command.command == Call) {
@@ -83,7 +84,8 @@ void TMEffect::Load(pugi::xml_node effect)
         } else {
             const auto found = byName.find(target);
             if (found == byName.end()) {
-                EngineLog("effect: message \"%s\" names no timer \"%s\"; dropped", name.c_str(), target.c_str());
+                EngineContentWarning("effect: message \"%s\" names no timer \"%s\"; dropped", name.c_str(),
+                                     target.c_str());
                 continue;
             }
             command.timer = found->second;

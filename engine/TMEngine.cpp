@@ -41,7 +41,7 @@ struct ConfigRoot {
         if (document)
             root = XmlSelectNode(*document, "root");
         else
-            EngineLog("%s: missing or not readable; its tables stay empty", fileName);
+            EngineContentWarning("%s: missing or not readable; its tables stay empty", fileName);
     }
 
     std::unique_ptr<pugi::xml_document> document;

@@ -30,7 +30,7 @@ std::unique_ptr<Pyxo::Font> MakeImageFont(TMEngine* engine, pugi::xml_node node,
     const std::string face = XmlReadString(node, "face");
     auto font = std::make_unique<Pyxo::ImageFont>(engine, face);
     if (!font->mFontData->mInitialized) {
-        EngineLog("font \"%s\": descriptor %s did not load; left out", name.c_str(), face.c_str());
+        EngineContentWarning("font \"%s\": descriptor %s did not load; left out", name.c_str(), face.c_str());
         return nullptr;
     }
     float scale = 1.0f;
@@ -54,7 +54,7 @@ void TMFont::Load(pugi::xml_node root)
         std::string name;
         std::string type;
         if (!XmlGetAttrString(node, "name", name) || !XmlGetAttrString(node, "type", type)) {
-            EngineLog("font without a name or a type; left out");
+            EngineContentWarning("font without a name or a type; left out");
             continue;
         }
         std::unique_ptr<Pyxo::Font> font;
@@ -69,7 +69,7 @@ void TMFont::Load(pugi::xml_node root)
         Pyxo::Font*& slot = mFonts[name];
         if (slot && mLookedUp) {
             // A caller may hold the first font: it stays, and the later definition is dropped.
-            EngineLog("font \"%s\" defined again after fonts were looked up; the first stays", name.c_str());
+            EngineContentWarning("font \"%s\" defined again after fonts were looked up; the first stays", name.c_str());
             continue;
         }
         delete slot;

@@ -79,8 +79,8 @@ void TMList::Load(pugi::xml_node node, Pyxo::PyxoAppBase* app)
     }
 
     if (mLineHeight < 1) {
-        EngineLog("list: \"line_spacing\" %d is not above 0; rows are %d pixels high", static_cast<int>(lineSpacing),
-                  UsableRowHeight());
+        EngineContentWarning("list: \"line_spacing\" %d is not above 0; rows are %d pixels high",
+                             static_cast<int>(lineSpacing), UsableRowHeight());
         mLineHeight = UsableRowHeight();
     }
 

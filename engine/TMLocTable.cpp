@@ -13,7 +13,7 @@ bool TMLocTable::Load()
 {
     const auto document = XmlOpenDocument(kFileName);
     if (!document) {
-        EngineLog("%s: missing or not readable; no localised texts", kFileName);
+        EngineContentWarning("%s: missing or not readable; no localised texts", kFileName);
         return false;
     }
     const pugi::xml_node root = XmlSelectNode(*document, "root");
@@ -25,8 +25,8 @@ bool TMLocTable::Load()
         if (!XmlGetAttrWString(entry, "text", text, kTextCapacity)) {
             // A text the table cannot hold is left out rather than cut.
             if (XmlGetAttrNode(entry, "text"))
-                EngineLog("%s: the text of \"%s\" is too long (%zu units or more); skipped", kFileName, id.c_str(),
-                          kTextCapacity);
+                EngineContentWarning("%s: the text of \"%s\" is too long (%zu units or more); skipped", kFileName,
+                                     id.c_str(), kTextCapacity);
             return true;
         }
         if (!text.empty())

@@ -96,8 +96,8 @@ void TMMoveItem::LoadPerses(pugi::xml_node node)
         PersInfo pers;
         pers.Load(element.node());
         if (pers.moveSpeed <= 0.0f)
-            EngineLog("character <%s> has no positive move speed; it walks at %g pixels per second", pers.name.c_str(),
-                      static_cast<double>(kDefaultMoveSpeed));
+            EngineContentWarning("character <%s> has no positive move speed; it walks at %g pixels per second",
+                                 pers.name.c_str(), static_cast<double>(kDefaultMoveSpeed));
         gPersByName.emplace(pers.name, std::move(pers));
     }
 }
@@ -140,8 +140,8 @@ void TMMoveItem::Load(pugi::xml_node node)
     mStartPoint = XmlReadString(node, "start_point");
     mCurrentPoint = mStartPoint;
     if (!FindPers(mName))
-        EngineLog("mover <%s> has no character description; it walks at %g pixels per second", mName.c_str(),
-                  static_cast<double>(kDefaultMoveSpeed));
+        EngineContentWarning("mover <%s> has no character description; it walks at %g pixels per second", mName.c_str(),
+                             static_cast<double>(kDefaultMoveSpeed));
 }
 
 void TMMoveItem::BindPers()

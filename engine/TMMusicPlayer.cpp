@@ -38,12 +38,12 @@ bool TMMusicPlayer::Load(pugi::xml_node root)
         std::string name;
         std::string path;
         if (!XmlGetAttrString(node, "name", name) || !XmlGetAttrString(node, "path", path)) {
-            EngineLog("music stream without a name or a path: the music list ends there");
+            EngineContentWarning("music stream without a name or a path: the music list ends there");
             complete = false;
             return false;
         }
         if (!mStreams.try_emplace(name, Stream{path, {}, {}}).second) {
-            EngineLog("music stream <%s> given twice: the music list ends there", name.c_str());
+            EngineContentWarning("music stream <%s> given twice: the music list ends there", name.c_str());
             complete = false;
             return false;
         }

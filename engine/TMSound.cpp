@@ -25,7 +25,7 @@ void TMSound::LoadSample()
     const Platform::SoundSampleDefaults defaults{mGroup};
     mSample = library->SampleLoadFile(mPath.c_str(), &defaults);
     if (!mSample)
-        EngineLog("sound %s: not loaded; it stays silent", mPath.c_str());
+        EngineContentWarning("sound %s: not loaded; it stays silent", mPath.c_str());
 }
 
 void TMSound::Play()

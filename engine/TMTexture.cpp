@@ -1,5 +1,6 @@
 #include "engine/TMTexture.h"
 
+#include "engine/EngineLog.h"
 #include "engine/TMEngine.h"
 #include "engine/TextureTable.h"
 #include "engine/XmlConfig.h"
@@ -20,7 +21,12 @@ TextureHandle FindTexture(const std::string& id)
 {
     TMEngine* engine = TMEngine::GetEngine();
     TextureTable* table = engine ? engine->GetTextureTable() : nullptr;
-    return table ? table->Find(id) : TextureHandle();
+    if (!table)
+        return TextureHandle();
+    TextureHandle found = table->Find(id);
+    if (!found.GetRecord() && !id.empty())
+        EngineContentWarning("texture \"%s\" is not in cfg\\ui.xml; the frame draws nothing", id.c_str());
+    return found;
 }
 
 } // namespace

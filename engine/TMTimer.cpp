@@ -34,10 +34,10 @@ EffectFunction ControlFunction(const std::string& name)
     if (EffectFunction function = FindEffectFunction(name))
         return function;
     if (FindEffectMessageFunction(name))
-        EngineLog("effect: \"%s\" is a message function, not a control function; the control calls nothing",
-                  name.c_str());
+        EngineContentWarning("effect: \"%s\" is a message function, not a control function; the control calls nothing",
+                             name.c_str());
     else
-        EngineLog("effect: unknown function \"%s\"; the control calls nothing", name.c_str());
+        EngineContentWarning("effect: unknown function \"%s\"; the control calls nothing", name.c_str());
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/TextAttr.h"
 
+#include "engine/EngineLog.h"
 #include "engine/TMEngine.h"
 #include "engine/XmlConfig.h"
 
@@ -36,7 +37,10 @@ TextAttr TextAttr::Read(pugi::xml_node node)
     attr.hoverColor = XmlGetAttrString(node, "hcolor", text) ? ParseHexColor(text) : attr.color;
     attr.disabledColor = XmlGetAttrString(node, "dcolor", text) ? ParseHexColor(text) : attr.color;
     std::string fontName;
-    if (XmlGetAttrString(node, "font", fontName))
+    if (XmlGetAttrString(node, "font", fontName)) {
         attr.font = TMEngine::GetFont(fontName);
+        if (!attr.font && TMEngine::GetEngine())
+            EngineContentWarning("font \"%s\" is not in cfg\\ui.xml; the text layer is left out", fontName.c_str());
+    }
     return attr;
 }

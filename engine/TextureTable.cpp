@@ -1,5 +1,6 @@
 #include "engine/TextureTable.h"
 
+#include "engine/EngineLog.h"
 #include "engine/XmlConfig.h"
 #include "graphics/Image.h"
 #include "graphics/PakFile.h"
@@ -30,8 +31,10 @@ void TextureTable::Load(pugi::xml_node root)
         XmlGetAttrString(node, "file", file, kPathSize);
         // Only files that can be read enter the table, so a missing one stays an unknown id.
         PakFileHandle* handle = PakFOpen(file.c_str(), "r");
-        if (!handle)
+        if (!handle) {
+            EngineContentWarning("texture \"%s\": %s cannot be read; the id stays unknown", id.c_str(), file.c_str());
             continue;
+        }
         PakFClose(handle);
         const auto [it, inserted] = mRecords.try_emplace(id);
         if (inserted) {

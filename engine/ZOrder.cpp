@@ -163,10 +163,10 @@ void ZOrder::ResolveChains()
             mZChains.emplace(parent, PartList{parent, child});
         } else {
             chain->second.push_back(child);
-            EngineLog("Note: Crossparent part: part: <%s:%s>, parent: <%s:%s>", ItemName(child),
-                      child->GetName().c_str(), ItemName(parent), parent->GetName().c_str());
+            EngineContentWarning("Note: Crossparent part: part: <%s:%s>, parent: <%s:%s>", ItemName(child),
+                                 child->GetName().c_str(), ItemName(parent), parent->GetName().c_str());
             const TMItemPart* primary = chain->second.front();
-            EngineLog(" ---primary part: <%s:%s>", ItemName(primary), primary->GetName().c_str());
+            EngineContentWarning(" ---primary part: <%s:%s>", ItemName(primary), primary->GetName().c_str());
         }
         mChainOf.emplace(child, parent);
         it = mPendingChildren.erase(it);
@@ -195,11 +195,11 @@ void ZOrder::ResolveChains()
 
     if (mPendingChildren.empty())
         return;
-    EngineLog("Error! Isolated parts (no zorder, no zparent):");
-    EngineLog("--------------------------------------------");
+    EngineContentWarning("Error! Isolated parts (no zorder, no zparent):");
+    EngineContentWarning("--------------------------------------------");
     for (const TMItemPart* child : mPendingChildren)
-        EngineLog("   --- part: <%s:%s>", ItemName(child), child->GetName().c_str());
-    EngineLog("-end----------------------------------------");
+        EngineContentWarning("   --- part: <%s:%s>", ItemName(child), child->GetName().c_str());
+    EngineContentWarning("-end----------------------------------------");
 }
 
 void ZOrder::Place(TMItemPart* part)
@@ -232,7 +232,8 @@ void ZOrder::Build()
         const double length = std::hypot(double(sorted[1].x - sorted[0].x), double(sorted[1].y - sorted[0].y)) +
                               std::hypot(double(sorted[2].x - sorted[1].x), double(sorted[2].y - sorted[1].y));
         if (length == 0.0) {
-            EngineLog("Invalid part (no zorder, no zparent): <%s:%s>", ItemName(part), part->GetName().c_str());
+            EngineContentWarning("Invalid part (no zorder, no zparent): <%s:%s>", ItemName(part),
+                                 part->GetName().c_str());
             continue;
         }
         ForEachColumn(sorted, [&](int32_t x, int32_t y) {
@@ -259,10 +260,10 @@ void ZOrder::Build()
             roots.push_back(part);
     }
     if (roots.empty() && !mRegistered.empty()) {
-        EngineLog("!!!Critical Error: Can't find root object, remake z-order");
+        EngineContentWarning("!!!Critical Error: Can't find root object, remake z-order");
         for (const auto& [back, front] : pairs) {
-            EngineLog(" <%s> ", back->GetName().c_str());
-            EngineLog("   -- <%s>", front->GetName().c_str());
+            EngineContentWarning(" <%s> ", back->GetName().c_str());
+            EngineContentWarning("   -- <%s>", front->GetName().c_str());
         }
         return;
     }
@@ -302,10 +303,10 @@ void ZOrder::Build()
         if (mPlaced.count(part) != 0)
             continue;
         if (!reported) {
-            EngineLog("Error! Parts in a z-order cycle, drawn last (remake z-order):");
+            EngineContentWarning("Error! Parts in a z-order cycle, drawn last (remake z-order):");
             reported = true;
         }
-        EngineLog("   --- part: <%s:%s>", ItemName(part), part->GetName().c_str());
+        EngineContentWarning("   --- part: <%s:%s>", ItemName(part), part->GetName().c_str());
         Place(part);
     }
 }

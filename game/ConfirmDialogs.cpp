@@ -86,7 +86,7 @@ int32_t RunConfirmBox(ConfirmBox* box, const std::string& key)
     }
     if (!box->HasAnswerButton()) {
         // The wait could end only with the application.
-        EngineLog("confirmation box for \"%s\": the box has no button to answer with", key.c_str());
+        EngineContentWarning("confirmation box for \"%s\": the box has no button to answer with", key.c_str());
         return kConfirmUnanswered;
     }
     box->Fill(key);

@@ -79,7 +79,7 @@ void TMEngine3::LoadContent()
     if (document)
         root = XmlSelectNode(*document, "root");
     else
-        EngineLog("cfg\\ui.xml: missing or not readable; the screens stay empty");
+        EngineContentWarning("cfg\\ui.xml: missing or not readable; the screens stay empty");
 
     CreateConfirmDialogs(this, root);
     mGameBoard = new TMBoard_Game3(this, root);

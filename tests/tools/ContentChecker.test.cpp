@@ -90,6 +90,38 @@ TEST_F(ContentCheckerTest, EveryKindOfMissIsNamedWithItsSource)
     EXPECT_EQ(checker.Problems(), expected) << checker.ReportText();
 }
 
+TEST_F(ContentCheckerTest, FilesAreFoundAsTheGameFindsThem)
+{
+    const fs::path ui = mFolder.Write("src/cfg/ui.xml", "<root>\n"
+                                                        "  <texture id=\"a\" file=\"Images\\Ground.PNG\"/>\n"
+                                                        "  <texture id=\"b\" file=\"images/ground.png\"/>\n"
+                                                        "  <texture id=\"c\" file=\"images\\missing.png\"/>\n"
+                                                        "  <texture id=\"d\" file=\"images\"/>\n"
+                                                        "  <texture id=\"e\" file=\"\"/>\n"
+                                                        "  <texture id=\"f\"/>\n"
+                                                        "  <texture id=\"g\" file=\"..\\data\\images\\ground.png\"/>\n"
+                                                        "  <texture id=\"h\" file=\"/etc/hostname\"/>\n"
+                                                        "</root>\n");
+    Build("cfg/ui.xml", ui, {});
+    mFolder.Write("data/images/ground.png", "png");
+
+    ContentChecker checker(Data(), Origins());
+    checker.RequireFiles("cfg/ui.xml", "//texture", "file");
+    checker.RequireFiles("cfg/nothing.xml", "//texture", "file");
+
+    const std::string u = ui.string();
+    const std::vector<std::string> expected = {
+        u + ":4: file=\"images\\missing.png\" is not a file of the data folder",
+        u + ":5: file=\"images\" is not a file of the data folder",
+        u + ":6: <texture> has no file",
+        u + ":7: <texture> has no file",
+        u + ":8: file=\"..\\data\\images\\ground.png\" is not a path inside the data folder",
+        u + ":9: file=\"/etc/hostname\" is not a path inside the data folder",
+        "cfg/nothing.xml: missing from the data folder",
+    };
+    EXPECT_EQ(checker.Problems(), expected) << checker.ReportText();
+}
+
 TEST_F(ContentCheckerTest, WithoutOriginsTheBuiltFileIsNamed)
 {
     Build("cfg/loc.xml", mFolder.Write("src/loc.xml", "<root/>"), {});

@@ -45,4 +45,13 @@ cp "$scratch/one/data.pak" "$scratch/before.pak"
 rm "$scratch/one/data.pak"
 build "$scratch/one" > /dev/null
 cmp "$scratch/one/data.pak" "$scratch/before.pak" || fail "a pack made again differs"
+# A recipe in a subfolder would be neither run nor converted: the build refuses it and names it.
+mkdir -p "$scratch/source/content/art/extra"
+cp "$scratch/source/content/art/"*.xml "$scratch/source/content/art/extra/"
+if cmake -S "$scratch/source" -B "$scratch/three" -G Ninja "${tools[@]}" > "$scratch/three.log" 2>&1; then
+    fail "a recipe in a subfolder of art/ was accepted"
+fi
+# CMake wraps the message, so its lines are joined first.
+tr '\n' ' ' < "$scratch/three.log" | grep -q "subfolder of art/.*art/extra/tile.xml" ||
+    fail "the refusal does not name the recipe"
 echo "content rules: ok"

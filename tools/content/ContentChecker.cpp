@@ -199,6 +199,27 @@ void ContentChecker::RequireReferences(const std::string& file, const std::strin
     }
 }
 
+void ContentChecker::RequireFiles(const std::string& file, const std::string& query, const std::string& attribute)
+{
+    const std::optional<pugi::xpath_node_set> nodes = Select(file, query);
+    if (!nodes)
+        return;
+    for (const pugi::xpath_node& selected : *nodes) {
+        const pugi::xml_node node = selected.node();
+        const pugi::xml_attribute value = node.attribute(attribute.c_str());
+        if (!value || *value.value() == '\0') {
+            Report(file, node, "<" + std::string(node.name()) + "> has no " + attribute);
+            continue;
+        }
+        const std::string path = Platform::ToNativeSeparators(value.value());
+        const bool inside = path.front() != '/' && ("/" + path + "/").find("/../") == std::string::npos;
+        if (!inside)
+            Report(file, node, attribute + "=\"" + value.value() + "\" is not a path inside the data folder");
+        else if (!Platform::FileExists((mData / path).string()))
+            Report(file, node, attribute + "=\"" + value.value() + "\" is not a file of the data folder");
+    }
+}
+
 void ContentChecker::RequireAnmSequence(const std::string& anmFile, const std::string& sequence,
                                         const std::string& file, const pugi::xml_node& askedBy)
 {

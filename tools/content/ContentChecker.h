@@ -38,6 +38,10 @@ public:
     void RequireReferences(const std::string& file, const std::string& query, const std::string& attribute,
                            const std::string& targetFile, const std::string& targetQuery,
                            const std::string& targetAttribute);
+    /// Every element that `query` selects in `file` has the attribute, and its value names a file of the data
+    /// folder as the game finds it: '\' or '/' between the parts, in any case, relative to the data folder (a
+    /// missing picture is otherwise dropped without a word).
+    void RequireFiles(const std::string& file, const std::string& query, const std::string& attribute);
     /// The animation file (e.g. "anm/waiter.anm") has a sequence of that name, or numbered variants of it (name01,
     /// ...); the element that asks for it is named in the report.
     void RequireAnmSequence(const std::string& anmFile, const std::string& sequence, const std::string& file,
