@@ -5,7 +5,11 @@
 
 #include "engine/EventQueue.h"
 #include "engine/TMCountdown.h"
+#include "engine/TMPickItem.h"
+#include "game/TMBoard_Briefing.h"
+#include "game/TMBoard_EscapeMenu.h"
 #include "game/TMBoard_Upgrade.h"
+#include "game/TMBoss.h"
 #include "game/TMClient.h"
 #include "game/TMPref.h"
 #include "tests/game/GameTestKit.h"
@@ -278,6 +282,53 @@ TEST_F(GameBoardRulesTest, AFinishedDayOffersAnUpgradeOnlyWhenOneIsLeft)
         EXPECT_FALSE(screen->mVisible);
         EXPECT_TRUE(mCareer->mVisible);
     }
+}
+
+TEST_F(GameBoardRulesTest, AResultThatCannotBeSavedIsStillShown)
+{
+    // The player file's folder is a file: pref.dat cannot be written.
+    fs::remove_all(PrefPath().parent_path());
+    WriteBytes(PrefPath().parent_path(), {1, 2, 3});
+    mBoard3->mLevel = 2;
+    mBoard3->ReadGoalParams(Level(R"(<level><params normal="100" expert="200"/></level>)"));
+    mBoard3->mMoney = 120;
+    mBoard3->FinishLevel();
+    EXPECT_EQ(mBoard3->GetLastResult(), 1);
+    EXPECT_TRUE(mCareer->mVisible);
+    EXPECT_TRUE(LogHas("level 2: the player file could not be saved"));
+}
+
+TEST_F(GameBoardRulesTest, AClickGoesToTheBossAsItsNextTargetOnlyWhenTheBossIsOne)
+{
+    TMPickItem table;
+    TMItem stranger;
+    gBoss = &stranger;
+    mBoard3->OnObjectClicked(&table); // not a TMBoss: nothing happens
+    TMBoss boss;
+    gBoss = &boss;
+    mBoard3->OnObjectClicked(&table);
+    mBoard3->OnObjectClicked(nullptr);
+    ASSERT_EQ(boss.GetTargets().size(), 1u);
+    EXPECT_EQ(boss.GetTargets().front(), &table);
+    boss.ClearTargets();
+    gBoss = nullptr;
+}
+
+TEST_F(GameBoardRulesTest, EscapeOpensTheEscapeMenuOrClosesWhatIsOpen)
+{
+    TMBoard_Briefing* briefing = mBoard3->GetBriefing();
+    TMBoard_EscapeMenu* menu = mBoard3->GetEscapeMenu();
+    ASSERT_NE(menu, nullptr);
+    briefing->Show();
+    mBoard3->KeyUp(27);
+    EXPECT_FALSE(briefing->mVisible);
+    EXPECT_FALSE(menu->mVisible) << "Escape on the briefing only closes it";
+    mBoard3->KeyUp(27);
+    EXPECT_TRUE(menu->mVisible);
+    mBoard3->KeyUp(13);
+    EXPECT_TRUE(menu->mVisible);
+    mBoard3->KeyUp(27);
+    EXPECT_FALSE(menu->mVisible);
 }
 
 } // namespace
