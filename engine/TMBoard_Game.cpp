@@ -121,8 +121,11 @@ void TMBoard_Game::DispatchEvents()
     if (mEvents.IsFinished())
         return;
     // A declined time point stays at the head and is offered again next step.
-    if (TimePoint* due = mEvents.PeekDue(); due && TryDispatchEvent(due) && !mWaitingForLoad)
-        mEvents.TakeDue();
+    if (TimePoint* due = mEvents.PeekDue(); due && TryDispatchEvent(due) && !mWaitingForLoad) {
+        // A time point the game took without holding it goes back to the pool at once, or it would be lost.
+        if (TimePoint* taken = mEvents.TakeDue(); taken && taken->refCount == 0)
+            mEvents.Recycle(taken);
+    }
 }
 
 bool TMBoard_Game::IsLevelOver()

@@ -11,4 +11,8 @@ class TMBoard_Career : public TMDialog {
 public:
     TMBoard_Career(Pyxo::PyxoAppBase* app, pugi::xml_node root);
     ~TMBoard_Career() override;
+
+    /// A career day ended with the money and the result (0 expert, 1 goal, 2 failed); the game board makes the
+    /// book visible and saves the player file afterwards.
+    void ShowLevelResult(int money, int result, int level);
 };

@@ -9,6 +9,7 @@
 #include "game/DialogEffectFunctions.h"
 #include "game/ItemEffectFunctions.h"
 #include "game/ParticleEffectFunctions.h"
+#include "game/StatusIndicators.h"
 #include "game/TMBoard_Career.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_Help.h"
@@ -19,6 +20,13 @@
 #include "game/TMBoard_Options.h"
 #include "game/TMBoard_Splash.h"
 #include "game/TMBoard_Survival.h"
+#include "game/TMBoss.h"
+#include "game/TMClient.h"
+#include "game/TMItemBonus.h"
+#include "game/TMPeriodItem.h"
+#include "game/TMTrash.h"
+#include "game/TMTray.h"
+#include "game/TMWorker.h"
 #include "shell/WidgetManager.h"
 
 TMEngine3* gApp = nullptr;
@@ -39,8 +47,20 @@ TMEngine3::TMEngine3(const std::filesystem::path& workingFolder) : TMEngine(work
     RegisterParticleEffectFunctions();
     RegisterItemFactory("item", [] { return new TMItem(); });
     RegisterItemFactory("pickable", []() -> TMItem* { return new TMPickItem(); });
+    RegisterItemFactory("boss", []() -> TMItem* { return new TMBoss(); });
+    RegisterItemFactory("worker", []() -> TMItem* { return new TMWorker(); });
+    RegisterItemFactory("tray", []() -> TMItem* { return new TMTray(); });
+    RegisterItemFactory("status_bubble", []() -> TMItem* { return new TMStatus_Bubble(); });
+    RegisterItemFactory("trash_bin", []() -> TMItem* { return new TMTrash(); });
+    RegisterItemFactory("status_hp_worker", []() -> TMItem* { return new TMStatus_HP_Worker(); });
+    RegisterItemFactory("status_hp_client", []() -> TMItem* { return new TMStatus_HP_Client(); });
+    RegisterItemFactory("period_item", []() -> TMItem* { return new TMPeriodItem(); });
+    RegisterItemFactory("client", []() -> TMItem* { return new TMClientStand(); });
+    RegisterItemFactory("client_sit", []() -> TMItem* { return new TMClientSit(); });
+    RegisterItemFactory("item_bonus", []() -> TMItem* { return new TMItemBonus(); });
     RegisterNamedItemSlot("boss", &gBoss);
     RegisterNamedItemSlot("bonus", &gBonusItem);
+    SetPlaceOccupantLookup(&FindGamePlaceOccupant);
 }
 
 TMEngine3::~TMEngine3()

@@ -6,6 +6,7 @@
 #include "game/TMBoard_Career.h"
 #include "game/TMBoard_Confirm1.h"
 #include "game/TMBoard_Confirm2.h"
+#include "game/TMBoard_EscapeMenu.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_Help.h"
 #include "game/TMBoard_HiScores.h"
@@ -101,6 +102,7 @@ TEST_F(TMEngine3Test, TheBoardsStandInOrderWithTheSplashShownOnTopOnceLoaded)
         tree[1],
         tree[2],
         tree[3],
+        game.mGameBoard->GetEscapeMenu(), // the game board adds its escape menu when it is made
         game.mMenuBoard,
         game.mLoadScreenBoard,
         game.mMainMenuBoard,

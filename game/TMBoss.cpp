@@ -1,0 +1,95 @@
+#include "game/TMBoss.h"
+
+#include "engine/NotBuiltYet.h"
+#include "engine/XmlConfig.h"
+
+std::map<std::string, PersConfig> gPersConfigs;
+
+void PersConfig::Load(pugi::xml_node node)
+{
+    XmlGetAttrFloat(node, "wash_time", washTime);
+    XmlGetAttrFloat(node, "speed_bonus", speedBonus);
+    XmlGetAttrFloat(node, "idle_rastart_time_min", idleRestartMin);
+    XmlGetAttrFloat(node, "idle_rastart_time_max", idleRestartMax);
+    XmlGetAttrInt(node, "idle_stop_frame", idleStopFrame);
+}
+
+void LoadPersConfig(pugi::xml_node root)
+{
+    gPersConfigs.clear();
+    for (pugi::xml_node node : root.child("perses").children("pers")) {
+        std::string name;
+        if (!XmlGetAttrString(node, "name", name) || name.empty())
+            continue;
+        if (gPersConfigs.count(name))
+            continue;
+        gPersConfigs[name].Load(node);
+    }
+}
+
+void ClearPersConfig()
+{
+    gPersConfigs.clear();
+}
+
+PersConfig* FindPersConfig(const std::string& name)
+{
+    const auto found = gPersConfigs.find(name);
+    return found == gPersConfigs.end() ? nullptr : &found->second;
+}
+
+TMBoss* GetBoss()
+{
+    return dynamic_cast<TMBoss*>(gBoss);
+}
+
+TMBoss::TMBoss() = default;
+
+TMBoss::~TMBoss()
+{
+    mSecondHand.clear();
+}
+
+void TMBoss::Activate(bool on)
+{
+    ENGINE_NOT_BUILT_YET();
+    TMMoveItem::Activate(on);
+}
+
+void TMBoss::OnDelayedEvent(int code)
+{
+    TMMoveItem::OnDelayedEvent(code);
+}
+
+void TMBoss::ReleaseLevelState()
+{
+    TMMoveItem::ReleaseLevelState();
+    mValue.clear();
+}
+
+void TMBoss::Update()
+{
+    TMMoveItem::Update();
+}
+
+bool TMBoss::Interact(TMItem* /*by*/, bool /*checkOnly*/, int32_t* /*extra*/)
+{
+    ENGINE_NOT_BUILT_YET();
+    return false;
+}
+
+void TMBoss::BindPers()
+{
+    TMMoveItem::BindPers();
+    mPersConfig = FindPersConfig(mName);
+}
+
+void TMBoss::UpdateVisual()
+{
+    TMMoveItem::UpdateVisual();
+}
+
+float TMBoss::GetMoveSpeed() const
+{
+    return TMMoveItem::GetMoveSpeed();
+}
