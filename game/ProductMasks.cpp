@@ -1,21 +1,34 @@
 #include "game/ProductMasks.h"
 
-#include "engine/NotBuiltYet.h"
+#include "game/TMClient.h"
 
-bool MasksCompatible(const std::string& /*a*/, const std::string& /*b*/)
+#include <algorithm>
+
+bool MasksCompatible(const std::string& a, const std::string& b)
 {
-    ENGINE_NOT_BUILT_YET();
-    return false;
+    if (a.empty() || a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != '0' && b[i] != '0')
+            return false;
+    }
+    return true;
 }
 
-std::string MergeMasks(const std::string& /*a*/, const std::string& /*b*/)
+std::string MergeMasks(const std::string& a, const std::string& b)
 {
-    ENGINE_NOT_BUILT_YET();
-    return {};
+    if (a.empty())
+        return b;
+    std::string merged = a;
+    for (size_t i = 0; i < merged.size() && i < b.size(); ++i) {
+        if (b[i] != '0')
+            merged[i] = b[i];
+    }
+    return merged;
 }
 
-bool AnyClientWants(const std::string& /*mask*/)
+bool AnyClientWants(const std::string& mask)
 {
-    ENGINE_NOT_BUILT_YET();
-    return false;
+    return std::any_of(gClients.begin(), gClients.end(),
+                       [&mask](const TMClient* client) { return client->WantsProduct(mask, "0"); });
 }
