@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 namespace Raster {
 
@@ -86,6 +87,79 @@ void SetColour(TriVertexFx& record, uint32_t color)
     record.b = static_cast<int32_t>((color & 0xFFu) << 16);
 }
 
+/// How far a texture coordinate may lie from where a whole-pixel translation puts it, in texels: float
+/// coordinates of large images miss by far less; a sample this far off a texel centre is still in its texel.
+constexpr double kTranslationSlack = 1.0 / 1024;
+
+/// The corners of a quad (four vertices drawn as one strip) whose texture follows a whole-pixel translation:
+/// an upright rectangle, one texel per pixel down and across or mirrored across, pixel centres on texel
+/// centres. Such a quad samples texel centres exactly, where a bilinear filter gives the texel itself, so it is
+/// drawn unfiltered, through the quad walk. The corners come as top-left, top-right, bottom-left, bottom-right,
+/// the rectangle kept within a pixel of the bounds, the texture coordinates put exactly on the translation.
+/// Empty when the quad is not such a one.
+std::optional<std::array<TriVertexFx, 4>> TranslatedQuad(const TriVertex* vertices, const TriTexture& texture,
+                                                         const ClipBounds& bounds)
+{
+    for (int i = 0; i < 4; ++i)
+        if (!IsFinite(vertices[i], true))
+            return std::nullopt;
+    const auto [left, right] = std::minmax({vertices[0].x, vertices[1].x, vertices[2].x, vertices[3].x});
+    const auto [top, bottom] = std::minmax({vertices[0].y, vertices[1].y, vertices[2].y, vertices[3].y});
+    if (!(left < right) || !(top < bottom))
+        return std::nullopt;
+    // Which vertex is which corner: each one exactly on two of the sides, all four corners present.
+    std::array<const TriVertex*, 4> corner{};
+    for (int i = 0; i < 4; ++i) {
+        const TriVertex& vertex = vertices[i];
+        if ((vertex.x != left && vertex.x != right) || (vertex.y != top && vertex.y != bottom))
+            return std::nullopt;
+        const std::size_t at = (vertex.x == right ? 1 : 0) + (vertex.y == bottom ? 2 : 0);
+        if (corner[at] != nullptr)
+            return std::nullopt;
+        corner[at] = &vertex;
+    }
+    const double width = texture.width;
+    const double height = texture.height;
+    const auto u = [&](std::size_t at) { return static_cast<double>(corner[at]->u) * width; };
+    const auto v = [&](std::size_t at) { return static_cast<double>(corner[at]->v) * height; };
+    const auto near = [](double a, double b) { return std::abs(a - b) <= kTranslationSlack; };
+    if (!near(u(0), u(2)) || !near(u(1), u(3)) || !near(v(0), v(1)) || !near(v(2), v(3)))
+        return std::nullopt;
+    const double across = static_cast<double>(right) - left;
+    const double sign = u(1) > u(0) ? 1.0 : -1.0;
+    if (!near(u(1) - u(0), sign * across) || !near(v(2) - v(0), static_cast<double>(bottom) - top))
+        return std::nullopt;
+    // u = sign × x + offsetU and v = y + offsetV, both offsets a whole number and a half.
+    const double offsetU = u(0) - sign * left;
+    const double offsetV = v(0) - top;
+    const double wholeU = std::floor(offsetU);
+    const double wholeV = std::floor(offsetV);
+    // Offsets of at most half the extent keep every coordinate inside the 16.16 range.
+    if (!near(offsetU - wholeU, 0.5) || !near(offsetV - wholeV, 0.5) || std::abs(wholeU) > kMaxExtent / 2 ||
+        std::abs(wholeV) > kMaxExtent / 2)
+        return std::nullopt;
+
+    // Kept within a pixel of the bounds, as other vertices are: the pixels inside do not change.
+    const auto fx = [](float value, float low, float high) {
+        return static_cast<int32_t>(std::clamp(value, low - 1.0f, high + 1.0f) * 65536.0);
+    };
+    const int32_t x0 = fx(left, bounds.left, bounds.right);
+    const int32_t x1 = fx(right, bounds.left, bounds.right);
+    const int32_t y0 = fx(top, bounds.top, bounds.bottom);
+    const int32_t y1 = fx(bottom, bounds.top, bounds.bottom);
+    const auto uFx = static_cast<int32_t>(wholeU) * kFxOne + kFxOne / 2;
+    const auto vFx = static_cast<int32_t>(wholeV) * kFxOne + kFxOne / 2;
+    const auto make = [&](int32_t x, int32_t y) {
+        TriVertexFx record;
+        record.x = x;
+        record.y = y;
+        record.u = sign > 0 ? x + uFx : uFx - x;
+        record.v = y + vFx;
+        return record;
+    };
+    return std::array<TriVertexFx, 4>{make(x0, y0), make(x1, y0), make(x0, y1), make(x1, y1)};
+}
+
 } // namespace
 
 void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTexture* texture, uint32_t color,
@@ -142,6 +216,21 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
     const auto drawable = [&](const TriVertex& vertex) {
         return IsFinite(vertex, textured) && InsideBounds(vertex, bounds);
     };
+
+    // A whole-pixel translation, as images and sprites are mostly drawn: unfiltered whatever the filter says, the
+    // texture's own alpha deciding the blend, through the quad walk.
+    if (count == 4 && textured && !vertexColours) {
+        if (const auto corners = TranslatedQuad(vertices, *texture, bounds)) {
+            const auto& c = *corners;
+            if (c[0].x < c[1].x && c[0].y < c[2].y) {
+                const std::array<TriVertexFx, 6> pair{c[0], c[1], c[2], c[1], c[3], c[2]};
+                DispatchTriPairConverter(true, texture->hasAlpha || texture->hasTransparency, false, globalColour,
+                                         pair.data(), target, textureInfo, globalColor, destination.format, false,
+                                         drawMode);
+            }
+            return;
+        }
+    }
 
     // A lone quad inside the bounds, as images and sprites are drawn: the pair below, each corner converted once.
     if (count == 4 && drawable(vertices[0]) && drawable(vertices[1]) && drawable(vertices[2]) &&
