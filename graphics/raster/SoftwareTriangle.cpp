@@ -2,6 +2,7 @@
 
 #include "graphics/raster/FixedPoint.h"
 #include "graphics/raster/ScanConverter.h"
+#include "graphics/raster/SpanKernels.h"
 #include "graphics/raster/TriangleClipper.h"
 
 #include <algorithm>
@@ -160,6 +161,77 @@ std::optional<std::array<TriVertexFx, 4>> TranslatedQuad(const TriVertex* vertic
     return std::array<TriVertexFx, 4>{make(x0, y0), make(x1, y0), make(x0, y1), make(x1, y1)};
 }
 
+/// A translated quad's pixels (TranslatedQuad's corners) as blocks of texel runs: the rectangle's columns and rows
+/// whose centres lie inside, cut to the target, each pixel the texel whose centre it is on; a row at a time
+/// from reversed texels when mirrored. These are the pixels its two triangles give (the shared diagonal splits
+/// the rectangle without a gap or an overlap, and every sample is a texel centre), without walking them. False,
+/// drawing nothing, when a texel would lie outside the texture, where the triangles' samplers decide.
+bool DrawTranslatedBlock(const std::array<TriVertexFx, 4>& corners, const TriFrameBuffer& target,
+                         const TriTextureInfo& texture, int textureHeight, bool textureAlpha, bool globalColour,
+                         const TriGlobalColor& color, PixelFormat format, DrawMode drawMode)
+{
+    const TriVertexFx& tl = corners[0];
+    const bool mirrored = corners[1].u < tl.u;
+    const int32_t left = std::max(Ceil16(tl.x), target.left);
+    const int32_t right = std::min(Ceil16(corners[1].x), target.right);
+    const int32_t top = std::max(Ceil16(tl.y), target.top);
+    const int32_t bottom = std::min(Ceil16(corners[2].y), target.bottom);
+    if (left >= right || top >= bottom)
+        return true;
+    // Pixel (c, r) sits on the centre of texel (c + offsetU, r + offsetV), or (offsetU − c, ...) mirrored.
+    const int64_t offsetU = (static_cast<int64_t>(mirrored ? tl.u + tl.x : tl.u - tl.x) - kFxOne / 2) >> 16;
+    const int64_t offsetV = (static_cast<int64_t>(tl.v - tl.y) - kFxOne / 2) >> 16;
+    const int64_t firstColumn = mirrored ? offsetU - left : offsetU + left;
+    const int64_t lastColumn = mirrored ? offsetU - (right - 1) : offsetU + (right - 1);
+    const int64_t firstRow = offsetV + top;
+    const int64_t lastRow = offsetV + bottom - 1;
+    if (std::min(firstColumn, lastColumn) < 0 || std::max(firstColumn, lastColumn) >= texture.width || firstRow < 0 ||
+        lastRow >= textureHeight)
+        return false;
+
+    // The kernel the converter would take: the plain 0x888 copy is the 8888 one.
+    const bool additive = drawMode == DrawMode::Additive;
+    const unsigned features = TriFeature::T | (textureAlpha ? TriFeature::A : 0u) | (globalColour ? TriFeature::G : 0u);
+    const PixelFormat kernelFormat =
+        format == PixelFormat::Rgb888 && features == TriFeature::T && !additive ? PixelFormat::Argb8888 : format;
+    const SpanRunKernel kernel = ActiveSpanKernels().runs[SpanKernelIndex(kernelFormat, features, additive)];
+    if (kernel == nullptr)
+        return false;
+    const auto channel = [](int32_t value) { return static_cast<uint32_t>(std::clamp<int32_t>(value, 0, 255)); };
+    const SpanContext context{texture.texels,
+                              static_cast<uint32_t>(texture.count),
+                              static_cast<uint32_t>(texture.stride),
+                              channel(color.red),
+                              channel(color.green),
+                              channel(color.blue),
+                              channel(color.alpha)};
+    const int shift = format == PixelFormat::Rgb565 || format == PixelFormat::Rgb555 ? 1 : 2;
+    const std::ptrdiff_t pitch = target.pitch >> shift;
+    auto* const origin = static_cast<uint8_t*>(target.bits) +
+                         (static_cast<std::ptrdiff_t>(top) * pitch + left) * (std::ptrdiff_t{1} << shift);
+    const int32_t count = right - left;
+    const uint32_t* const firstTexels = texture.texels + firstRow * texture.stride;
+    if (!mirrored) {
+        const TexelRun run{0, count, static_cast<uint32_t>(firstColumn)};
+        kernel(origin, pitch, bottom - top, firstTexels, texture.stride, &run, 1, context);
+        return true;
+    }
+    constexpr int32_t kStretch = 512;
+    uint32_t reversed[kStretch];
+    for (int32_t row = 0; row < bottom - top; ++row) {
+        const uint32_t* const first = firstTexels + static_cast<std::ptrdiff_t>(row) * texture.stride + firstColumn;
+        uint8_t* const pixels = origin + static_cast<std::ptrdiff_t>(row) * pitch * (std::ptrdiff_t{1} << shift);
+        for (int32_t done = 0; done < count; done += kStretch) {
+            const int32_t length = std::min(kStretch, count - done);
+            std::reverse_copy(first - done - (length - 1), first - done + 1, reversed);
+            const TexelRun run{0, length, 0};
+            kernel(pixels + static_cast<std::ptrdiff_t>(done) * (std::ptrdiff_t{1} << shift), 0, 1, reversed, 0, &run,
+                   1, context);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTexture* texture, uint32_t color,
@@ -222,11 +294,14 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
     if (count == 4 && textured && !vertexColours) {
         if (const auto corners = TranslatedQuad(vertices, *texture, bounds)) {
             const auto& c = *corners;
-            if (c[0].x < c[1].x && c[0].y < c[2].y) {
+            const bool alpha = texture->hasAlpha || texture->hasTransparency;
+            if (c[0].x < c[1].x && c[0].y < c[2].y &&
+                ((drawMode != DrawMode::Normal && drawMode != DrawMode::Additive) ||
+                 !DrawTranslatedBlock(c, target, textureInfo, texture->height, alpha, globalColour, globalColor,
+                                      destination.format, drawMode))) {
                 const std::array<TriVertexFx, 6> pair{c[0], c[1], c[2], c[1], c[3], c[2]};
-                DispatchTriPairConverter(true, texture->hasAlpha || texture->hasTransparency, false, globalColour,
-                                         pair.data(), target, textureInfo, globalColor, destination.format, false,
-                                         drawMode);
+                DispatchTriPairConverter(true, alpha, false, globalColour, pair.data(), target, textureInfo,
+                                         globalColor, destination.format, false, drawMode);
             }
             return;
         }
