@@ -172,7 +172,8 @@ struct ImagePixels {
     }
 };
 
-/// Fills a piece from the image: the part of the image it holds, then its last texel and row once more.
+/// Fills a piece from the image: the part of the image it holds, then its last texel and row over the rest of
+/// the piece.
 void FillPiece(D3DInterface& d3d, const TextureData& data, const TexturePiece& piece, int column, int row,
                const ImagePixels& pixels)
 {
@@ -191,14 +192,16 @@ void FillPiece(D3DInterface& d3d, const TextureData& data, const TexturePiece& p
             uint8_t* texel = desc.surface + static_cast<ptrdiff_t>(j) * desc.pitch;
             for (int i = 0; i < copiedWidth; ++i, texel += bytes)
                 StoreTexel(texel, bytes, ToTexel(pixels.At(x + i, y + j), format));
-            // Filtered drawing next to the image's edge finds the edge texel repeated, not undefined texels.
-            if (copiedWidth < piece.mWidth)
+            // Filtered drawing next to the image's edge finds the edge texel repeated, not undefined texels; and
+            // the texture holds no transparency or alpha that the image does not, so that its draws need not
+            // weigh alpha.
+            for (int i = copiedWidth; i < piece.mWidth; ++i, texel += bytes)
                 std::memcpy(texel, texel - bytes, static_cast<size_t>(bytes));
         }
-        if (copiedHeight < piece.mHeight) {
-            uint8_t* last = desc.surface + static_cast<ptrdiff_t>(copiedHeight - 1) * desc.pitch;
-            std::memcpy(last + desc.pitch, last, static_cast<size_t>(piece.mWidth) * static_cast<size_t>(bytes));
-        }
+        const uint8_t* last = desc.surface + static_cast<ptrdiff_t>(copiedHeight - 1) * desc.pitch;
+        for (int j = copiedHeight; j < piece.mHeight; ++j)
+            std::memcpy(desc.surface + static_cast<ptrdiff_t>(j) * desc.pitch, last,
+                        static_cast<size_t>(piece.mWidth) * static_cast<size_t>(bytes));
     }
     d3d.CheckResult(piece.mTexture->Unlock(nullptr), "Texture Unlock");
 }

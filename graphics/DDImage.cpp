@@ -11,6 +11,7 @@
 #include <bitset>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace Pyxo {
@@ -64,6 +65,16 @@ bool RasterFormatOf(const Platform::PixelFormat& format, Raster::PixelFormat& ou
         return true;
     }
     return false;
+}
+
+/// The rasterizer's format for a surface layout whose pixels it writes exactly as the surface's own loops do:
+/// 32-bit red, green and blue from the high byte down, 5-6-5 and 5-5-5.
+bool ExactRasterFormatOf(const Platform::PixelFormat& format, Raster::PixelFormat& out)
+{
+    if (format.rgbBitCount == 32 &&
+        (format.redMask != 0xFF0000 || format.greenMask != 0xFF00 || format.blueMask != 0xFF))
+        return false;
+    return RasterFormatOf(format, out);
 }
 
 /// The source of a software transformed blit or textured triangles as the rasterizer takes it; false when the
@@ -712,6 +723,50 @@ void DDImage::BltTexturedTriangles(Image* image, const TriVertex (*vertices)[3],
         DrawTrianglesIntoSurface(triangle, 3, textured ? &texture : nullptr, &clipRect, color, drawMode, blend,
                                  vertexColours);
     }
+}
+
+bool DDImage::DrawImageQuad(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                            const Color& color, int drawMode, bool mirror)
+{
+    Raster::PixelFormat format = Raster::PixelFormat::Rgb888;
+    Raster::TriTexture texture;
+    if (!GetSurface() || !ExactRasterFormatOf(mSurface->Format(), format) || !TextureOf(image, texture))
+        return false;
+    Rect from = srcRect;
+    Rect to = destRect;
+    const bool unscaled = srcRect.mWidth == destRect.mWidth && srcRect.mHeight == destRect.mHeight;
+    const Rect inside = srcRect.Intersection(Rect(0, 0, texture.width, texture.height));
+    if (!(inside == srcRect)) {
+        // Only the image's own texels are drawn; a stretch past them is left to the caller's loops.
+        if (!unscaled)
+            return false;
+        if (inside.mWidth <= 0 || inside.mHeight <= 0)
+            return true;
+        const int cutLeft = inside.mX - srcRect.mX;
+        const int cutRight = srcRect.mX + srcRect.mWidth - (inside.mX + inside.mWidth);
+        to = Rect(destRect.mX + (mirror ? cutRight : cutLeft), destRect.mY + inside.mY - srcRect.mY, inside.mWidth,
+                  inside.mHeight);
+        from = inside;
+    }
+    if (from.mWidth <= 0 || from.mHeight <= 0 || to.mWidth <= 0 || to.mHeight <= 0)
+        return true;
+    // Corners half a pixel up and left of the destination's: texel centres fall on pixel centres.
+    const float left = static_cast<float>(to.mX) - 0.5f;
+    const float top = static_cast<float>(to.mY) - 0.5f;
+    const float right = left + static_cast<float>(to.mWidth);
+    const float bottom = top + static_cast<float>(to.mHeight);
+    float u0 = static_cast<float>(from.mX) / static_cast<float>(texture.width);
+    float u1 = static_cast<float>(from.mX + from.mWidth) / static_cast<float>(texture.width);
+    if (mirror)
+        std::swap(u0, u1);
+    const float v0 = static_cast<float>(from.mY) / static_cast<float>(texture.height);
+    const float v1 = static_cast<float>(from.mY + from.mHeight) / static_cast<float>(texture.height);
+    const Raster::TriVertex quad[4] = {{left, top, u0, v0, 0xFFFFFFFF},
+                                       {right, top, u1, v0, 0xFFFFFFFF},
+                                       {left, bottom, u0, v1, 0xFFFFFFFF},
+                                       {right, bottom, u1, v1, 0xFFFFFFFF}};
+    DrawTrianglesIntoSurface(quad, 4, &texture, &clipRect, color, drawMode, false, false);
+    return true;
 }
 
 void DDImage::DrawTrianglesIntoSurface(const Raster::TriVertex* vertices, int count, const Raster::TriTexture* texture,

@@ -142,6 +142,13 @@ private:
                      bool antiAliased);
     /// A horizontal or vertical line as a rectangle fill; false for any other line.
     bool DrawStraightLine(double startX, double startY, double endX, double endY, const Color& color, int drawMode);
+    /// srcRect of a memory image onto destRect of the surface through the rasterizer (the pixels of the 3-D path's
+    /// quad): one texel per pixel where the sizes agree, mirrored across on request, sampled at pixel centres
+    /// without a filter, cut to clipRect. A source rectangle reaching past the image is cut to it (with the
+    /// destination, when unscaled). False, drawing nothing, for a surface layout the rasterizer does not draw
+    /// exactly or an image without pixels; the caller's own loops draw it then.
+    bool DrawImageQuad(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                       const Color& color, int drawMode, bool mirror);
     /// The software rasterizer into the locked surface; draws nothing for a layout it has no format for.
     void DrawTrianglesIntoSurface(const Raster::TriVertex* vertices, int count, const Raster::TriTexture* texture,
                                   const Rect* clipRect, const Color& color, int drawMode, bool filter,

@@ -184,7 +184,19 @@ void DDImage::NormalBlt(Image* image, int x, int y, const Rect& srcRect, const C
     const bool sourceHasSurface = surfaceSource && surfaceSource->mSurface;
     const bool white = IsWhite(color);
 
-    if (source->mIsVolatile && !sourceHasSurface && !mNoLock && white) {
+    // Copies between two surfaces are DirectDraw's own; every other blit is the rasterizer's quad, the 3-D path's
+    // pixels.
+    const bool volatileBits = source->mIsVolatile && !sourceHasSurface;
+    if (!volatileBits)
+        source->CommitBits();
+    const bool directDrawCopy = !volatileBits && !source->mHasAlpha && white && sourceHasSurface &&
+                                !(surfaceSource->mVideoMemory && !mVideoMemory);
+    if (!directDrawCopy && !mNoLock &&
+        DrawImageQuad(image, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect, Rect(0, 0, mWidth, mHeight), color,
+                      0, false))
+        return;
+
+    if (volatileBits && !mNoLock && white) {
         // A volatile source changes every frame: its ARGB pixels are blended straight, with no derived stores.
         if (!LockSurface())
             return;
@@ -289,7 +301,12 @@ void DDImage::AdditiveBlt(Image* image, int x, int y, const Rect& srcRect, const
         return;
     image->mDrawn = true;
     auto* source = dynamic_cast<MemoryImage*>(image);
-    if (!source || mNoLock || !LockSurface())
+    if (!source || mNoLock)
+        return;
+    if (DrawImageQuad(image, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect, Rect(0, 0, mWidth, mHeight), color,
+                      1, false))
+        return;
+    if (!LockSurface())
         return;
     AdditivePathBlt(*this, *source, x, y, srcRect, color, false);
     UnlockSurface();
@@ -298,8 +315,10 @@ void DDImage::AdditiveBlt(Image* image, int x, int y, const Rect& srcRect, const
 namespace {
 
 // The mirrored blits' shared frame: the source marked drawn and committed, the surface locked around the path.
-template <typename Path>
-void MirroredBlt(DDImage& dest, Image* image, Path path)
+// The rasterizer's quad draws the blit unless the surface's layout is one it does not draw; the path's loops do
+// then.
+template <typename Path, typename Quad>
+void MirroredBlt(DDImage& dest, Image* image, Path path, Quad quad)
 {
     if (!image)
         return;
@@ -308,7 +327,7 @@ void MirroredBlt(DDImage& dest, Image* image, Path path)
     if (!source)
         return;
     source->CommitBits();
-    if (dest.mNoLock || !dest.LockSurface())
+    if (dest.mNoLock || quad() || !dest.LockSurface())
         return;
     path(*source);
     dest.UnlockSurface();
@@ -318,12 +337,22 @@ void MirroredBlt(DDImage& dest, Image* image, Path path)
 
 void DDImage::NormalBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color)
 {
-    MirroredBlt(*this, image, [&](MemoryImage& source) { AlphaPathBlt(*this, source, x, y, srcRect, color, true); });
+    MirroredBlt(
+        *this, image, [&](MemoryImage& source) { AlphaPathBlt(*this, source, x, y, srcRect, color, true); },
+        [&] {
+            return DrawImageQuad(image, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect,
+                                 Rect(0, 0, mWidth, mHeight), color, 0, true);
+        });
 }
 
 void DDImage::AdditiveBltMirror(Image* image, int x, int y, const Rect& srcRect, const Color& color)
 {
-    MirroredBlt(*this, image, [&](MemoryImage& source) { AdditivePathBlt(*this, source, x, y, srcRect, color, true); });
+    MirroredBlt(
+        *this, image, [&](MemoryImage& source) { AdditivePathBlt(*this, source, x, y, srcRect, color, true); },
+        [&] {
+            return DrawImageQuad(image, Rect(x, y, srcRect.mWidth, srcRect.mHeight), srcRect,
+                                 Rect(0, 0, mWidth, mHeight), color, 1, true);
+        });
 }
 
 void DDImage::BltMirrored(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode)

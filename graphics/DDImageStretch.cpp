@@ -127,8 +127,16 @@ void DDImage::StretchBlt(Image* image, const Rect& destRect, const Rect& srcRect
     const Rect& to = cut->dest;
     const FRect& from = cut->source;
     auto* source = dynamic_cast<MemoryImage*>(image);
+    // At scale 1 a stretch is the plain blit, filtered or not: the rasterizer's quad, as in 3-D. So is the fast
+    // stretch, sampled at pixel centres.
+    const bool unscaled = destRect.mWidth == srcRect.mWidth && destRect.mHeight == srcRect.mHeight;
+    auto* surfaceSource = dynamic_cast<DDImage*>(image);
+    const bool directDrawCopy = fastStretch && surfaceSource && surfaceSource->mSurface && IsWhite(color) &&
+                                drawMode == 0 && !source->mHasAlpha && !unscaled;
+    if ((unscaled || fastStretch) && !directDrawCopy && (drawMode == 0 || drawMode == 1) && !mNoLock &&
+        DrawImageQuad(image, destRect, srcRect, clip, color, drawMode, false))
+        return;
     if (fastStretch) {
-        auto* surfaceSource = dynamic_cast<DDImage*>(image);
         if (surfaceSource && surfaceSource->mSurface && IsWhite(color) && drawMode == 0 && !source->mHasAlpha) {
             // DirectDraw stretches opaque surfaces itself.
             if (GetSurface()) {
@@ -194,6 +202,9 @@ void DDImage::StretchBltMirrored(Image* image, const Rect& destRect, const Rect&
     const Rect clip = ClipRectWide(clipRect, Rect(0, 0, mWidth, mHeight));
     const std::optional<StretchClip> cut = ClipStretchBlt(destRect, srcRect, clip, true);
     if (!cut)
+        return;
+    if ((drawMode == 0 || drawMode == 1) && !mNoLock &&
+        DrawImageQuad(image, destRect, srcRect, clip, color, drawMode, true))
         return;
     if (auto* source = dynamic_cast<MemoryImage*>(image))
         NearestStretch(*this, *source, *cut, color, drawMode, true);

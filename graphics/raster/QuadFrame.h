@@ -10,12 +10,14 @@
 
 namespace Raster {
 
-/// The two triangles of an upright image quad, walked as one: corners on whole pixels, top-left, top-right,
-/// bottom-left, bottom-right as a strip cuts them (first (tl, tr, bl), then (tr, br, bl)), u following x and v
-/// following y. ScanTrianglePair would walk two triangles; here each row's two spans come from the same
-/// arithmetic, specialised to this layout, so the pixels are the same. Rows whose texels lie in runs go to the
-/// stage's run kernel, many rows to a call for unscaled images and images a hair off unscaled; other rows take
-/// the stage's span kernels as ScanTrianglePair does.
+/// The two triangles of an upright image quad, walked as one: corners top-left, top-right, bottom-left,
+/// bottom-right as a strip cuts them (first (tl, tr, bl), then (tr, br, bl)), u following x and v following y.
+/// Corners may lie anywhere in a pixel (images put them half a pixel up and left, so that texel centres fall on
+/// pixel centres): the edges are pre-stepped to the first row's and column's centres as the triangle walk does.
+/// ScanTrianglePair would walk two triangles; here each row's two spans come from the same arithmetic,
+/// specialised to this layout, so the pixels are the same. Rows whose texels lie in runs go to the stage's run
+/// kernel, many rows to a call for unscaled images and images a hair off unscaled, a row at a time for images
+/// mirrored across; other rows take the stage's span kernels as ScanTrianglePair does.
 ///
 /// Stage supplies, besides what TriangleWalker asks for (with kCarried == 2: u, v):
 ///   const SpanContext& Context() const;                 the texture
@@ -70,8 +72,7 @@ private:
         if (tl.y != tr.y || bl.y != br.y || tl.x != bl.x || tr.x != br.x || tl.u != bl.u || tr.u != br.u ||
             tl.v != tr.v || bl.v != br.v)
             return false;
-        // Whole-pixel corners: no edge needs a pre-step, and the diagonal's ceiling stays inside the columns.
-        if (((tl.x | tl.y | tr.x | bl.y) & 0xFFFF) != 0 || tl.x >= tr.x || tl.y >= bl.y)
+        if (tl.x >= tr.x || tl.y >= bl.y)
             return false;
 
         const int32_t height = FxSub(bl.y, tl.y);
@@ -92,18 +93,31 @@ private:
         mRowStepU = FxRatioOver(-FxMul64(mLongStepU, height), perAcross);
         mRowStepV = FxRatioOver(static_cast<int64_t>(bl.v) - tr.v - FxMul64(mStepV, height), perAcross);
 
-        mTop = tl.y >> 16;
-        mLeft = tl.x >> 16;
-        mRight = tr.x >> 16;
+        // Rows top .. bottom − 1 and columns left .. right − 1 have their centres inside. The edges and their
+        // values start at the first row's centre, the first triangle's u at the first column's, pre-stepped
+        // as TriangleWalker does (the long edges of both triangles start at the top corners).
+        mTop = Ceil16(tl.y);
+        mLeft = Ceil16(tl.x);
+        mRight = Ceil16(tr.x);
+        const int32_t bottom = Ceil16(bl.y);
         mFirstRow = std::max(mTop, target.top);
-        mEndRow = std::min(bl.y >> 16, target.bottom);
-        mU0 = tl.u;
-        mV0 = tl.v;
-        mU1 = tr.u;
-        mX1 = tr.x;
+        mEndRow = std::min(bottom, target.bottom);
+        const int32_t preY = FxSub(WrapInt32(static_cast<int64_t>(mTop) * kFxOne), tl.y);
+        const int32_t preX = FxSub(WrapInt32(static_cast<int64_t>(mLeft) * kFxOne), tl.x);
+        mU0 = FxAdd(tl.u, FxMul(mStepU, preX));
+        mV0 = FxAdd(tl.v, FxMul(mStepV, preY));
+        mU1 = FxAdd(tr.u, FxMul(mLongStepU, preY));
+        mX1 = FxAdd(tr.x, FxMul(mDiagonalStep, preY));
+        // The diagonal's ceiling stays inside the columns in every row: it falls from at most the right edge,
+        // and in the last row it is still right of the left edge's column before.
+        const bool inColumns =
+            mDiagonalStep <= 0 &&
+            (bottom <= mTop || Ceil16(FxAdd(mX1, FxTimes(mDiagonalStep, bottom - mTop - 1))) >= mLeft);
         mUnscaled = mStepU == kFxOne && mStepV == kFxOne && mRowStepU == kFxOne && mRowStepV == 0 &&
-                    mLongStepU == mDiagonalStep && FxSub(tr.u, tl.u) == width && mDiagonalStep <= 0 &&
-                    FxAdd(tr.x, FxTimes(mDiagonalStep, (height >> 16) - 1)) > FxSub(tl.x, kFxOne);
+                    mLongStepU == mDiagonalStep && FxSub(tr.u, tl.u) == width && inColumns;
+        // Mirrored across, give or take the truncated gradients' hair: each row is checked before it is drawn.
+        const auto near = [](int64_t step, int64_t target) { return step - target >= -64 && step - target <= 64; };
+        mMirrored = near(mStepU, -kFxOne) && near(mRowStepU, -kFxOne) && near(mRowStepV, 0);
         return true;
     }
 
@@ -118,6 +132,10 @@ private:
         mUA = static_cast<uint32_t>(FxAdd(mU0, FxTimes(mStepU, mFirstA - mLeft)));
         if (mUnscaled && DrawBlock(stage))
             return;
+        if (mMirrored) {
+            DrawMirrored(target, stage);
+            return;
+        }
         for (int32_t offset = 0; offset < mEndB - mFirstA && mPieceCount < kPieces;) {
             const uint32_t u = static_cast<uint32_t>(FxAdd(static_cast<int32_t>(mUA), FxTimes(mStepU, offset)));
             const int32_t length = Run(u, mStepU, mEndB - mFirstA - offset);
@@ -339,6 +357,47 @@ private:
         return true;
     }
 
+    /// An image mirrored across: u falls one texel a pixel in both triangles, v stays in a row. A row whose two
+    /// spans join and read one texel row, the texels of its first pixel and those left of it, is that run
+    /// reversed: the texels are copied back to front, a stretch at a time, and drawn as a run. Other rows are
+    /// drawn by DrawRow.
+    void DrawMirrored(const TriFrameBuffer& target, const Stage& stage) const
+    {
+        const SpanContext& texture = stage.Context();
+        const uint32_t column = mUA >> 16; // the first pixel's texel column, the same in every row
+        Edges edges = EdgesAt(mFirstRow);
+        for (int32_t row = mFirstRow; row < mEndRow; ++row, StepDown(edges)) {
+            const Row r = RowAt(edges, target);
+            const int32_t count = r.countA + r.countB;
+            const uint32_t texelRow = static_cast<uint32_t>(r.vA) >> 16;
+            const uint64_t base = static_cast<uint64_t>(texelRow) * texture.stride;
+            const auto uB = static_cast<uint32_t>(r.valuesB[0]);
+            const auto vB = static_cast<uint32_t>(r.valuesB[1]);
+            const bool firstFalls =
+                r.countA == 0 || Stays(mUA & 0xFFFF, static_cast<int64_t>(mStepU) + kFxOne, r.countA);
+            const bool joined =
+                r.countB == 0 ||
+                (r.firstB == mFirstA + r.countA && (uB >> 16) == column - static_cast<uint32_t>(r.countA) &&
+                 Stays(uB & 0xFFFF, static_cast<int64_t>(mRowStepU) + kFxOne, r.countB) && (vB >> 16) == texelRow &&
+                 Stays(vB & 0xFFFF, mRowStepV, r.countB));
+            if (count <= 0 || !firstFalls || !joined || column >= 65536 || column + 1 < static_cast<uint32_t>(count) ||
+                base + column >= texture.count) {
+                DrawRow(stage, row, r);
+                continue;
+            }
+            Pixel* const line = mOrigin + static_cast<std::ptrdiff_t>(row) * mRowStride + mFirstA;
+            const uint32_t* const last = texture.texels + base + column; // the first pixel's texel
+            constexpr int32_t kStretch = 512;
+            uint32_t reversed[kStretch];
+            for (int32_t done = 0; done < count; done += kStretch) {
+                const int32_t length = std::min(kStretch, count - done);
+                std::reverse_copy(last - done - (length - 1), last - done + 1, reversed);
+                const TexelRun run{0, length, 0};
+                stage.ShadeRuns(line + done, 0, 1, reversed, 0, &run, 1);
+            }
+        }
+    }
+
     /// How many steps, at most limit, a coordinate u stepping du takes one texel at a time from its first
     /// texel on, so that texel − step stays fixed (pixels across a row, or rows down a column). The texel stays
     /// at most 65535.
@@ -354,16 +413,21 @@ private:
         return static_cast<int32_t>(std::min((magnitude == 1 ? room : room / magnitude) + 1, run));
     }
 
+    /// Whether a fraction stepping delta stays inside its unit (neither below 0 nor past 0xFFFF) for count
+    /// steps: the first and the last decide, the coordinate stepping linearly.
+    static bool Stays(uint32_t fraction, int64_t delta, int32_t count)
+    {
+        return static_cast<uint64_t>(fraction + delta * (count - 1)) <= 0xFFFF;
+    }
+
     /// Whether all count pixels read texels in a row: u a texel further each pixel (as Run counts), v in one
     /// texel row. Without a division: the coordinates step linearly, so the first and the last pixel decide.
     static bool InOneRun(uint32_t u, int32_t du, uint32_t v, int32_t dv, int32_t count)
     {
-        const auto stays = [count](uint32_t fraction, int64_t delta) {
-            return static_cast<uint64_t>(fraction + delta * (count - 1)) <= 0xFFFF; // neither below 0 nor past
-        };
         // One combined test without branches: the three conditions as bits.
         return (unsigned((u >> 16) + static_cast<uint32_t>(count) <= 65536) &
-                unsigned(stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne)) & unsigned(stays(v & 0xFFFF, dv))) != 0;
+                unsigned(Stays(u & 0xFFFF, static_cast<int64_t>(du) - kFxOne, count)) &
+                unsigned(Stays(v & 0xFFFF, dv, count))) != 0;
     }
 
     int32_t mStepU = 0; // first triangle: u per pixel across
@@ -382,6 +446,7 @@ private:
     int32_t mU1 = 0;
     int32_t mX1 = 0;
     bool mUnscaled = false;
+    bool mMirrored = false;
 
     // The walk: where it draws, and the first triangle's runs of texels across the whole width.
     Pixel* mOrigin = nullptr;

@@ -2,6 +2,7 @@
 
 #include "graphics/raster/FixedPoint.h"
 #include "graphics/raster/ScanConverter.h"
+#include "graphics/raster/SpanKernels.h"
 #include "graphics/raster/TriangleClipper.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 namespace Raster {
 
@@ -86,6 +88,150 @@ void SetColour(TriVertexFx& record, uint32_t color)
     record.b = static_cast<int32_t>((color & 0xFFu) << 16);
 }
 
+/// How far a texture coordinate may lie from where a whole-pixel translation puts it, in texels: float
+/// coordinates of large images miss by far less; a sample this far off a texel centre is still in its texel.
+constexpr double kTranslationSlack = 1.0 / 1024;
+
+/// The corners of a quad (four vertices drawn as one strip) whose texture follows a whole-pixel translation:
+/// an upright rectangle, one texel per pixel down and across or mirrored across, pixel centres on texel
+/// centres. Such a quad samples texel centres exactly, where a bilinear filter gives the texel itself, so it is
+/// drawn unfiltered, through the quad walk. The corners come as top-left, top-right, bottom-left, bottom-right,
+/// the rectangle kept within a pixel of the bounds, the texture coordinates put exactly on the translation.
+/// Empty when the quad is not such a one.
+std::optional<std::array<TriVertexFx, 4>> TranslatedQuad(const TriVertex* vertices, const TriTexture& texture,
+                                                         const ClipBounds& bounds)
+{
+    for (int i = 0; i < 4; ++i)
+        if (!IsFinite(vertices[i], true))
+            return std::nullopt;
+    const auto [left, right] = std::minmax({vertices[0].x, vertices[1].x, vertices[2].x, vertices[3].x});
+    const auto [top, bottom] = std::minmax({vertices[0].y, vertices[1].y, vertices[2].y, vertices[3].y});
+    if (!(left < right) || !(top < bottom))
+        return std::nullopt;
+    // Which vertex is which corner: each one exactly on two of the sides, all four corners present.
+    std::array<const TriVertex*, 4> corner{};
+    for (int i = 0; i < 4; ++i) {
+        const TriVertex& vertex = vertices[i];
+        if ((vertex.x != left && vertex.x != right) || (vertex.y != top && vertex.y != bottom))
+            return std::nullopt;
+        const std::size_t at = (vertex.x == right ? 1 : 0) + (vertex.y == bottom ? 2 : 0);
+        if (corner[at] != nullptr)
+            return std::nullopt;
+        corner[at] = &vertex;
+    }
+    const double width = texture.width;
+    const double height = texture.height;
+    const auto u = [&](std::size_t at) { return static_cast<double>(corner[at]->u) * width; };
+    const auto v = [&](std::size_t at) { return static_cast<double>(corner[at]->v) * height; };
+    const auto near = [](double a, double b) { return std::abs(a - b) <= kTranslationSlack; };
+    if (!near(u(0), u(2)) || !near(u(1), u(3)) || !near(v(0), v(1)) || !near(v(2), v(3)))
+        return std::nullopt;
+    const double across = static_cast<double>(right) - left;
+    const double sign = u(1) > u(0) ? 1.0 : -1.0;
+    if (!near(u(1) - u(0), sign * across) || !near(v(2) - v(0), static_cast<double>(bottom) - top))
+        return std::nullopt;
+    // u = sign × x + offsetU and v = y + offsetV, both offsets a whole number and a half.
+    const double offsetU = u(0) - sign * left;
+    const double offsetV = v(0) - top;
+    const double wholeU = std::floor(offsetU);
+    const double wholeV = std::floor(offsetV);
+    // Offsets of at most half the extent keep every coordinate inside the 16.16 range.
+    if (!near(offsetU - wholeU, 0.5) || !near(offsetV - wholeV, 0.5) || std::abs(wholeU) > kMaxExtent / 2 ||
+        std::abs(wholeV) > kMaxExtent / 2)
+        return std::nullopt;
+
+    // Kept within a pixel of the bounds, as other vertices are: the pixels inside do not change.
+    const auto fx = [](float value, float low, float high) {
+        return static_cast<int32_t>(std::clamp(value, low - 1.0f, high + 1.0f) * 65536.0);
+    };
+    const int32_t x0 = fx(left, bounds.left, bounds.right);
+    const int32_t x1 = fx(right, bounds.left, bounds.right);
+    const int32_t y0 = fx(top, bounds.top, bounds.bottom);
+    const int32_t y1 = fx(bottom, bounds.top, bounds.bottom);
+    const auto uFx = static_cast<int32_t>(wholeU) * kFxOne + kFxOne / 2;
+    const auto vFx = static_cast<int32_t>(wholeV) * kFxOne + kFxOne / 2;
+    const auto make = [&](int32_t x, int32_t y) {
+        TriVertexFx record;
+        record.x = x;
+        record.y = y;
+        record.u = sign > 0 ? x + uFx : uFx - x;
+        record.v = y + vFx;
+        return record;
+    };
+    return std::array<TriVertexFx, 4>{make(x0, y0), make(x1, y0), make(x0, y1), make(x1, y1)};
+}
+
+/// A translated quad's pixels (TranslatedQuad's corners) as blocks of texel runs: the rectangle's columns and rows
+/// whose centres lie inside, cut to the target, each pixel the texel whose centre it is on; a row at a time
+/// from reversed texels when mirrored. These are the pixels its two triangles give (the shared diagonal splits
+/// the rectangle without a gap or an overlap, and every sample is a texel centre), without walking them. False,
+/// drawing nothing, when a texel would lie outside the texture, where the triangles' samplers decide.
+bool DrawTranslatedBlock(const std::array<TriVertexFx, 4>& corners, const TriFrameBuffer& target,
+                         const TriTextureInfo& texture, int textureHeight, bool textureAlpha, bool globalColour,
+                         const TriGlobalColor& color, PixelFormat format, DrawMode drawMode)
+{
+    const TriVertexFx& tl = corners[0];
+    const bool mirrored = corners[1].u < tl.u;
+    const int32_t left = std::max(Ceil16(tl.x), target.left);
+    const int32_t right = std::min(Ceil16(corners[1].x), target.right);
+    const int32_t top = std::max(Ceil16(tl.y), target.top);
+    const int32_t bottom = std::min(Ceil16(corners[2].y), target.bottom);
+    if (left >= right || top >= bottom)
+        return true;
+    // Pixel (c, r) sits on the centre of texel (c + offsetU, r + offsetV), or (offsetU − c, ...) mirrored.
+    const int64_t offsetU = (static_cast<int64_t>(mirrored ? tl.u + tl.x : tl.u - tl.x) - kFxOne / 2) >> 16;
+    const int64_t offsetV = (static_cast<int64_t>(tl.v - tl.y) - kFxOne / 2) >> 16;
+    const int64_t firstColumn = mirrored ? offsetU - left : offsetU + left;
+    const int64_t lastColumn = mirrored ? offsetU - (right - 1) : offsetU + (right - 1);
+    const int64_t firstRow = offsetV + top;
+    const int64_t lastRow = offsetV + bottom - 1;
+    if (std::min(firstColumn, lastColumn) < 0 || std::max(firstColumn, lastColumn) >= texture.width || firstRow < 0 ||
+        lastRow >= textureHeight)
+        return false;
+
+    // The kernel the converter would take: the plain 0x888 copy is the 8888 one.
+    const bool additive = drawMode == DrawMode::Additive;
+    const unsigned features = TriFeature::T | (textureAlpha ? TriFeature::A : 0u) | (globalColour ? TriFeature::G : 0u);
+    const PixelFormat kernelFormat =
+        format == PixelFormat::Rgb888 && features == TriFeature::T && !additive ? PixelFormat::Argb8888 : format;
+    const SpanRunKernel kernel = ActiveSpanKernels().runs[SpanKernelIndex(kernelFormat, features, additive)];
+    if (kernel == nullptr)
+        return false;
+    const auto channel = [](int32_t value) { return static_cast<uint32_t>(std::clamp<int32_t>(value, 0, 255)); };
+    const SpanContext context{texture.texels,
+                              static_cast<uint32_t>(texture.count),
+                              static_cast<uint32_t>(texture.stride),
+                              channel(color.red),
+                              channel(color.green),
+                              channel(color.blue),
+                              channel(color.alpha)};
+    const int shift = format == PixelFormat::Rgb565 || format == PixelFormat::Rgb555 ? 1 : 2;
+    const std::ptrdiff_t pitch = target.pitch >> shift;
+    auto* const origin = static_cast<uint8_t*>(target.bits) +
+                         (static_cast<std::ptrdiff_t>(top) * pitch + left) * (std::ptrdiff_t{1} << shift);
+    const int32_t count = right - left;
+    const uint32_t* const firstTexels = texture.texels + firstRow * texture.stride;
+    if (!mirrored) {
+        const TexelRun run{0, count, static_cast<uint32_t>(firstColumn)};
+        kernel(origin, pitch, bottom - top, firstTexels, texture.stride, &run, 1, context);
+        return true;
+    }
+    constexpr int32_t kStretch = 512;
+    uint32_t reversed[kStretch];
+    for (int32_t row = 0; row < bottom - top; ++row) {
+        const uint32_t* const first = firstTexels + static_cast<std::ptrdiff_t>(row) * texture.stride + firstColumn;
+        uint8_t* const pixels = origin + static_cast<std::ptrdiff_t>(row) * pitch * (std::ptrdiff_t{1} << shift);
+        for (int32_t done = 0; done < count; done += kStretch) {
+            const int32_t length = std::min(kStretch, count - done);
+            std::reverse_copy(first - done - (length - 1), first - done + 1, reversed);
+            const TexelRun run{0, length, 0};
+            kernel(pixels + static_cast<std::ptrdiff_t>(done) * (std::ptrdiff_t{1} << shift), 0, 1, reversed, 0, &run,
+                   1, context);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTexture* texture, uint32_t color,
@@ -142,6 +288,24 @@ void SoftwareDrawTriangleStrip(const TriVertex* vertices, int count, const TriTe
     const auto drawable = [&](const TriVertex& vertex) {
         return IsFinite(vertex, textured) && InsideBounds(vertex, bounds);
     };
+
+    // A whole-pixel translation, as images and sprites are mostly drawn: unfiltered whatever the filter says, the
+    // texture's own alpha deciding the blend, through the quad walk.
+    if (count == 4 && textured && !vertexColours) {
+        if (const auto corners = TranslatedQuad(vertices, *texture, bounds)) {
+            const auto& c = *corners;
+            const bool alpha = texture->hasAlpha || texture->hasTransparency;
+            if (c[0].x < c[1].x && c[0].y < c[2].y &&
+                ((drawMode != DrawMode::Normal && drawMode != DrawMode::Additive) ||
+                 !DrawTranslatedBlock(c, target, textureInfo, texture->height, alpha, globalColour, globalColor,
+                                      destination.format, drawMode))) {
+                const std::array<TriVertexFx, 6> pair{c[0], c[1], c[2], c[1], c[3], c[2]};
+                DispatchTriPairConverter(true, alpha, false, globalColour, pair.data(), target, textureInfo,
+                                         globalColor, destination.format, false, drawMode);
+            }
+            return;
+        }
+    }
 
     // A lone quad inside the bounds, as images and sprites are drawn: the pair below, each corner converted once.
     if (count == 4 && drawable(vertices[0]) && drawable(vertices[1]) && drawable(vertices[2]) &&

@@ -1,5 +1,8 @@
 // Blits of memory images into a surface image's own surface: the four paths of the normal blit, the additive
-// blit and the mirrored blits, with expectations worked out by hand from the native (premultiplied) pixels.
+// blit and the mirrored blits. Layouts the rasterizer draws (x888, 5-6-5, 5-5-5) take its quad, with its rules
+// (the 3-D path's pixels: an alpha of 240 or more stores, 8 or less skips, the blend weighs the destination by
+// 255 − alpha over 256, additive sources are premultiplied by alpha over 256); the expectations for other layouts
+// are worked out by hand from the native (premultiplied) pixels.
 
 #include "platform/directdraw/DirectDrawEmulation.h"
 #include "tests/graphics/DDImageDrawTestKit.h"
@@ -56,8 +59,9 @@ TEST_F(DDImageDrawBlitTest, OpaqueSourcesAreCopiedAsNativePixels)
     }
 }
 
-// Runs of the run-length alpha data: transparent runs are skipped, opaque ones copied, the rest blended with
-// their own alpha as premultiplied pixels: d x (256 - A) >> 8 plus the native pixel.
+// Transparent pixels are skipped, opaque ones copied, the rest blended: through the rasterizer's blend on the
+// layouts it draws, else run by run over the run-length alpha data as premultiplied pixels: d x (256 - A) >> 8
+// plus the native pixel.
 TEST_F(DDImageDrawBlitTest, TranslucentSourcesBlendRunByRun)
 {
     const std::vector<uint32_t> pixels = {0x00000000, 0xFFFFFFFF, 0x80FF0000, 0x40FF0000, 0xFF00FF00};
@@ -69,15 +73,15 @@ TEST_F(DDImageDrawBlitTest, TranslucentSourcesBlendRunByRun)
         std::vector<uint32_t> after;
     };
     const Case cases[] = {
-        // Red 255 at alpha 128 is native red 128; over blue 255 the blue keeps 255 x 128 >> 8.
-        {"x888", kX888, Color::White, 0xFF, {0xFF, 0xFFFFFF, 0x80007F, 0x4000BF, 0x00FF00}},
-        // Packed 5-6-5: the destination weighted in 5-bit steps (128 >> 3, 192 >> 3).
-        {"565", k565, Color::White, 0x1F, {0x1F, 0xFFFF, 0x800F, 0x4017, 0x07E0}},
+        // Red 255 at alpha 128 adds 255 x 128 >> 8; blue 255 keeps 255 x 127 >> 8.
+        {"x888", kX888, Color::White, 0xFF, {0xFF, 0xFFFFFF, 0x7F007E, 0x3F00BE, 0x00FF00}},
+        // 5-6-5: the destination weighted in 5-bit steps ((255 - 128) >> 3, (255 - 64) >> 3).
+        {"565", k565, Color::White, 0x1F, {0x1F, 0xFFFF, 0x780E, 0x3816, 0x07E0}},
         {"444", k444, Color::White, 0xF, {0xF, 0xFFF, 0x807, 0x40B, 0x0F0}},
-        // Colourised: opaque runs scaled by c x a / 255, the others blended with alpha x colour alpha / 255.
-        {"x888 orange", kX888, Color(255, 128, 0), 0xFF, {0xFF, 0xFE7F00, 0x7F007F, 0x3F00BF, 0x007F00}},
-        // A translucent colour blends even the opaque runs.
-        {"x888 half white", kX888, Color(255, 255, 255, 128), 0xFF, {0xFF, 0x7F7FFF, 0x4000BF, 0x2000DF, 0x007F7F}},
+        // Colourised: each channel scaled by the colour's over 256, alpha by the colour's alpha over 256.
+        {"x888 orange", kX888, Color(255, 128, 0), 0xFF, {0xFF, 0xFE7F00, 0x7E007F, 0x3E00BF, 0x007F00}},
+        // A translucent colour blends even the opaque pixels.
+        {"x888 half white", kX888, Color(255, 255, 255, 128), 0xFF, {0xFF, 0x7E7EFD, 0x3F00BE, 0x1F00DE, 0x007E7F}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,11 +97,11 @@ TEST_F(DDImageDrawBlitTest, TranslucentSourcesBlendRunByRun)
     ASSERT_EQ(wide->GetRLAlphaData()[0], 6);
     MakeTarget(kX888, 4, 1, 0);
     mTarget->NormalBlt(wide.get(), 2, 0, Rect(0, 0, 6, 1), Color::White);
-    EXPECT_EQ(Colors(), (std::vector<uint32_t>{0, 0, 0x800000, 0x800000}));
+    EXPECT_EQ(Colors(), (std::vector<uint32_t>{0, 0, 0x7F0000, 0x7F0000}));
 }
 
-// Volatile sources are blended straight from their ARGB pixels (bits or palette): packed red-blue and green on
-// 32 bits, the packed 16-bit form with 5-bit alpha on 5-6-5, per channel elsewhere.
+// Volatile sources are blended straight from their ARGB pixels (bits or palette): by the rasterizer on the
+// layouts it draws, per channel elsewhere.
 TEST_F(DDImageDrawBlitTest, VolatileSourcesBlendFromTheirArgbPixels)
 {
     struct Case {
@@ -105,7 +109,7 @@ TEST_F(DDImageDrawBlitTest, VolatileSourcesBlendFromTheirArgbPixels)
         uint32_t raw; // blue
         uint32_t blended;
     };
-    const Case cases[] = {{kX888, 0xFF, 0x7F007F}, {k565, 0x1F, 0x780F}, {kBgr, 0xFF0000, 0x7F007F}};
+    const Case cases[] = {{kX888, 0xFF, 0x7F007E}, {k565, 0x1F, 0x780E}, {kBgr, 0xFF0000, 0x7F007F}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format.name);
         for (const bool palettised : {false, true}) {
@@ -162,7 +166,8 @@ TEST_F(DDImageDrawBlitTest, OpaqueSurfacesAreCopiedByDirectDraw)
 
 TEST_F(DDImageDrawBlitTest, AdditiveBlitsSaturateEachChannel)
 {
-    // Native pixels are premultiplied, so a transparent pixel adds nothing and alpha 128 adds half.
+    // Sources are premultiplied by alpha over 256 (255 takes 1 off 16), so a transparent pixel adds nothing and
+    // alpha 128 adds half.
     const std::vector<uint32_t> pixels = {0xFF646464, 0xFF102030, 0x80FF0000, 0x00FF0000};
     struct Case {
         const char* name;
@@ -171,10 +176,10 @@ TEST_F(DDImageDrawBlitTest, AdditiveBlitsSaturateEachChannel)
         std::vector<uint32_t> before, after;
     };
     const Case cases[] = {
-        {"x888", kX888, Color::White, {0xC8C8C8, 0x010203, 0, 0x123456}, {0xFFFFFF, 0x112233, 0x800000, 0x123456}},
-        // Red only: 0x10 x 255 >> 8 = 15.
-        {"x888 red", kX888, Color(255, 0, 0), {0, 0x010203, 0, 0}, {0x630000, 0x100203, 0x7F0000, 0}},
-        {"565", k565, Color::White, {0xFFFF, 0, 0, 0}, {0xFFFF, 0x1106, 0x8000, 0}},
+        {"x888", kX888, Color::White, {0xC8C8C8, 0x010203, 0, 0x123456}, {0xFFFFFF, 0x102132, 0x7F0000, 0x123456}},
+        // Red only: 0x10 x 255 >> 8 = 15, then 15 x 255 >> 8 = 14.
+        {"x888 red", kX888, Color(255, 0, 0), {0, 0x010203, 0, 0}, {0x620000, 0x0F0203, 0x7E0000, 0}},
+        {"565", k565, Color::White, {0xFFFF, 0, 0, 0}, {0xFFFF, 0x08E5, 0x7800, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,7 +1,9 @@
 // The rasterizer against the two libraries a user would reach for instead, on the same five scenes: pixman
 // (compositing with affine transforms) and SDL2's software renderer (SDL_RenderGeometry into a surface). The
-// same scenes also go through the 3-D device of the platform layer ("3d"), which the game draws with when 3-D is
-// on: it costs the device's state mapping and vertex set-up on top of the rasterizer.
+// same scenes also go through the 3-D device of the platform layer alone ("device"), driven here with whole-pixel
+// corners and point sampling: it costs the device's state mapping and vertex set-up on top of the rasterizer. The
+// game's own path (Graphics, with the framework's corners and filter states) is measured in
+// bench/graphics/GamePath.bench.cpp.
 // Every benchmark reports "Mpixel/s": the scene's destination area drawn per second, the same area for all
 // three, so ratios compare like with like. ratio_table.py turns a --benchmark_out file into ours / peer.
 #include "graphics/raster/SoftwareTriangle.h"
@@ -672,7 +674,7 @@ const char* SceneName(Scene scene)
                                              [=](benchmark::State& state) { RunPixman(state, scene, is565); });
             benchmark::RegisterBenchmark((prefix + "sdl2").c_str(),
                                          [=](benchmark::State& state) { RunSdl(state, scene, is565); });
-            benchmark::RegisterBenchmark((prefix + "3d").c_str(),
+            benchmark::RegisterBenchmark((prefix + "device").c_str(),
                                          [=](benchmark::State& state) { RunThreeD(state, scene, is565); });
         }
     return true;

@@ -70,11 +70,11 @@ def main():
         print("|" + "|".join("---" for _ in header) + "|")
         for r in rows:
             print("| " + " | ".join(r) + " |")
-    # The 3-D device's path: at least 0.9 x the rasterizer called directly, and 2 x SDL2.
+    # The 3-D device alone: at least 0.9 x the rasterizer called directly, and 2 x SDL2.
     three_d = []
     for scene, fmt in keys:
         ours = medians.get((scene, fmt, "ours"))
-        device = medians.get((scene, fmt, "3d"))
+        device = medians.get((scene, fmt, "device"))
         sdl = medians.get((scene, fmt, "sdl2"))
         if ours is None or device is None or sdl is None:
             continue
@@ -84,7 +84,7 @@ def main():
                         f"{versus_sdl:.2f}" + ("" if versus_sdl >= 2.0 else " (below target)")])
     if three_d:
         print()
-        print("| scene | format | 3-D Mpx/s | 3-D / direct | 3-D / SDL2 |")
+        print("| scene | format | device Mpx/s | device / direct | device / SDL2 |")
         print("|---|---|---|---|---|")
         for r in three_d:
             print("| " + " | ".join(r) + " |")

@@ -127,8 +127,12 @@ std::vector<TriVertexFx> MakePair(Random& random, const Texture& texture)
         pair.insert(pair.end(), second.begin(), second.end());
         return pair;
     }
-    const int32_t left = random.Int(-6, 30) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
-    const int32_t top = random.Int(-4, 14) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
+    // Corners on whole pixels, half a pixel up and left of them (texel centres on pixel centres, as images are
+    // drawn), or anywhere.
+    const int place = random.Int(0, 9);
+    const auto fraction = [&] { return place < 5 ? 0 : place < 8 ? -32768 : random.Int(0, 65535); };
+    const int32_t left = random.Int(-6, 30) * 65536 + fraction();
+    const int32_t top = random.Int(-4, 14) * 65536 + fraction();
     const int32_t width = random.Int(1, 40) * 65536;
     const int32_t height = random.Int(1, 16) * 65536;
     const int32_t u = random.Int(-2, texture.info.width) * 65536 + (random.Chance(70) ? 0 : random.Int(0, 65535));
@@ -142,11 +146,13 @@ std::vector<TriVertexFx> MakePair(Random& random, const Texture& texture)
             return d;
         return scaleKind < 8 ? -d : scaleKind == 8 ? d / 2 : 2 * d;
     };
+    // Mirrored across, the image mostly starts from its right edge, inside the texture.
+    const int32_t mirrorShift = scaleKind == 6 && random.Chance(70) ? width : 0;
     const auto corner = [&](int32_t dx, int32_t dy) {
         TriVertexFx vertex = Fx(0, 0, random.Chance(80) ? 0xFFFFFFFFu : random.Colour());
         vertex.x = left + dx;
         vertex.y = top + dy;
-        vertex.u = u + scaled(dx, false) + (dx != 0 ? stretch : 0);
+        vertex.u = u + mirrorShift + scaled(dx, false) + (dx != 0 ? stretch : 0);
         vertex.v = v + scaled(dy, true);
         return vertex;
     };

@@ -192,6 +192,78 @@ TEST(SoftwareTriangle, QuadStripDrawsWhatItsTwoTrianglesDrawOneByOne)
     }
 }
 
+TEST(SoftwareTriangle, WholePixelTranslationsDrawTheirTexelsWhateverTheFilter)
+{
+    // Corners half a pixel up and left of whole pixels put texel centres on pixel centres: filtered or not, in
+    // whatever corner order, the quad draws what its two triangles draw unfiltered, and an opaque image is copied.
+    std::mt19937 random(47);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<uint32_t> texels(29 * 13);
+    for (uint32_t& texel : texels)
+        texel = static_cast<uint32_t>(random());
+    std::vector<uint32_t> opaque = texels;
+    for (uint32_t& texel : opaque)
+        texel |= 0xFF000000u;
+    for (int round = 0; round < 400; ++round) {
+        const PixelFormat format = pick(0, 1) == 0 ? PixelFormat::Argb8888 : PixelFormat::Rgb565;
+        const int width = pick(1, 29);
+        const int height = pick(1, 13);
+        const bool alpha = pick(0, 1) == 1;
+        const TriTexture texture{alpha ? texels.data() : opaque.data(), 29, 13, 0, alpha, alpha};
+        const int srcX = pick(0, 29 - width);
+        const int srcY = pick(0, 13 - height);
+        const float left = static_cast<float>(pick(-10, 40)) - 0.5f;
+        const float top = static_cast<float>(pick(-6, 24)) - 0.5f;
+        const float right = left + static_cast<float>(width);
+        const float bottom = top + static_cast<float>(height);
+        const bool mirror = pick(0, 2) == 0;
+        float u0 = static_cast<float>(srcX) / 29.0f;
+        float u1 = static_cast<float>(srcX + width) / 29.0f;
+        if (mirror)
+            std::swap(u0, u1);
+        const float v0 = static_cast<float>(srcY) / 13.0f;
+        const float v1 = static_cast<float>(srcY + height) / 13.0f;
+        const TriVertex tl = V(left, top, u0, v0), tr = V(right, top, u1, v0), bl = V(left, bottom, u0, v1),
+                        br = V(right, bottom, u1, v1);
+        Draw quad;
+        // As a device gets them: a strip, or a clipped fan turned into a strip (top-right first).
+        quad.vertices =
+            pick(0, 1) == 0 ? std::vector<TriVertex>{tl, tr, bl, br} : std::vector<TriVertex>{tr, tl, br, bl};
+        quad.texture = &texture;
+        quad.filter = true;
+        quad.color = pick(0, 3) == 0 ? 0x80FFC0FFu : kWhite;
+        quad.mode = pick(0, 2) == 0 ? DrawMode::Additive : DrawMode::Normal;
+        Draw first = quad;
+        first.filter = false;
+        first.vertices = {tl, tr, bl};
+        Draw second = first;
+        second.vertices = {tr, br, bl};
+
+        Canvas whole(format, 40, 24, 0xFF336699u);
+        const TriClipRect clip = pick(0, 3) == 0 ? TriClipRect{pick(0, 10), pick(0, 8), pick(5, 30), pick(4, 20)}
+                                                 : TriClipRect{0, 0, 40, 24};
+        Canvas halves = whole;
+        quad.Into(whole, clip);
+        first.Into(halves, clip);
+        second.Into(halves, clip);
+        const bool copy =
+            !alpha && quad.color == kWhite && quad.mode == DrawMode::Normal && format == PixelFormat::Argb8888;
+        for (int y = 0; y < whole.Height(); ++y)
+            for (int x = 0; x < whole.Width(); ++x) {
+                ASSERT_EQ(whole.At(x, y), halves.At(x, y)) << "round " << round << ", pixel " << x << ", " << y;
+                const int i = x - static_cast<int>(left + 0.5f);
+                const int j = y - static_cast<int>(top + 0.5f);
+                const bool inside = i >= 0 && i < width && j >= 0 && j < height && x >= clip.x &&
+                                    x < clip.x + clip.width && y >= clip.y && y < clip.y + clip.height;
+                if (copy && inside) {
+                    const int column = srcX + (mirror ? width - 1 - i : i);
+                    ASSERT_EQ(whole.At(x, y), opaque[static_cast<std::size_t>((srcY + j) * 29 + column)])
+                        << "round " << round << ", pixel " << x << ", " << y;
+                }
+            }
+    }
+}
+
 TEST(SoftwareTriangle, DrawsNothingWithoutSomethingToDraw)
 {
     const Draw triangle = [] {
