@@ -86,6 +86,10 @@ bool SelectSpanKernels(SpanIsa isa);
 namespace Detail {
 
 const SpanKernelTable& PortableSpanKernels();
+/// The portable kernels compile in eight sources at once, one per draw mode and format block: part p fills
+/// the table entries 32p .. 32p + 31.
+template <std::size_t kPart>
+void FillPortableSpanKernels(SpanKernelTable& table);
 const SpanKernelTable* Avx2SpanKernels(); // null where not built for x86-64
 
 } // namespace Detail
