@@ -22,7 +22,10 @@ constexpr size_t kCallCount = static_cast<size_t>(DirectDrawCall::Count);
 struct Emulation {
     std::mutex mutex;
     std::array<Fault, kCallCount> faults{};
-    std::array<int, kCallCount> calls{};
+    // Counted without the lock: every drawing call takes its turn here, and a lock per call would cost the
+    // frame more than some of its draws.
+    std::array<std::atomic<int>, kCallCount> calls{};
+    std::atomic<bool> anyFault = false;     // some fault was injected since the last reset
     std::optional<DisplayMode> desktop;     // chosen by a test
     std::optional<DisplayMode> realDesktop; // asked once
     std::optional<DisplayMode> fullScreenMode;
@@ -74,14 +77,17 @@ void InjectDirectDrawFailure(DirectDrawCall call, HResult result, int skip, int 
     Emulation& emulation = TheEmulation();
     std::lock_guard lock(emulation.mutex);
     emulation.faults[static_cast<size_t>(call)] = {result, skip < 0 ? 0 : skip, times};
+    emulation.anyFault.store(true, std::memory_order_release);
 }
 
 HResult TakeInjectedFailure(DirectDrawCall call)
 {
     Emulation& emulation = TheEmulation();
-    std::lock_guard lock(emulation.mutex);
     const auto index = static_cast<size_t>(call);
-    ++emulation.calls[index];
+    emulation.calls[index].fetch_add(1, std::memory_order_relaxed);
+    if (!emulation.anyFault.load(std::memory_order_acquire))
+        return S_OK;
+    std::lock_guard lock(emulation.mutex);
     Fault& fault = emulation.faults[index];
     if (fault.times == 0)
         return S_OK;
@@ -97,8 +103,7 @@ HResult TakeInjectedFailure(DirectDrawCall call)
 int DirectDrawCallCount(DirectDrawCall call)
 {
     Emulation& emulation = TheEmulation();
-    std::lock_guard lock(emulation.mutex);
-    return emulation.calls[static_cast<size_t>(call)];
+    return emulation.calls[static_cast<size_t>(call)].load(std::memory_order_relaxed);
 }
 
 void SetEmulatedDesktop(const DisplayMode& mode)
@@ -211,7 +216,9 @@ void ResetDirectDrawEmulation()
         Emulation& emulation = TheEmulation();
         std::lock_guard lock(emulation.mutex);
         emulation.faults.fill({});
-        emulation.calls.fill(0);
+        for (std::atomic<int>& count : emulation.calls)
+            count.store(0, std::memory_order_relaxed);
+        emulation.anyFault.store(false, std::memory_order_release);
         emulation.desktop.reset();
         emulation.fullScreenMode.reset();
         emulation.layout = {};

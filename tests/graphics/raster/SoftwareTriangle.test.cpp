@@ -1,6 +1,7 @@
 // The drawing entry: strips, clipping, feature selection, draw modes and unusable input.
 #include "graphics/raster/SoftwareTriangle.h"
 
+#include "graphics/raster/SpanKernels.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -204,7 +205,10 @@ TEST(SoftwareTriangle, WholePixelTranslationsDrawTheirTexelsWhateverTheFilter)
     std::vector<uint32_t> opaque = texels;
     for (uint32_t& texel : opaque)
         texel |= 0xFF000000u;
-    for (int round = 0; round < 400; ++round) {
+    // Both kernel sets in turn (the AVX2 one where the processor has it), the default restored after.
+    for (int round = 0; round < 600; ++round) {
+        if (round % 300 == 0 && !SelectSpanKernels(round == 0 ? SpanIsa::Portable : SpanIsa::Avx2))
+            break;
         const PixelFormat format = pick(0, 1) == 0 ? PixelFormat::Argb8888 : PixelFormat::Rgb565;
         const int width = pick(1, 29);
         const int height = pick(1, 13);
@@ -262,6 +266,8 @@ TEST(SoftwareTriangle, WholePixelTranslationsDrawTheirTexelsWhateverTheFilter)
                 }
             }
     }
+    if (!SelectSpanKernels(SpanIsa::Avx2))
+        SelectSpanKernels(SpanIsa::Portable);
 }
 
 TEST(SoftwareTriangle, DrawsNothingWithoutSomethingToDraw)
