@@ -1,4 +1,4 @@
-// The actors' records in cfg\\cfg.xml: client, worker, character and period item types by name, the client and
+// The actors' records in cfg\cfg.xml: client, worker, character and period item types by name, the client and
 // worker tuning values, and what a client wants.
 
 #include "game/TMBoss.h"
