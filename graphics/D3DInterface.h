@@ -61,6 +61,11 @@ public:
     bool ReadTextureBits(MemoryImage* image);
     /// False for a non-negative result; otherwise records "label: error name" and returns true.
     bool CheckResult(int32_t result, const std::string& label);
+    /// The same for a label in static text, made into a string only on failure: every draw checks its calls.
+    bool CheckResult(int32_t result, const char* label)
+    {
+        return result < 0 && CheckResult(result, std::string(label));
+    }
     /// The texture size rule: the device limits, the subdivision table and the aspect limit.
     static void GetTextureSize(int& width, int& height, bool exact, bool fit, int imageFlags);
     /// Entry v of the subdivision table (0 <= v < 1024): the largest tile size that wastes at most 64 texels and

@@ -97,7 +97,9 @@ bool D3DInterface::BltTexturedQuad(Image* image, float x, float y, const Rect& s
                                    int drawMode, bool linear)
 {
     if (mTransformedDraw) {
-        BltTransformed(image, nullptr, color, drawMode, srcRect, Translation(x, y), true, 0.0f, 0.0f);
+        // A translation needs no matrix: Blt puts the same corners (and takes the transform stack when there is
+        // one), with the filter on as for any transformed quad.
+        Blt(image, x, y, srcRect, color, drawMode, true);
         return true;
     }
     auto* source = dynamic_cast<MemoryImage*>(image);
