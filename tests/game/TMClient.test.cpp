@@ -733,6 +733,15 @@ TEST_F(TMClientOnBoardTest, APaymentGoesByTheMood)
     }
 }
 
+TEST_F(TMClientOnBoardTest, MoneyIsBookedWhenNoPopUpIsFree)
+{
+    LoadScene();
+    for (const auto& part : gBonusItem->GetParts())
+        part->SetVisible(true);
+    ServeWithPatience(70.0f);
+    EXPECT_EQ(mBoard->mMoney, 30);
+}
+
 TEST_F(TMClientOnBoardTest, ALeavingClientCostsMoneyAndInSurvivalALife)
 {
     const struct {
