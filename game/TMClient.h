@@ -62,10 +62,16 @@ struct ClientTuning {
 /// States: 0 away, 1 ready, 2 deciding (standing) or eating (seated), 3 wants a seat (standing). Main thread.
 class TMClient : public TMItem, public TIStatSrc {
 public:
+    /// What NextOrderEntry found.
+    static constexpr int kEntryNone = 0;
+    static constexpr int kEntryProduct = 1;
+    static constexpr int kEntrySit = 2;
+
     TMClient();
     ~TMClient() override;
 
     // TMItem
+    /// Hiding a client present in the level first unregisters it (it returns to its pool).
     void SetVisible(bool visible) override;
     void Activate(bool on) override;
     void OnAnimationEnd(TMItemPart* part, const std::string& animation) override;
@@ -83,13 +89,25 @@ public:
     [[nodiscard]] bool IsStatActive() override { return mState != 0; }
     [[nodiscard]] bool IsStatBusy() override { return IsBusy(); }
 
+    /// Changes the state under the class level's re-entry flag: a call while one of the same level runs is
+    /// ignored. The subclass level ends by calling this base level.
     virtual void SetState(int state);
     /// Joins gClients (and leaves its pool).
     virtual void Register();
-    /// Leaves gClients and returns to its pool.
+    /// Leaves gClients and returns to its pool (once: the pool holds each client at most once).
     virtual void Unregister();
     /// The place item named by the client's number, or null.
     [[nodiscard]] virtual TMItem* GetPlace() const;
+
+    /// Takes the order (one reference more) from the entry at the cursor, registers the client and gives it the
+    /// patience and the order's kind as its skin; the caller then sets the state. False (logged) for an order of
+    /// a kind without configuration.
+    bool Seat(TimePoint* order, size_t cursor, float patience);
+    /// The entry under the order cursor: kEntryNone at the end, kEntryProduct (unless peeking it becomes the wish),
+    /// kEntrySit; unless peeking, the cursor then moves on.
+    virtual int NextOrderEntry(bool peek);
+    /// Books the visit's money by the mood (or the loss and a life for a client out of patience) and shows it.
+    void Pay();
 
     /// True when the wanted product equals a or b, or a or b is "super". A client without a wish wants nothing
     /// but "super".
@@ -100,12 +118,32 @@ public:
 
     [[nodiscard]] int GetState() const { return mState; }
     [[nodiscard]] float GetPatience() const { return mPatience; }
+    [[nodiscard]] bool IsPatient() const { return mPatient; }
     [[nodiscard]] const std::string& GetWantedProduct() const { return mValue; }
     [[nodiscard]] const ClientConfig* GetConfig() const { return mConfig; }
     [[nodiscard]] TimePoint* GetOrder() const { return mOrder; }
     [[nodiscard]] size_t GetOrderCursor() const { return mOrderCursor; }
+    [[nodiscard]] bool IsRegistered() const { return mRegistered; }
+    [[nodiscard]] bool IsScandalRunning() const { return mScandalCountdown.IsRunning(); }
+    [[nodiscard]] bool IsScandalBubbleShown() const { return mScandalBubbleCountdown.IsRunning(); }
+    [[nodiscard]] float GetActionRemaining() const { return mActionCountdown.GetRemaining(); }
 
 protected:
+    /// Hands the order back once and forgets it.
+    void ReleaseOrder();
+    /// "idle_green" above the green level, "idle_yellow" above the yellow one, else "discontent".
+    void PlayMoodAnimation();
+    /// The idle holds of the three mood animations from the record.
+    void SetMoodHolds();
+    /// The place and its parts (the money part, and the bar of a standing client); missing ones are logged.
+    virtual void BindPlace();
+    /// Joins its kind's pool unless it is there (a standing client then pauses for the level's "client_pause").
+    virtual void JoinPool() {}
+    virtual void LeavePool() {}
+    /// The order has a "sit" entry at or after the cursor.
+    [[nodiscard]] bool SitAhead() const;
+    [[nodiscard]] bool EntryIsSit(size_t index) const;
+
     int32_t mState = 0;
     ClientConfig* mConfig = nullptr; // borrowed from the registry; null while away
     TimePoint* mOrder = nullptr;     // one reference held; null while away
@@ -117,8 +155,8 @@ protected:
     TMCountdown mActionCountdown;
     TMCountdown mScandalCountdown;
     TMCountdown mScandalBubbleCountdown;
-    TMCountdown mBonusCountdown;
-    bool mRegistered = false; // in gClients
+    TMCountdown mBonusCountdown; // started when the client becomes ready; nothing reads it
+    bool mRegistered = false;    // in gClients
 };
 
 /// A client at the counter (level class "client").
@@ -128,34 +166,43 @@ public:
     ~TMClientStand() override;
 
     void Activate(bool on) override;
+    void Load(pugi::xml_node node) override;
+    void Unload() override;
     void Update() override;
     bool GetStatAnimName(std::string& name) override;
     bool GetStatIconName(std::string& name) override;
     void SetState(int state) override;
-    void Register() override;
-    void Unregister() override;
     [[nodiscard]] TMItem* GetPlace() const override;
 
     [[nodiscard]] bool IsReuseRunning() const { return mReuseCountdown.IsRunning(); }
 
 protected:
+    void BindPlace() override;
+    void JoinPool() override;
+    void LeavePool() override;
+
     TMItemPart* mBarPart = nullptr; // borrowed: the place's part "bar"
     TMCountdown mReuseCountdown;
 };
 
-/// A client at a table (level class "client_sit").
+/// A client at a table (level class "client_sit"). It has no use for "sit" entries and passes over them.
 class TMClientSit : public TMClient {
 public:
     TMClientSit() = default;
     ~TMClientSit() override;
 
     void Activate(bool on) override;
+    void Load(pugi::xml_node node) override;
+    void Unload() override;
     void Update() override;
     bool GetStatIconName(std::string& name) override;
     void SetState(int state) override;
-    void Register() override;
-    void Unregister() override;
+    int NextOrderEntry(bool peek) override;
     [[nodiscard]] TMItem* GetPlace() const override;
+
+protected:
+    void JoinPool() override;
+    void LeavePool() override;
 };
 
 /// The active clients (registered while seated); borrowed from gItems.
@@ -163,8 +210,10 @@ extern std::list<TMClient*> gClients;
 /// Free clients of each kind, in the order they became free; borrowed.
 extern std::list<TMClientStand*> gStandClientPool;
 extern std::list<TMClientSit*> gSitClientPool;
-/// The clients of the loaded level by item name; borrowed.
+/// The clients of the loaded level by item name, all and of each kind; borrowed.
 extern std::map<std::string, TMClient*> gClientsByName;
+extern std::map<std::string, TMClientStand*> gStandClientsByName;
+extern std::map<std::string, TMClientSit*> gSitClientsByName;
 /// The client types by name.
 extern std::map<std::string, ClientConfig> gClientConfigs;
 extern ClientTuning gClientTuning;
@@ -180,7 +229,7 @@ void ClearClientsConfig();
 /// Mode 1 raises, mode 2 lowers the patience of every active client by the amount; other modes do nothing.
 void ApplyPatienceToAllClients(int mode, float amount);
 /// Seats the first pooled standing client for the order, from the entry at the cursor, with that patience; false
-/// when none is free (or it still pauses before reuse).
+/// when none is free (or it still pauses before reuse), and for a kind without configuration (logged).
 bool SeatStandClient(TimePoint* order, size_t cursor, float patience);
 /// The same for a seated client.
 bool SeatSitClient(TimePoint* order, size_t cursor, float patience);

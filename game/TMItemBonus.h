@@ -17,11 +17,15 @@ public:
     TMItemBonus() = default;
     ~TMItemBonus() override = default;
 
+    /// Every part plays "idle", takes the caption "$" and is hidden.
     void Activate(bool on) override;
 
     /// Kind 0 shows the amount as "$+n" / "$-n" at the target's part "cash"; other kinds show the text at its part
-    /// "bonus". Nothing for an amount of 0, no target, or no free part.
+    /// "bonus", placed at the target's part of that name. Nothing for an amount of 0, no target, no free part or no
+    /// such part at the target (the caller books the money all the same).
     void ShowAmount(int kind, TMItem* target, int amount, const std::wstring& text);
+    /// The caption of a cash amount: "$+5", "$-5".
+    [[nodiscard]] static std::wstring CashCaption(int amount);
     /// The first part of that name that is not visible, or null.
     [[nodiscard]] TMItemPart* FirstFreePart(const std::string& name) const;
 };
