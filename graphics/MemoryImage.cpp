@@ -523,26 +523,32 @@ void MemoryImage::StretchBltMirrored(Image* image, const Rect& destRect, const R
     if (pixels == nullptr)
         return;
 
-    // The samples are taken at the surface loops' 16.16 positions into an image of the destination's size, mirrored
-    // there, which the plain blit then draws with the colour and the mode.
+    // Each destination pixel takes the source texel under its centre, as the surfaces' stretch does, into an image
+    // of the destination's size, which the plain blit then draws with the colour and the mode.
     const Rect& to = cut->dest;
     MemoryImage samples(mApp);
     samples.Create(to.mWidth, to.mHeight);
     uint32_t* out = samples.GetBits();
     if (out == nullptr)
         return;
+    // Sample positions come from the whole rectangles, exactly: the centre of destination pixel j lies at
+    // (2j + 1) / 2 x srcSize / destSize, counted from the source's right edge across, as it is mirrored. A centre
+    // that falls on a texel edge takes the texel of the pixels before it.
     const int width = source->GetWidth();
     const int height = source->GetHeight();
-    const int64_t stepX = int64_t(cut->source.mWidth * 65536.0 / to.mWidth);
-    const int64_t stepY = int64_t(cut->source.mHeight * 65536.0 / to.mHeight);
-    const int64_t startX = int64_t(cut->source.mX * 65536.0);
-    int64_t posY = int64_t(cut->source.mY * 65536.0);
-    for (int j = 0; j < to.mHeight; ++j, posY += stepY) {
-        const int64_t row = std::clamp<int64_t>(posY >> 16, 0, height - 1);
+    const int64_t srcW = srcRect.mWidth;
+    const int64_t srcH = srcRect.mHeight;
+    const int64_t destW = destRect.mWidth;
+    const int64_t destH = destRect.mHeight;
+    for (int j = 0; j < to.mHeight; ++j) {
+        const int64_t y = to.mY + j - destRect.mY;
+        const int64_t row =
+            std::clamp<int64_t>(srcRect.mY + ((2 * y + 1) * srcH + 2 * destH - 1) / (2 * destH) - 1, 0, height - 1);
         uint32_t* line = out + size_t(j) * size_t(to.mWidth);
-        int64_t posX = startX;
-        for (int i = to.mWidth - 1; i >= 0; --i, posX += stepX) {
-            const int64_t column = std::clamp<int64_t>(posX >> 16, 0, width - 1);
+        for (int i = 0; i < to.mWidth; ++i) {
+            const int64_t x = to.mX + i - destRect.mX;
+            const int64_t fromRight = ((2 * x + 1) * srcW + 2 * destW - 1) / (2 * destW);
+            const int64_t column = std::clamp<int64_t>(srcRect.mX + srcW - fromRight, 0, width - 1);
             line[i] = pixels[size_t(row) * size_t(width) + size_t(column)];
         }
     }
