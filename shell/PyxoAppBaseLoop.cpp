@@ -322,7 +322,9 @@ void PyxoAppBase::UpdateFrameFraction(float fraction)
 bool PyxoAppBase::DrawDirty()
 {
     uint32_t now = Platform::GetTickCount();
-    if (static_cast<int32_t>(now - mNextDrawTime) < 0) {
+    // The pause between frames that leaves the loading thread the processor lapses once the loader is done, so the
+    // hand-over never waits on a pause that has lost its reason.
+    if (static_cast<int32_t>(now - mNextDrawTime) < 0 && !mLoadingThreadCompleted) {
         mLastDrawSkipped = true;
         return false;
     }

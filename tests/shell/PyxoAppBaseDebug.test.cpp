@@ -497,6 +497,25 @@ TEST_F(DebugAids, WindowedVerticalSyncSleepsOutTheRefreshPeriod)
     }
 }
 
+TEST_F(DebugAids, DrawsPauseForTheLoaderOnlyUntilItHasFinished)
+{
+    DebugApp& app = Started();
+    Pyxo::Widget widget;
+    widget.Resize(0, 0, 800, 600);
+    app.mWidgetManager->AddWidget(&widget);
+    app.mLoadingThreadStarted = true;
+    app.mWidgetManager->MarkAllDirty();
+    ASSERT_TRUE(app.DrawDirty());
+    mClock.Advance(5);
+    app.mWidgetManager->MarkAllDirty();
+    EXPECT_FALSE(app.DrawDirty()) << "the loader gets the processor between frames";
+    // Finished inside that pause: the next frame is drawn at once, whatever the clock says.
+    app.mLoadingThreadCompleted = true;
+    app.mWidgetManager->MarkAllDirty();
+    EXPECT_TRUE(app.DrawDirty());
+    app.mWidgetManager->RemoveWidget(&widget);
+}
+
 TEST_F(DebugAids, VideoStatsShowTheModeTheCountsAndTheVideoMemory)
 {
     Platform::SetEmulatedVideoMemory({64u << 20, 48u << 20});
