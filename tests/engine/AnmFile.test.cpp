@@ -155,7 +155,7 @@ std::vector<uint8_t> OverlappingBlocks(uint32_t sequences, uint32_t frames)
     return bytes;
 }
 
-TEST(AnmFile, OverlappingBlocksHoldNoMoreFramesThanTheImageHasRoomFor)
+TEST(AnmFile, OverlappingBlocksHoldNoMoreFramesThanTheImageHasRoomForOneInTwentyFourBytes)
 {
     // 4 blocks of 5 shared frames fit in the room of the image; 400 blocks of 1000 would be 400,000 frames
     // from a file of 90 KB, and are refused.
@@ -172,7 +172,7 @@ TEST(AnmFile, OverlappingBlocksHoldNoMoreFramesThanTheImageHasRoomFor)
 
 class AnmFileLoad : public EngineFixture {};
 
-TEST_F(AnmFileLoad, FrameRatesAboveTheLimitAreLoweredAndLogged)
+TEST_F(AnmFileLoad, FrameRatesAboveAThousandAreLoweredToAThousandAndLogged)
 {
     fs::current_path(mFolder);
     AnmFixtureLayout layout;

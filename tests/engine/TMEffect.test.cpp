@@ -176,7 +176,7 @@ TEST(TMTimer, WholeCyclesWithoutADueControlPassAtOnceAndLeaveTheSameState)
     }
 }
 
-TEST(TMTimer, ATinyDurationStepsAtMostItsShareOfCyclesPerUpdate)
+TEST(TMTimer, ATinyDurationStepsAtMostAThousandCyclesPerUpdate)
 {
     // A duration of 1e-10 s: one 16 ms update holds 160 million cycles.
     const struct {

@@ -227,7 +227,7 @@ TEST_F(TextureTest, FrameSetsReadTheirDescription)
     EXPECT_EQ(animated.mFrameCount, 1);
 }
 
-TEST_F(TextureTest, AFrameCountEndsAtTheFirstMissingFrameWhateverItAsks)
+TEST_F(TextureTest, ACountOf2147483647StopsAtTheFirstFrameMissingFromTheTable)
 {
     // smoke00 to smoke02 are in the table; the rest of a count only looks up one missing id.
     const struct {
