@@ -255,10 +255,10 @@ bool TMPref::KeepDamagedFile(const char* damage) const
 
 bool TMPref::Load()
 {
-    // Everything is read before anything is written, so that nothing stored is overwritten by what has not
-    // been read yet.
     // Writes cut short by a kill or a stop of the machine left their temporary files.
     Platform::RemoveAbandonedWrites(mPath.string());
+    // Everything is read before anything is written, so that nothing stored is overwritten by what has not
+    // been read yet.
     // A file that is there but cannot be read is not damaged: the defaults are used and no save replaces it.
     const std::optional<std::vector<uint8_t>> read = ReadFileBytes();
     const std::vector<uint8_t> file = read.value_or(std::vector<uint8_t>());
