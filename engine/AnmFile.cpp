@@ -88,6 +88,10 @@ std::unique_ptr<AnmFile> AnmFile::Parse(std::span<const uint8_t> bytes, std::str
 
     auto file = std::make_unique<AnmFile>();
     file->mSequences.resize(static_cast<size_t>(count));
+    // Blocks may overlap and claim the same frame records; together they may not hold more frames than the image
+    // has room for, so the memory of the copies stays within the size of the file.
+    const uint64_t frameRoom = image.size() / kFrameSize;
+    uint64_t framesRead = 0;
     // Sequences may share a frame block; it is read once and shared.
     std::map<size_t, AnmFrameBlock*> blocksByOffset;
     for (size_t i = 0; i < file->mSequences.size(); ++i) {
@@ -114,8 +118,15 @@ std::unique_ptr<AnmFile> AnmFile::Parse(std::span<const uint8_t> bytes, std::str
         size_t framesAt = 0;
         if (!Locate(ReadU32(image, blockAt + 20), base, uint64_t(block->count) * kFrameSize, image.size(), framesAt))
             return Fail(error, "frames outside the image");
+        framesRead += uint64_t(block->count);
+        if (framesRead > frameRoom)
+            return Fail(error, "frame blocks hold more frames than the image has room for (blocks overlap)");
         if (block->count < 2)
             block->fps = 0;
+        if (block->fps > kMaxFps) {
+            block->fps = kMaxFps; // a timer cycle shorter than a millisecond would run thousands of times a frame
+            ++file->mClampedFrameRates;
+        }
         block->frames.resize(static_cast<size_t>(block->count));
         for (size_t f = 0; f < block->frames.size(); ++f) {
             const size_t frameAt = framesAt + f * kFrameSize;
@@ -154,5 +165,8 @@ std::unique_ptr<AnmFile> AnmFile::Load(const std::string& path)
     std::unique_ptr<AnmFile> file = Parse(bytes, &error);
     if (!file)
         EngineContentWarning("%s: %s", path.c_str(), error.c_str());
+    else if (file->ClampedFrameRates() > 0)
+        EngineContentWarning("%s: %d frame rates above %d frames per second lowered to it", path.c_str(),
+                             file->ClampedFrameRates(), kMaxFps);
     return file;
 }

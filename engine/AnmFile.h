@@ -51,13 +51,16 @@ public:
     static constexpr size_t kFrameBlockSize = 24;
     static constexpr size_t kFrameSize = 24;
     static constexpr size_t kNameSize = 64;
+    /// Higher frame rates are lowered to it when read.
+    static constexpr int32_t kMaxFps = 1000;
 
     AnmFile() = default;
     AnmFile(const AnmFile&) = delete;
     AnmFile& operator=(const AnmFile&) = delete;
 
     /// The file's sequences from its bytes (the whole file, header included); null, with the reason in error when
-    /// given, when the bytes do not make a well-formed animation file.
+    /// given, when the bytes do not make a well-formed animation file, or when its frame blocks together claim more
+    /// frames than the image holds (overlapping blocks would make a small file ask for huge memory).
     [[nodiscard]] static std::unique_ptr<AnmFile> Parse(std::span<const uint8_t> bytes, std::string* error = nullptr);
     /// Reads the file through the pack layer and parses it; null (and an engine log line) on failure.
     [[nodiscard]] static std::unique_ptr<AnmFile> Load(const std::string& path);
@@ -66,9 +69,12 @@ public:
     [[nodiscard]] AnmSequence* Sequence(int index);
     /// Index of the first sequence of exactly that name, or -1.
     [[nodiscard]] int Find(const std::string& name) const;
+    /// Frame blocks whose frame rate was above kMaxFps.
+    [[nodiscard]] int ClampedFrameRates() const { return mClampedFrameRates; }
 
     std::vector<AnmSequence> mSequences;
 
 private:
     std::vector<std::unique_ptr<AnmFrameBlock>> mBlocks; // owned; one per distinct block of the file
+    int mClampedFrameRates = 0;
 };

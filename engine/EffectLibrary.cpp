@@ -27,9 +27,10 @@ bool LoadEffectLibrary()
 {
     Library& library = TheLibrary();
     library.effects = pugi::xml_node();
-    library.document = XmlOpenDocument(kLibraryFile);
+    std::string why;
+    library.document = XmlOpenDocument(kLibraryFile, &why);
     if (!library.document) {
-        EngineContentWarning("%s: missing or not readable; no effects", kLibraryFile);
+        EngineContentWarning("%s: %s; no effects", kLibraryFile, why.c_str());
         return false;
     }
     library.effects = XmlSelectNode(*library.document, "effects");

@@ -5,6 +5,8 @@
 #include "engine/GameClock.h"
 #include "engine/XmlConfig.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 TimePointPool gTimePointPool;
@@ -219,10 +221,11 @@ void EventQueue::AdvanceMoneyGoal()
         mMoneyGoal = mStages[mStageCursor].points;
         return;
     }
-    // After the last stage the goals go on in the last stage's step, and its templates keep generating.
-    const int32_t step = mMoneyGoal - mPreviousGoal;
+    // After the last stage the goals go on in the last stage's step, and its templates keep generating. Goals of
+    // any size come from the level file: the step is taken wide and the goal held to 32 bits.
+    const int64_t step = int64_t{mMoneyGoal} - mPreviousGoal;
     mPreviousGoal = mMoneyGoal;
-    mMoneyGoal += step;
+    mMoneyGoal = static_cast<int32_t>(std::clamp<int64_t>(mMoneyGoal + step, INT32_MIN, INT32_MAX));
 }
 
 void EventQueue::Recycle(TimePoint* point)

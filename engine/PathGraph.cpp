@@ -1,23 +1,29 @@
 #include "engine/PathGraph.h"
 
+#include "engine/EngineLog.h"
 #include "engine/TMPickItem.h"
 #include "engine/XmlConfig.h"
 
+#include <algorithm>
 #include <utility>
 
 PathGraph::PathGraph(std::string name) : mName(std::move(name)) {}
 
-void PathGraph::LoadNamedLayer(pugi::xml_node node, PathLayer& layer) const
+std::string PathGraph::LoadNamedLayer(pugi::xml_node node, PathLayer& layer) const
 {
+    std::string file;
     for (const pugi::xpath_node& graph : XmlSelectNodes(node, "graphs/graph")) {
-        if (XmlReadString(graph.node(), "name") == mName)
+        if (XmlReadString(graph.node(), "name") == mName) {
             layer.LoadLayer(graph.node());
+            file = XmlFileOf(graph.node());
+        }
     }
+    return file;
 }
 
 void PathGraph::LoadBaseLayer(pugi::xml_node sceneRoot)
 {
-    LoadNamedLayer(sceneRoot, mBase);
+    mBaseFile = LoadNamedLayer(sceneRoot, mBase);
 }
 
 void PathGraph::BuildPickLayer()
@@ -33,11 +39,25 @@ void PathGraph::BuildPickLayer()
 
 void PathGraph::LoadLevelLayer(pugi::xml_node level)
 {
-    LoadNamedLayer(level, mLevel);
+    mLevelFile = LoadNamedLayer(level, mLevel);
     mWorking.CopyLayer(mBase);
     mWorking.MergeLayer(mLevel);
     mWorking.MergeLayer(mPick);
     mWorking.DropZeroLengthEdges();
+    // The route search refuses every route while an edge names a point that is not there; said once, here.
+    for (const PathEdge& edge : mWorking.Edges()) {
+        for (const std::string* point : {&edge.p1, &edge.p2}) {
+            if (mWorking.HasPoint(*point))
+                continue;
+            const bool fromLevel = std::any_of(mLevel.Edges().begin(), mLevel.Edges().end(),
+                                               [&](const PathEdge& e) { return e.p1 == edge.p1 && e.p2 == edge.p2; });
+            const std::string& file = fromLevel ? mLevelFile : mBaseFile;
+            EngineLog("%s: path graph \"%s\": edge <%s - %s> names the point \"%s\", which does not exist; no route "
+                      "can be found on this graph",
+                      file.c_str(), mName.c_str(), edge.p1.c_str(), edge.p2.c_str(), point->c_str());
+            break;
+        }
+    }
 }
 
 void PathGraph::ReleaseBase()

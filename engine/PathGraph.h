@@ -18,7 +18,8 @@ public:
     /// The pick point of every pick item for this graph's name, as a point named like the item.
     void BuildPickLayer();
     /// The level's element into the level layer; then the working layer becomes base + level + pick, without
-    /// edges that join two points at one position.
+    /// edges that join two points at one position. An edge naming a point that is not there is logged with its
+    /// file: the route search refuses every route while it stays.
     void LoadLevelLayer(pugi::xml_node level);
     /// Each clears the working layer, its own layer and the current point.
     void ReleaseBase();
@@ -41,10 +42,13 @@ public:
     [[nodiscard]] const PathLayer& Working() const { return mWorking; }
 
 private:
-    /// Loads the layer from the last "graphs/graph" element under the node that carries this graph's name.
-    void LoadNamedLayer(pugi::xml_node node, PathLayer& layer) const;
+    /// Loads the layer from the last "graphs/graph" element under the node that carries this graph's name; the
+    /// file it came from, for messages.
+    std::string LoadNamedLayer(pugi::xml_node node, PathLayer& layer) const;
 
     std::string mName;
+    std::string mBaseFile; // the files the base and level layers came from
+    std::string mLevelFile;
     std::string mCurrentPoint;
     PathLayer mBase;
     PathLayer mLevel;

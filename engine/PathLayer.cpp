@@ -3,7 +3,9 @@
 #include "engine/EngineLog.h"
 #include "engine/XmlConfig.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <set>
 
 namespace {
@@ -13,6 +15,11 @@ float Distance(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
     const float dx = static_cast<float>(static_cast<int64_t>(x1) - x0);
     const float dy = static_cast<float>(static_cast<int64_t>(y1) - y0);
     return std::sqrt(dx * dx + dy * dy);
+}
+
+int32_t Clamp32(int64_t value)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 bool SameEnds(const PathEdge& a, const PathEdge& b)
@@ -223,12 +230,15 @@ bool PathLayer::FollowRoute(float distance, Pyxo::Point& position, Pyxo::Point& 
     for (const RouteSegment& segment : mRoute) {
         if (segment.length >= d) {
             // A segment of no length (refused at load) is taken as walked to its end.
-            const float f = segment.length > 0.0f ? d / segment.length : 1.0f;
-            const int32_t dx = segment.x1 - segment.x0;
-            const int32_t dy = segment.y1 - segment.y0;
-            direction = {dx, dy};
-            position = {segment.x0 + static_cast<int32_t>(f * static_cast<float>(dx)),
-                        segment.y0 + static_cast<int32_t>(f * static_cast<float>(dy))};
+            float f = segment.length > 0.0f ? d / segment.length : 1.0f;
+            if (!(f >= 0.0f)) // a negative or undefined distance stays at the start
+                f = 0.0f;
+            // Points may lie anywhere in 32 bits: the differences are taken wide and the results held to 32 bits.
+            const int64_t dx = int64_t{segment.x1} - segment.x0;
+            const int64_t dy = int64_t{segment.y1} - segment.y0;
+            direction = {Clamp32(dx), Clamp32(dy)};
+            position = {Clamp32(segment.x0 + static_cast<int64_t>(f * static_cast<float>(dx))),
+                        Clamp32(segment.y0 + static_cast<int64_t>(f * static_cast<float>(dy)))};
             return true;
         }
         d -= segment.length;

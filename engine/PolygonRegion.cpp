@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <utility>
 
+namespace {
+
+__extension__ using Wide = __int128;
+
+} // namespace
+
 PolygonRegion::PolygonRegion(std::vector<Pyxo::Point> vertices) : mVertices(std::move(vertices)) {}
 
 bool PolygonRegion::Contains(Pyxo::Point point) const
@@ -19,7 +25,8 @@ bool PolygonRegion::Contains(Pyxo::Point point) const
         const Pyxo::Point& b = mVertices[(i + 1) % count];
         const int64_t ax = 2 * int64_t{a.mX}, ay = 2 * int64_t{a.mY};
         const int64_t bx = 2 * int64_t{b.mX}, by = 2 * int64_t{b.mY};
-        const int64_t side = (bx - ax) * (py - ay) - (px - ax) * (by - ay);
+        // Each factor needs 34 bits, a product 67: the cross product is taken in 128 bits.
+        const Wide side = Wide{bx - ax} * (py - ay) - Wide{px - ax} * (by - ay);
         if (ay <= py) {
             if (by > py && side > 0)
                 ++winding;

@@ -7,9 +7,15 @@
 #include "engine/XmlConfig.h"
 #include "graphics/Graphics.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace {
+
+// More segments than any screen shows side by side.
+constexpr int kManySegments = 10000;
 
 /// The widget's scale times the scale of every ancestor.
 float ScaleWithAncestors(const TMCandyWidget* widget)
@@ -47,6 +53,10 @@ void TMBar::Load(pugi::xml_node node, Pyxo::PyxoAppBase* /*app*/)
         segmentWidth = 0;
     }
     mSegmentWidth = segmentWidth;
+    if (segmentWidth > 0 && mWidth / segmentWidth > kManySegments)
+        EngineLog("%s: bar \"%s\" has %d segments (width %d, seg_width %d); only those on screen are drawn",
+                  XmlFileOf(node).c_str(), XmlReadString(node, "name").c_str(), mWidth / segmentWidth, mWidth,
+                  segmentWidth);
     LoadSegmentTexture(XmlSelectNode(node, "texture[@id='fill']"), mFill, mSegmentWidth, mHeight);
     LoadSegmentTexture(XmlSelectNode(node, "texture[@id='empty']"), mEmpty, mSegmentWidth, mHeight);
 }
@@ -81,11 +91,19 @@ void TMBar::Draw(Pyxo::Graphics* g)
     // Without a maximum nothing is filled.
     const float filled = mMaximum != 0 ? static_cast<float>(mValue) / static_cast<float>(mMaximum) : 0.0f;
     const int segmentWidth = static_cast<int>(static_cast<float>(mSegmentWidth) * scale);
-    // Each segment starts where the scaled ones before it end: the scale is already in x.
-    int x = 0;
-    for (int i = 0; i < count; ++i) {
+    if (segmentWidth <= 0)
+        return; // every segment is empty of pixels
+    // Each segment starts where the scaled ones before it end: the scale is already in x. Only the segments that
+    // meet the clip are drawn; the others would leave no pixel, and a huge count would take hours.
+    const double clipLeft = static_cast<double>(g->mClipRect.mX) - g->mTransX;
+    const double clipRight = clipLeft + g->mClipRect.mWidth;
+    const double first = std::floor(clipLeft / segmentWidth) - 1.0;
+    const double last = std::ceil(clipRight / segmentWidth) + 1.0;
+    const int begin = static_cast<int>(std::clamp(first, 0.0, static_cast<double>(count)));
+    const int end = static_cast<int>(std::clamp(last, 0.0, static_cast<double>(count)));
+    for (int i = begin; i < end; ++i) {
         const bool empty = mMaximum == 0 || static_cast<float>(i) / static_cast<float>(count) >= filled;
-        (empty ? mEmpty : mFill).Draw(g, Pyxo::Rect(x, 0, segmentWidth, mHeight));
-        x += segmentWidth;
+        const int64_t x = std::clamp<int64_t>(int64_t{i} * segmentWidth, INT32_MIN, INT32_MAX);
+        (empty ? mEmpty : mFill).Draw(g, Pyxo::Rect(static_cast<int>(x), 0, segmentWidth, mHeight));
     }
 }

@@ -112,18 +112,19 @@ void TMBoard_Game::LoadLevel(int level, bool survival)
 
     char fileName[32];
     std::snprintf(fileName, sizeof fileName, survival ? "cfg\\e%d.xml" : "cfg\\l%d.xml", level);
-    mLevelDoc = XmlOpenDocument(fileName);
+    std::string why;
+    mLevelDoc = XmlOpenDocument(fileName, &why);
     if (!mLevelDoc)
-        return AbandonLoad("%s: missing or not readable", fileName);
+        return AbandonLoad("%s: %s", fileName, why.c_str());
     const pugi::xml_node levelNode = XmlSelectNode(*mLevelDoc, "level");
     if (!levelNode)
         return AbandonLoad("%s: no element \"level\"", fileName);
     std::string sceneName;
     if (!XmlGetAttrString(levelNode, "doc", sceneName, kSceneNameSize) || sceneName.empty())
         return AbandonLoad("%s: \"level\" names no scene document (\"doc\")", fileName);
-    mSceneDoc = XmlOpenDocument(sceneName);
+    mSceneDoc = XmlOpenDocument(sceneName, &why);
     if (!mSceneDoc)
-        return AbandonLoad("%s: missing or not readable", sceneName.c_str());
+        return AbandonLoad("%s: %s", sceneName.c_str(), why.c_str());
     const pugi::xml_node root = XmlSelectNode(*mSceneDoc, "root");
     if (!root)
         return AbandonLoad("%s: no element \"root\"", sceneName.c_str());

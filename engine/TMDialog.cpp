@@ -2,6 +2,7 @@
 
 #include "engine/ControlDrawing.h"
 #include "engine/DialogControlFactory.h"
+#include "engine/EngineLog.h"
 #include "engine/TMTexture.h"
 #include "engine/XmlConfig.h"
 #include "platform/process/MainThread.h"
@@ -14,6 +15,9 @@ Pyxo::WidgetManager* ManagerOf(Pyxo::PyxoAppBase* app)
 {
     return app ? app->mWidgetManager.get() : nullptr;
 }
+
+// Dialogs nest by recursion, on whichever thread loads the content: the levels in progress on this thread.
+thread_local int tLoadDepth = 0;
 
 } // namespace
 
@@ -107,6 +111,18 @@ void TMDialog::Load(pugi::xml_node node)
     // A dialog described as visible was activated above, before its modal flag was known.
     if (mModal && !mModalRegistered && IsVisibleWithParents())
         PushModal();
+
+    // A description nested deeper than any real screen would run the loading thread out of stack.
+    if (tLoadDepth + 1 >= kMaxNesting) {
+        if (node.child("element"))
+            EngineLog("%s: dialog \"%s\" lies %d dialogs deep; the controls inside it are left out",
+                      XmlFileOf(node).c_str(), XmlReadString(node, "name").c_str(), tLoadDepth + 1);
+        return;
+    }
+    ++tLoadDepth;
+    struct LeaveLevel {
+        ~LeaveLevel() { --tLoadDepth; }
+    } leaveLevel;
 
     const DialogControlFactory& factory = DialogControlFactory::Get();
     for (pugi::xml_node element : node.children("element")) {

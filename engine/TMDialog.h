@@ -26,7 +26,11 @@ public:
     void Draw(Pyxo::Graphics* g) override;
     void Activate() override;
     void Deactivate() override;
-    /// Reads a dialog element: the common attributes, the "normal" texture, "modal" and the child elements.
+    /// Dialogs nested this deep (the outermost being 1) load without their controls.
+    static constexpr int kMaxNesting = 128;
+
+    /// Reads a dialog element: the common attributes, the "normal" texture, "modal" and the child elements. A
+    /// dialog kMaxNesting deep inside dialogs being loaded on this thread gets no child controls (logged).
     virtual void Load(pugi::xml_node node);
     /// A control of this dialog (or of a dialog below it) was used; the id is the control itself.
     virtual void OnControl(intptr_t controlId);

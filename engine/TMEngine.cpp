@@ -36,14 +36,15 @@ constexpr const char* kInitGroup = "Init";
 /// The "root" element of a configuration file; an empty element when the file is missing or does not parse, so
 /// that every table reads nothing from it. The document lives as long as the holder.
 struct ConfigRoot {
-    explicit ConfigRoot(const char* fileName) : document(XmlOpenDocument(fileName))
+    explicit ConfigRoot(const char* fileName) : document(XmlOpenDocument(fileName, &why))
     {
         if (document)
             root = XmlSelectNode(*document, "root");
         else
-            EngineContentWarning("%s: missing or not readable; its tables stay empty", fileName);
+            EngineContentWarning("%s: %s; its tables stay empty", fileName, why.c_str());
     }
 
+    std::string why; // before the document, which fills it
     std::unique_ptr<pugi::xml_document> document;
     pugi::xml_node root;
 };

@@ -34,6 +34,15 @@ ParticleSystemTable* ParticleSystems()
 constexpr uint32_t kHighlightAlpha = 50;
 constexpr float kAfterimageLife = 70.0f;
 
+// Frame fields come from animation files and hold any 32-bit value: sums of them are taken wide and held to the
+// range of a coordinate, so that a hostile file draws far off screen instead of wrapping onto it.
+int ClampCoordinate(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int>(std::clamp(value, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
+}
+
 } // namespace
 
 TMItemPart::TMItemPart(TMItem* owner) : mOwner(owner)
@@ -379,8 +388,9 @@ void TMItemPart::DrawFrame(Pyxo::Graphics* g, EffectPoint position, Pyxo::Image*
     }
 
     Pyxo::Rect source(frame.x, frame.y, frame.width, frame.height);
-    int x = position.x + (mirrored ? sequenceWidth - frame.offsetX - frame.width : frame.offsetX);
-    int y = position.y + frame.offsetY;
+    const int64_t offsetX = mirrored ? int64_t{sequenceWidth} - frame.offsetX - frame.width : int64_t{frame.offsetX};
+    int x = ClampCoordinate(static_cast<double>(position.x + offsetX));
+    int y = ClampCoordinate(static_cast<double>(int64_t{position.y} + frame.offsetY));
     int width = frame.width;
     int height = frame.height;
     if (mFillEnabled) {
@@ -388,18 +398,18 @@ void TMItemPart::DrawFrame(Pyxo::Graphics* g, EffectPoint position, Pyxo::Image*
         const float level = std::clamp(mFillLevel, 0.0f, 1.0f);
         const int rows = static_cast<int>(std::lround(level * static_cast<float>(frame.height)));
         const int skipped = frame.height - rows;
-        source.mY += skipped;
+        source.mY = ClampCoordinate(static_cast<double>(int64_t{source.mY} + skipped));
         source.mHeight = rows;
-        y += skipped;
+        y = ClampCoordinate(static_cast<double>(int64_t{y} + skipped));
         height = rows;
     }
     if (std::fabs(mScale - 1.0f) >= 0.01f) {
-        const float px = static_cast<float>(mScalePointX + mEffectScalePoint.x);
-        const float py = static_cast<float>(mScalePointY + mEffectScalePoint.y);
-        x = static_cast<int>(static_cast<float>(x) + px * (1.0f - mScale));
-        y = static_cast<int>(static_cast<float>(y) + py * (1.0f - mScale));
-        width = static_cast<int>(static_cast<float>(width) * mScale);
-        height = static_cast<int>(static_cast<float>(height) * mScale);
+        const auto px = static_cast<float>(int64_t{mScalePointX} + mEffectScalePoint.x);
+        const auto py = static_cast<float>(int64_t{mScalePointY} + mEffectScalePoint.y);
+        x = ClampCoordinate(static_cast<float>(x) + px * (1.0f - mScale));
+        y = ClampCoordinate(static_cast<float>(y) + py * (1.0f - mScale));
+        width = ClampCoordinate(static_cast<float>(width) * mScale);
+        height = ClampCoordinate(static_cast<float>(height) * mScale);
     }
     const Pyxo::Rect destination(x, y, width, height);
     if (source.mHeight > 0 && source.mWidth > 0) {

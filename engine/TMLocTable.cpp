@@ -11,9 +11,10 @@ const std::wstring kEmptyText;
 
 bool TMLocTable::Load()
 {
-    const auto document = XmlOpenDocument(kFileName);
+    std::string why;
+    const auto document = XmlOpenDocument(kFileName, &why);
     if (!document) {
-        EngineContentWarning("%s: missing or not readable; no localised texts", kFileName);
+        EngineContentWarning("%s: %s; no localised texts", kFileName, why.c_str());
         return false;
     }
     const pugi::xml_node root = XmlSelectNode(*document, "root");

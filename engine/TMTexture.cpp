@@ -6,6 +6,7 @@
 #include "engine/XmlConfig.h"
 #include "graphics/Graphics.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -51,10 +52,20 @@ void TMTexture::Load(pugi::xml_node node, int defaultWidth, int defaultHeight)
     std::string base;
     XmlGetAttrString(node, "texture", base, kXmlNarrowSize);
     if (mFps != 0) {
-        for (int i = 0; i < count; ++i) {
+        if (count > kMaxFrames) {
+            EngineLog("%s: texture \"%s\" asks for %d frames; only the first %d are looked for",
+                      XmlFileOf(node).c_str(), base.c_str(), count, kMaxFrames);
+        }
+        // The frames are numbered from 0 without a gap: the first number missing from the texture table ends them,
+        // so a count far beyond the frames there are costs nothing.
+        const int wanted = std::min(count, kMaxFrames);
+        for (int i = 0; i < wanted; ++i) {
             char id[kXmlNarrowSize + 16];
             std::snprintf(id, sizeof id, "%s%02d", base.c_str(), i);
-            mFrames.push_back(FindTexture(id));
+            TextureHandle frame = FindTexture(id);
+            if (!frame.GetRecord())
+                break;
+            mFrames.push_back(frame);
         }
     } else {
         mFrames.push_back(FindTexture(base));

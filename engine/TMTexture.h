@@ -26,7 +26,11 @@ public:
     TMTexture& operator=(const TMTexture&) = delete;
     virtual ~TMTexture();
 
+    /// The most frames a numbered sequence is looked for; real content stays far below.
+    static constexpr int kMaxFrames = 1000;
+
     /// Reads one texture description ("u", "v", "width", "height", "fps", "count", "oneshot", "texture", "mode").
+    /// A numbered sequence ends before its first id missing from the texture table, and at kMaxFrames (logged).
     void Load(pugi::xml_node node, int defaultWidth, int defaultHeight);
     /// The handle becomes the only frame; the animation stops at frame 0.
     void SetFrame(const TextureHandle& handle);

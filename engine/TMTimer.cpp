@@ -5,6 +5,7 @@
 #include "platform/time/Clock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -177,23 +178,50 @@ bool TMTimer::SetControlActive(int32_t id, bool active)
 
 void TMTimer::Update(double dt)
 {
-    if (!mRunning)
+    mCyclesStepped = 0;
+    if (!mRunning || !std::isfinite(dt))
         return;
     mResetInUpdate = false;
     // A long frame runs every whole cycle one by one, so no control is skipped. Only a positive duration enters
     // the loop: an endless timer (-1) is stepped by the whole dt, and a duration of 0 or less would never bring
     // dt down. The loop ends once the timer finished or a function stopped it.
     if (mDuration > 0.0f) {
-        while (mDuration < dt && mRunning && !mFinished) {
-            if (!mResetInUpdate && !mNoCatchUp)
-                Step(mDuration);
-            dt -= mDuration;
+        const double duration = mDuration;
+        int& stepped = mCyclesStepped;
+        stepped = 0;
+        while (duration < dt && mRunning && !mFinished) {
+            const bool steps = !mResetInUpdate && !mNoCatchUp;
+            // Whole cycles still to go: the loop's own count, as it takes dt down one duration at a time.
+            const double left = std::ceil(dt / duration) - 1.0;
+            if (!steps && left > 1.0) {
+                dt = std::max(0.0, dt - left * duration); // cycles that step nothing are passed at once
+                continue;
+            }
+            // After its first cycle a cycling timer repeats every cycle and a ping-pong timer every second one,
+            // so an even number of whole cycles leaves it as it was: passed at once when no control is due in
+            // them, or once an update made its share of calls.
+            if (steps && stepped >= 2 && left > 2.0 && (stepped >= kMaxCatchUpCycles || !HasDueControl())) {
+                dt = std::max(0.0, dt - (left - std::fmod(left, 2.0)) * duration);
+                continue;
+            }
+            if (steps) {
+                Step(duration);
+                ++stepped;
+            }
+            dt -= duration;
         }
         if (!mRunning || mFinished)
             return;
     }
     if (!mResetInUpdate)
         Step(dt);
+}
+
+bool TMTimer::HasDueControl() const
+{
+    return std::any_of(mControls.begin(), mControls.end(), [](const TimerControlRecord& control) {
+        return control.active && control.function && (control.kind == kPoint || control.kind == kRange);
+    });
 }
 
 void TMTimer::Step(double dt)

@@ -73,8 +73,12 @@ public:
     bool RemoveControl(int32_t id);
     bool ReplaceControl(const TimerControlRecord& control);
     bool SetControlActive(int32_t id, bool active);
+    /// Whole cycles one Update steps one by one at most; the rest of a long frame is passed at once.
+    static constexpr int kMaxCatchUpCycles = 1000;
+
     /// Advances the clock by dt seconds, calling the controls it passes. A timer that finishes or is stopped
-    /// by one of its functions is not stepped further in the same call.
+    /// by one of its functions is not stepped further in the same call. Each whole cycle of a long frame is
+    /// stepped, up to kMaxCatchUpCycles; cycles in which no control is due are passed in constant time.
     void Update(double dt);
 
     [[nodiscard]] bool IsRunning() const { return mRunning; }
@@ -86,6 +90,8 @@ public:
     [[nodiscard]] int32_t GetDirection() const { return mDirection; }
     [[nodiscard]] int32_t GetType() const { return mType; }
     [[nodiscard]] bool IsPingForward() const { return mPingForward; }
+    /// Whole cycles the last Update stepped one by one; the others it passed at once.
+    [[nodiscard]] int GetCyclesStepped() const { return mCyclesStepped; }
     [[nodiscard]] const std::list<TimerControlRecord>& GetControls() const { return mControls; }
     /// The "name" attribute that Load read; messages find the timer by it.
     [[nodiscard]] const std::string& GetName() const { return mName; }
@@ -96,6 +102,8 @@ protected:
         EffectCallRecord record;
     };
 
+    /// An active control with a function: whole cycles call it.
+    [[nodiscard]] bool HasDueControl() const;
     void Step(double dt);
     void StepForward(double dt);
     void StepBackward(double dt);
@@ -110,6 +118,7 @@ protected:
     bool mPingForward = true;                  // ping-pong: running forward
     bool mFinished = false;                    // a usual or self-destructive timer reached its end
     bool mNoCatchUp = false;                   // Update does not step whole durations one by one
+    int mCyclesStepped = 0;                    // whole cycles the last Update stepped one by one
     std::multimap<double, PendingCall> mCalls; // filed during one evaluation, run at its end
     std::list<TimerControlRecord> mControls;
     float mDuration = 0.0f; // seconds; -1 endless

@@ -6,11 +6,14 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace {
 
 constexpr size_t kBoolCapacity = 16;
+constexpr long kMaxFileSize = 1L << 30;
 constexpr std::wstring_view kTrue = L"true";
 
 /// UTF-8 from the DOM to narrow bytes: units up to U+00FF as they are, anything else '?', as a conversion to a
@@ -68,6 +71,77 @@ void ForEachToken(std::basic_string_view<Char> text, Visit visit)
     }
 }
 
+// The file each document was read from, for messages about its content. A document that goes away leaves its
+// entry, which a document made later at the same address may inherit until it is read from a file itself: the
+// table is kept small, and a stale name can only mislabel a message.
+class DocumentFiles {
+public:
+    void Set(const void* document, const std::string& fileName)
+    {
+        const std::lock_guard lock(mMutex);
+        if (mFiles.size() >= kMaxEntries && !mFiles.contains(document))
+            mFiles.erase(mFiles.begin());
+        mFiles[document] = fileName;
+    }
+    void Forget(const void* document)
+    {
+        const std::lock_guard lock(mMutex);
+        mFiles.erase(document);
+    }
+    std::string Get(const void* document)
+    {
+        const std::lock_guard lock(mMutex);
+        const auto it = mFiles.find(document);
+        return it == mFiles.end() ? std::string() : it->second;
+    }
+
+private:
+    static constexpr size_t kMaxEntries = 256;
+    std::mutex mMutex;
+    std::map<const void*, std::string> mFiles;
+};
+
+DocumentFiles& Files()
+{
+    static DocumentFiles files;
+    return files;
+}
+
+// Line and column (both from 1) of a parse error: the reader counts its offset in the UTF-8 it converted the
+// UTF-16LE text to.
+std::pair<size_t, size_t> ErrorPosition(const uint8_t* text, size_t bytes, ptrdiff_t utf8Offset)
+{
+    size_t line = 1;
+    size_t column = 1;
+    ptrdiff_t at = 0;
+    for (size_t i = 0; i + 1 < bytes && at < utf8Offset; i += 2) {
+        const unsigned unit = text[i] | unsigned(text[i + 1]) << 8;
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes) {
+            const unsigned next = text[i + 2] | unsigned(text[i + 3]) << 8;
+            if (next >= 0xDC00 && next < 0xE000) {
+                at += 4;
+                i += 2;
+                ++column;
+                continue;
+            }
+        }
+        at += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        if (unit == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+void SetWhy(std::string* why, std::string text)
+{
+    if (why)
+        *why = std::move(text);
+}
+
 } // namespace
 
 std::unique_ptr<pugi::xml_document> XmlCreateDocument()
@@ -75,24 +149,30 @@ std::unique_ptr<pugi::xml_document> XmlCreateDocument()
     return std::make_unique<pugi::xml_document>();
 }
 
-bool XmlLoadFromFile(const std::string& fileName, pugi::xml_document& document)
+bool XmlLoadFromFile(const std::string& fileName, pugi::xml_document& document, std::string* why)
 {
     document.reset();
+    Files().Forget(document.internal_object());
     PakFileHandle* file = PakFOpen(fileName.c_str(), "rb");
-    if (!file)
+    if (!file) {
+        SetWhy(why, "missing or cannot be opened");
         return false;
+    }
     std::vector<uint8_t> bytes;
     bool read = PakFSeek(file, 0, kPakSeekEnd) == 0;
     const long size = read ? PakFTell(file) : -1;
-    read = size >= 0 && PakFSeek(file, 0, kPakSeekSet) == 0;
+    // A folder in the file's place opens, and tells an end far beyond any file.
+    read = size >= 0 && size <= kMaxFileSize && PakFSeek(file, 0, kPakSeekSet) == 0;
     if (read) {
         // On the heap: a configuration file may be larger than a thread's stack would hold.
         bytes.resize(static_cast<size_t>(size));
         read = PakFRead(bytes.data(), 1, bytes.size(), file) == bytes.size();
     }
     PakFClose(file);
-    if (!read)
+    if (!read) {
+        SetWhy(why, "cannot be read");
         return false;
+    }
 
     size_t start = 0;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
@@ -102,17 +182,32 @@ bool XmlLoadFromFile(const std::string& fileName, pugi::xml_document& document)
     if (!result) {
         // A document that failed to load is empty: no query finds the part that did parse.
         document.reset();
+        if (why) {
+            const auto [line, column] = ErrorPosition(bytes.data() + start, bytes.size() - start, result.offset);
+            *why = "not well-formed XML at line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                   result.description();
+        }
         return false;
     }
+    Files().Set(document.internal_object(), fileName);
     return true;
 }
 
-std::unique_ptr<pugi::xml_document> XmlOpenDocument(const std::string& fileName)
+std::unique_ptr<pugi::xml_document> XmlOpenDocument(const std::string& fileName, std::string* why)
 {
     auto document = XmlCreateDocument();
-    if (!XmlLoadFromFile(fileName, *document))
+    if (!XmlLoadFromFile(fileName, *document, why))
         return nullptr;
     return document;
+}
+
+std::string XmlFileOf(pugi::xml_node node)
+{
+    const pugi::xml_node root = node.root();
+    if (!root)
+        return {};
+    std::string name = Files().Get(root.internal_object());
+    return name.empty() ? std::string("(an XML document)") : name;
 }
 
 pugi::xpath_node_set XmlSelectNodes(pugi::xml_node node, const char* query, XmlQueryVariables variables, bool* ok)

@@ -30,11 +30,19 @@ inline constexpr size_t kXmlFormatSize = 1024;
 
 /// Reads the file whole through the pack layer and parses it as UTF-16LE; a leading byte-order mark FF FE is
 /// skipped, a file without one is read from its first byte. False, with the document emptied, when the file
-/// cannot be read or does not parse (a file holding only the mark does not parse: it has no element).
-[[nodiscard]] bool XmlLoadFromFile(const std::string& fileName, pugi::xml_document& document);
+/// cannot be read or does not parse (a file holding only the mark does not parse: it has no element). `why`, when
+/// given, then says which, for a message after the file's name: "missing or cannot be opened", "cannot be read",
+/// or "not well-formed XML at line L, column C: " and the reader's description.
+[[nodiscard]] bool XmlLoadFromFile(const std::string& fileName, pugi::xml_document& document,
+                                   std::string* why = nullptr);
 
-/// A new document of the file, or null when XmlLoadFromFile fails.
-[[nodiscard]] std::unique_ptr<pugi::xml_document> XmlOpenDocument(const std::string& fileName);
+/// A new document of the file, or null when XmlLoadFromFile fails (with `why` as there).
+[[nodiscard]] std::unique_ptr<pugi::xml_document> XmlOpenDocument(const std::string& fileName,
+                                                                  std::string* why = nullptr);
+
+/// The file the node's document was read from by XmlLoadFromFile, for messages about its content;
+/// "(an XML document)" for a document made otherwise, "" for an empty node. Any thread.
+[[nodiscard]] std::string XmlFileOf(pugi::xml_node node);
 
 // ---- Queries -----------------------------------------------------------------------------------------------------
 

@@ -207,12 +207,14 @@ void AnmAnimation(std::span<const uint8_t> data)
     if (file == nullptr) {
         return;
     }
-    volatile int32_t sum = 0;
+    // Unsigned: the fields hold any 32-bit value, and the sum only has to touch them.
+    volatile uint32_t sum = 0;
     for (int i = 0; i < file->Count(); ++i) {
         const AnmSequence& sequence = *file->Sequence(i);
-        sum = sum + sequence.width + static_cast<int32_t>(sequence.name.size() + sequence.fileName.size());
+        sum = sum + uint32_t(sequence.width) + uint32_t(sequence.name.size() + sequence.fileName.size());
         for (const AnmFrame& frame : sequence.block->frames) {
-            sum = sum + frame.x + frame.y + frame.width + frame.height + frame.offsetX + frame.offsetY;
+            sum = sum + uint32_t(frame.x) + uint32_t(frame.y) + uint32_t(frame.width) + uint32_t(frame.height) +
+                  uint32_t(frame.offsetX) + uint32_t(frame.offsetY);
         }
     }
 }

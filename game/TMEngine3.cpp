@@ -94,12 +94,13 @@ void TMEngine3::LoadContent()
 {
     TMEngine::LoadContent();
 
-    const auto document = XmlOpenDocument("cfg\\ui.xml");
+    std::string why;
+    const auto document = XmlOpenDocument("cfg\\ui.xml", &why);
     pugi::xml_node root;
     if (document)
         root = XmlSelectNode(*document, "root");
     else
-        EngineContentWarning("cfg\\ui.xml: missing or not readable; the screens stay empty");
+        EngineContentWarning("cfg\\ui.xml: %s; the screens stay empty", why.c_str());
 
     CreateConfirmDialogs(this, root);
     mGameBoard = new TMBoard_Game3(this, root);

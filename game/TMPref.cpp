@@ -10,6 +10,7 @@
 #include "shell/PyxoAppBase.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -202,12 +203,20 @@ TMPref::TMPref(Pyxo::PyxoAppBase* app) : mApp(app)
 
 TMPref::~TMPref() = default;
 
-std::vector<uint8_t> TMPref::ReadFileBytes() const
+std::optional<std::vector<uint8_t>> TMPref::ReadFileBytes() const
 {
     std::vector<uint8_t> bytes;
-    if (!Platform::ReadWholeFile(mPath.string(), bytes))
-        bytes.clear();
-    return bytes;
+    switch (Platform::ReadFileIfPresent(mPath.string(), bytes)) {
+    case Platform::ReadOutcome::Read:
+        return bytes;
+    case Platform::ReadOutcome::Missing:
+        return std::vector<uint8_t>();
+    case Platform::ReadOutcome::Failed:
+        break;
+    }
+    PLATFORM_LOG_WARNING(kLogArea, "cannot read %s: %s; it is left as it is and not saved", mPath.c_str(),
+                         std::strerror(errno));
+    return std::nullopt;
 }
 
 bool TMPref::ReadProfileAt(const std::vector<uint8_t>& file, int index, ProfileRecord& out)
@@ -218,25 +227,42 @@ bool TMPref::ReadProfileAt(const std::vector<uint8_t>& file, int index, ProfileR
     return true;
 }
 
-void TMPref::KeepDamagedFile() const
+bool TMPref::KeepDamagedFile(const char* damage) const
 {
-    std::filesystem::path bad = mPath;
-    bad += ".bad";
-    std::error_code error;
-    std::filesystem::rename(mPath, bad, error);
-    if (error)
-        PLATFORM_LOG_WARNING(kLogArea, "cannot keep the damaged %s as %s: %s", mPath.c_str(), bad.c_str(),
-                             error.message().c_str());
-    else
-        PLATFORM_LOG_WARNING(kLogArea, "%s is damaged; kept as %s, defaults used", mPath.c_str(), bad.c_str());
+    // A copy, not a move: the file stays in place should the save that replaces it fail. The copy of an earlier
+    // damage is kept; this one takes the first free number.
+    constexpr int kMaxCopies = 100;
+    for (int n = 1; n <= kMaxCopies; ++n) {
+        std::filesystem::path bad = mPath;
+        bad += n == 1 ? std::string(".bad") : ".bad." + std::to_string(n);
+        std::error_code error;
+        if (std::filesystem::copy_file(mPath, bad, std::filesystem::copy_options::none, error)) {
+            PLATFORM_LOG_WARNING(kLogArea, "%s %s; kept as %s", mPath.c_str(), damage, bad.c_str());
+            return true;
+        }
+        if (error != std::errc::file_exists) {
+            PLATFORM_LOG_WARNING(kLogArea, "%s %s; cannot keep a copy (%s), so it is left as it is", mPath.c_str(),
+                                 damage, error.message().c_str());
+            return false;
+        }
+    }
+    PLATFORM_LOG_WARNING(kLogArea,
+                         "%s %s; cannot keep a copy (%d copies of earlier damage are there), so it is left "
+                         "as it is",
+                         mPath.c_str(), damage, kMaxCopies);
+    return false;
 }
 
 bool TMPref::Load()
 {
+    // Writes cut short by a kill or a stop of the machine left their temporary files.
+    Platform::RemoveAbandonedWrites(mPath.string());
     // Everything is read before anything is written, so that nothing stored is overwritten by what has not
     // been read yet.
-    const bool exists = Platform::FileExists(mPath.string());
-    const std::vector<uint8_t> file = ReadFileBytes();
+    // A file that is there but cannot be read is not damaged: the defaults are used and no save replaces it.
+    const std::optional<std::vector<uint8_t>> read = ReadFileBytes();
+    const std::vector<uint8_t> file = read.value_or(std::vector<uint8_t>());
+    const bool exists = read && Platform::FileExists(mPath.string());
     bool valid = false;
     mProfileLoaded = false;
     if (file.size() >= kProfilesOffset) {
@@ -250,14 +276,27 @@ bool TMPref::Load()
             mProfileLoaded = ReadProfileAt(file, mHeader.currentProfile, mProfile);
         }
     }
-    if (exists && !valid)
-        KeepDamagedFile();
+    const bool damaged = exists && !valid;
+    bool kept = true;
+    if (damaged)
+        kept = KeepDamagedFile("is damaged (its header or tables); defaults used");
+    else if (valid && (file.size() - kProfilesOffset) % ProfileRecord::kFileSize != 0)
+        kept = KeepDamagedFile("is cut inside its profiles; the whole ones are kept");
     if (!valid)
         SetDefaults();
     if (!mProfileLoaded)
         NewProfile(L"unknown"); // in memory only: not written until it is created
     ApplySettings();
-    Save();
+    if (!kept)
+        return true; // a damaged file that could not be kept aside is not written over here
+    if (damaged) {
+        // Nothing of the damaged file is kept: the defaults start it again.
+        if (mApp)
+            mHeader.windowed = mApp->mWindowedRequested ? 1 : 0;
+        WriteImage({});
+    } else {
+        Save();
+    }
     return true;
 }
 
@@ -265,7 +304,8 @@ bool TMPref::Save()
 {
     if (mApp)
         mHeader.windowed = mApp->mWindowedRequested ? 1 : 0;
-    return WriteImage(ReadFileBytes());
+    std::optional<std::vector<uint8_t>> file = ReadFileBytes();
+    return file && WriteImage(std::move(*file));
 }
 
 bool TMPref::WriteImage(std::vector<uint8_t> file)
@@ -297,7 +337,8 @@ bool TMPref::SwitchProfile(int index, bool writeBack)
     if (writeBack)
         Save();
     ProfileRecord record;
-    if (!ReadProfileAt(ReadFileBytes(), index, record))
+    const std::optional<std::vector<uint8_t>> file = ReadFileBytes();
+    if (!file || !ReadProfileAt(*file, index, record))
         return false;
     mProfile = record;
     mHeader.currentProfile = index;
@@ -323,7 +364,10 @@ bool TMPref::CreateProfile(const std::wstring& name, ProfileCallback callback, v
 
 bool TMPref::DeleteProfile(int index)
 {
-    std::vector<uint8_t> file = ReadFileBytes();
+    std::optional<std::vector<uint8_t>> read = ReadFileBytes();
+    if (!read)
+        return false;
+    std::vector<uint8_t>& file = *read;
     const size_t count = ProfileCount(file);
     if (index < 0 || size_t(index) >= count)
         return false;
@@ -354,7 +398,7 @@ bool TMPref::DeleteProfile(int index)
 
 void TMPref::ReadAllProfiles(std::vector<ProfileRecord>& out) const
 {
-    const std::vector<uint8_t> file = ReadFileBytes();
+    const std::vector<uint8_t> file = ReadFileBytes().value_or(std::vector<uint8_t>());
     const size_t count = ProfileCount(file);
     for (size_t i = 0; i < count; ++i) {
         ProfileRecord record;

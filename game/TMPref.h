@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,12 +84,16 @@ public:
     TMPref(const TMPref&) = delete;
     TMPref& operator=(const TMPref&) = delete;
 
-    /// Reads the whole file before anything is written: settings, tables and the current profile. A file with a
-    /// wrong signature or version, or cut short, is kept as "pref.dat.bad" and replaced by the defaults. Then
-    /// applies the settings and saves. True.
+    /// Reads the whole file before anything is written: settings, tables and the current profile. First removes
+    /// the temporary files of saves cut short by a kill. A file with a wrong signature or version, or cut short
+    /// of its tables, is copied to "pref.dat.bad" (a later damage to "pref.dat.bad.2", ...) and replaced by the
+    /// defaults; one cut inside its profiles is copied aside the same way and keeps its whole profiles. A file
+    /// that is there but cannot be read gives the defaults and is left alone (every save fails). Then applies the
+    /// settings and saves. True.
     bool Load();
     /// Writes the settings, both tables and the current profile (a new one is appended and gets its index).
-    /// False, logged, when the file cannot be written.
+    /// False, logged, when the file is there but cannot be read (it is left as it is: the profiles it holds are
+    /// not known), or cannot be written.
     bool Save();
     /// Makes the stored profile current: the current one is saved first, the new index is saved after. False,
     /// with nothing changed, for an index outside the file.
@@ -120,8 +125,8 @@ public:
     [[nodiscard]] const std::filesystem::path& GetPath() const { return mPath; }
 
 private:
-    /// The file's bytes, empty when it is missing or unreadable.
-    [[nodiscard]] std::vector<uint8_t> ReadFileBytes() const;
+    /// The file's bytes, empty when it is missing; none, logged, when it is there but cannot be read.
+    [[nodiscard]] std::optional<std::vector<uint8_t>> ReadFileBytes() const;
     /// Reads the record at index from the file's bytes; false when it is not stored whole.
     [[nodiscard]] static bool ReadProfileAt(const std::vector<uint8_t>& file, int index, ProfileRecord& out);
     /// Makes the record at index current; with writeBack the replaced profile is saved first.
@@ -130,8 +135,9 @@ private:
     /// file atomically.
     bool WriteImage(std::vector<uint8_t> file);
     void SetDefaultTable(HiScoreTable& table, const char* kind) const;
-    /// Renames a damaged file aside so that the defaults do not overwrite it.
-    void KeepDamagedFile() const;
+    /// Copies a damaged file aside, to the first free "pref.dat.bad[.n]", so that no save loses it; logs the damage.
+    /// False when no copy could be made.
+    bool KeepDamagedFile(const char* damage) const;
 
     Pyxo::PyxoAppBase* mApp; // borrowed; may be null in tests
     std::filesystem::path mPath;

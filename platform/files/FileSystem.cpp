@@ -245,16 +245,24 @@ std::optional<uint64_t> FileSize(std::string_view path)
 
 bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out)
 {
+    return ReadFileIfPresent(path, out) == ReadOutcome::Read;
+}
+
+ReadOutcome ReadFileIfPresent(std::string_view path, std::vector<uint8_t>& out)
+{
     const fs::path resolved = ResolvePath(path);
     // O_NONBLOCK so that a FIFO in the file's place cannot hang the open; only regular files are read.
     const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return false;
+        return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool examined = ::fstat(fd, &info) == 0;
+    if (!examined || !S_ISREG(info.st_mode)) {
+        const int reason = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
-        return false;
+        errno = reason;
+        return ReadOutcome::Failed;
     }
     std::vector<uint8_t> data;
     data.reserve(info.st_size > 0 ? size_t(info.st_size) : 0);
@@ -266,8 +274,10 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out)
             if (errno == EINTR) {
                 continue;
             }
+            const int reason = errno;
             ::close(fd);
-            return false;
+            errno = reason;
+            return ReadOutcome::Failed;
         }
         if (got == 0) {
             break;
@@ -276,11 +286,17 @@ bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out)
     }
     ::close(fd);
     out = std::move(data);
-    return true;
+    return ReadOutcome::Read;
 }
 
 bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data)
 {
+    // Past the file-size limit the kernel sends SIGXFSZ, whose default ends the process; ignored, the write fails
+    // with EFBIG and the old file stays. A handler someone installed is kept.
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        ::signal(SIGXFSZ, SIG_IGN);
+    }
     const fs::path target = ResolvePath(path);
     if (!target.has_filename()) {
         PLATFORM_LOG_ERROR("files", "cannot write '%.*s': no file name", int(path.size()), path.data());

@@ -34,8 +34,15 @@ std::optional<uint64_t> FileSize(std::string_view path);
 /// Reads a whole regular file; false when it cannot be opened or read, or is not a regular file.
 bool ReadWholeFile(std::string_view path, std::vector<uint8_t>& out);
 
+enum class ReadOutcome { Read, Missing, Failed };
+/// ReadWholeFile that tells a missing file (nothing at the path, or a folder on the way that is not one) from
+/// one that is there but cannot be read; errno holds the reason of a failure. `out` changes only when read.
+ReadOutcome ReadFileIfPresent(std::string_view path, std::vector<uint8_t>& out);
+
 /// Writes to a temporary file beside the target, flushes it and renames it over the target, so that a crash or a
 /// full disk never leaves a half-written file. Creates missing parent folders. False (target untouched) on failure.
+/// A write beyond the process's file-size limit fails like a full disk: SIGXFSZ, whose default would end the
+/// process, is set to be ignored unless a handler was installed.
 bool WriteFileAtomic(std::string_view path, std::span<const uint8_t> data);
 
 /// Removes the temporary files that WriteFileAtomic left beside `path` in processes that ended in the middle of a

@@ -4,6 +4,8 @@
 #include "platform/log/Log.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -53,12 +55,17 @@ fs::path FileRegistryStorage::FileFor(const RegistryStoredKeyPath& path) const
     return file / kFileName;
 }
 
-FileRegistryStorage::Cached* FileRegistryStorage::Load(const fs::path& file)
+std::string FileRegistryStorage::CacheName(const fs::path& file)
 {
     std::string name = file.string();
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-    const auto [it, added] = mCached.try_emplace(std::move(name));
+    return name;
+}
+
+FileRegistryStorage::Cached* FileRegistryStorage::Load(const fs::path& file)
+{
+    const auto [it, added] = mCached.try_emplace(CacheName(file));
     if (!added) {
         return &it->second;
     }
@@ -66,7 +73,15 @@ FileRegistryStorage::Cached* FileRegistryStorage::Load(const fs::path& file)
     RemoveAbandonedWrites(file.string());
     ++mFileReads;
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(file.string(), bytes)) {
+    const ReadOutcome outcome = ReadFileIfPresent(file.string(), bytes);
+    if (outcome == ReadOutcome::Missing) {
+        return &cached;
+    }
+    if (outcome == ReadOutcome::Failed) {
+        // Its settings are not known, so no save may replace them with what is known.
+        cached.unreadable = true;
+        PLATFORM_LOG_WARNING("registry", "cannot read %s: %s; settings are not saved over it", file.c_str(),
+                             std::strerror(errno));
         return &cached;
     }
     cached.key = ParseRegistryKey(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -94,6 +109,13 @@ bool FileRegistryStorage::Save(const RegistryStoredKeyPath& path, RegistryKeyNod
         return false;
     }
     Cached* cached = Load(file);
+    if (cached->unreadable) {
+        // The key was built without the stored values. Forgotten, the file is read again at the next use, and a
+        // change made then keeps them.
+        PLATFORM_LOG_WARNING("registry", "cannot save %s: it could not be read; left as it is", file.c_str());
+        mCached.erase(CacheName(file));
+        return false;
+    }
     if (cached->damaged) {
         KeepDamaged(ResolvePath(file.string()));
     }

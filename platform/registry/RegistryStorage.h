@@ -33,7 +33,8 @@ public:
 /// atomically. The first read also removes the temporary files of writes that were cut short. A damaged file reads
 /// as missing (with one warning) and stays on disk until the next successful save, which first copies it to
 /// "registry.txt.corrupt" (or, should that copy of an earlier damage still be there, the first free
-/// "registry.txt.corrupt.<n>").
+/// "registry.txt.corrupt.<n>"). A file that is there but cannot be read (its permissions, a read error) reads as
+/// empty and is never written over: a save of its key fails, logged, and the file is read again at the next use.
 class FileRegistryStorage final : public RegistryStorage {
 public:
     /// Follows ConfigFolder() at every call, so that tests that move $XDG_CONFIG_HOME are obeyed.
@@ -54,7 +55,9 @@ private:
     struct Cached {
         std::optional<RegistryKeyNode> key; // nullopt: no file, or a damaged one
         bool damaged = false;               // the file on disk is damaged and not yet replaced
+        bool unreadable = false;            // the file is there but could not be read
     };
+    static std::string CacheName(const std::filesystem::path& file);
     Cached* Load(const std::filesystem::path& file);
 
     std::filesystem::path mFolder;         // empty: ConfigFolder()

@@ -130,7 +130,61 @@ TEST(AnmFile, DamagedFilesAreRefused)
     }
 }
 
+/// S sequences, each with its own frame block, every block claiming the same F frame records.
+std::vector<uint8_t> OverlappingBlocks(uint32_t sequences, uint32_t frames)
+{
+    const uint32_t base = 0x1000;
+    const uint32_t sequencesAt = 8;
+    const uint32_t blocksAt = sequencesAt + sequences * 140;
+    const uint32_t framesAt = blocksAt + sequences * 24;
+    const uint32_t size = framesAt + frames * 24;
+    std::vector<uint8_t> bytes(12 + size);
+    PutU32(bytes, 0, AnmFile::kMagic);
+    PutU32(bytes, 4, base);
+    PutU32(bytes, 8, size);
+    const size_t image = 12;
+    PutU32(bytes, image, sequences);
+    PutU32(bytes, image + 4, base + sequencesAt);
+    for (uint32_t i = 0; i < sequences; ++i) {
+        PutU32(bytes, image + sequencesAt + i * 140 + 136, base + blocksAt + i * 24);
+        const size_t block = image + blocksAt + i * 24;
+        PutU32(bytes, block + 12, 10);
+        PutU32(bytes, block + 16, frames);
+        PutU32(bytes, block + 20, base + framesAt);
+    }
+    return bytes;
+}
+
+TEST(AnmFile, OverlappingBlocksHoldNoMoreFramesThanTheImageHasRoomForOneInTwentyFourBytes)
+{
+    // 4 blocks of 5 shared frames fit in the room of the image; 400 blocks of 1000 would be 400,000 frames
+    // from a file of 90 KB, and are refused.
+    const auto fits = AnmFile::Parse(OverlappingBlocks(4, 5));
+    ASSERT_NE(fits, nullptr);
+    EXPECT_EQ(fits->Sequence(3)->block->frames.size(), 5u);
+
+    const std::vector<uint8_t> hostile = OverlappingBlocks(400, 1000);
+    ASSERT_LT(hostile.size(), 100'000u);
+    std::string error;
+    EXPECT_EQ(AnmFile::Parse(hostile, &error), nullptr);
+    EXPECT_NE(error.find("more frames than the image"), std::string::npos) << error;
+}
+
 class AnmFileLoad : public EngineFixture {};
+
+TEST_F(AnmFileLoad, FrameRatesAboveAThousandAreLoweredToAThousandAndLogged)
+{
+    fs::current_path(mFolder);
+    AnmFixtureLayout layout;
+    std::vector<uint8_t> bytes = WriteAnmFixture(TwoSequences(), kFarBase, &layout);
+    PutU32(bytes, layout.blocks[0] + 12, 0x7FFFFFFF);
+    WriteBytes(mFolder / "anm" / "fast.anm", bytes);
+    const auto file = AnmFile::Load("anm\\fast.anm");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Sequence(0)->block->fps, AnmFile::kMaxFps);
+    EXPECT_EQ(file->ClampedFrameRates(), 1);
+    EXPECT_TRUE(LogHas("anm\\fast.anm: 1 frame rates above 1000"));
+}
 
 TEST_F(AnmFileLoad, ReadsThroughThePackLayerAndLogsARefusal)
 {

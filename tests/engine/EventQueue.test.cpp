@@ -158,6 +158,34 @@ TEST_F(EventQueueTest, GeneratedTimePointsFollowTheClockAndTheStages)
     gTimePointPool.Push(late);
 }
 
+TEST_F(EventQueueTest, MoneyGoalsPastTheLastStageStopAtTheLimitOfThirtyTwoBits)
+{
+    const struct {
+        const char* name;
+        const char* first;
+        const char* last;
+        int32_t goal;
+    } cases[] = {
+        {"rising", "0", "2000000000", INT32_MAX},
+        {"falling", "0", "-2000000000", INT32_MIN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string level = std::string(R"(<level><events_queue><stages><stage points=")") + c.first +
+                                  R"("/><stage points=")" + c.last + R"("/></stages></events_queue></level>)";
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(level.c_str()));
+        EventQueue queue;
+        queue.mMode = EventQueue::kModeGenerated;
+        queue.Load(document.child("level"));
+        queue.Start();
+        queue.AdvanceMoneyGoal(); // to the last stage
+        for (int i = 0; i < 3; ++i)
+            queue.AdvanceMoneyGoal();
+        EXPECT_EQ(queue.GetMoneyGoal(), c.goal);
+    }
+}
+
 TEST_F(EventQueueTest, StandOrderListsGiveOneTwoOrThreeOrdersAlike)
 {
     Load(EventQueue::kModeGenerated, kSurvivalLevel);

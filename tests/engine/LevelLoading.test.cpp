@@ -145,11 +145,13 @@ TEST_F(LevelLoadingTest, ALoadThatCannotProceedHidesTheLoadScreenAndBeginsNoLeve
         const char* logged;
     };
     const Case cases[] = {
-        {"no level file", nullptr, "<root/>", "cfg\\l2.xml: missing or not readable"},
-        {"broken level file", "<level doc=\"scene\\bad.xml\">", "<root/>", "cfg\\l2.xml: missing or not readable"},
+        {"no level file", nullptr, "<root/>", "cfg\\l2.xml: missing or cannot be opened"},
+        {"broken level file", "<l", "<root/>",
+         "cfg\\l2.xml: not well-formed XML at line 1, column 2: Error parsing start element tag"},
         {"no level element", "<other doc=\"scene\\bad.xml\"/>", "<root/>", "no element \"level\""},
         {"no doc attribute", "<level/>", "<root/>", "names no scene document"},
-        {"no scene document", "<level doc=\"scene\\none.xml\"/>", nullptr, "scene\\none.xml: missing or not readable"},
+        {"no scene document", "<level doc=\"scene\\none.xml\"/>", nullptr,
+         "scene\\none.xml: missing or cannot be opened"},
         {"no root element", "<level doc=\"scene\\bad.xml\"/>", "<scene/>", "scene\\bad.xml: no element \"root\""},
     };
     for (const Case& c : cases) {

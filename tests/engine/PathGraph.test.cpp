@@ -2,8 +2,10 @@
 // and the refused "self" point and zero-length edges.
 #include "engine/PathGraph.h"
 
+#include "engine/XmlConfig.h"
 #include "platform/log/Log.h"
 #include "tests/TestHelpers.h"
+#include "tests/engine/EngineTestKit.h"
 #include "tests/engine/SceneTestKit.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +169,26 @@ TEST(PathLayer, FollowingARouteByDistance)
     EXPECT_EQ(position, Pyxo::Point(3, 4)) << "no route: nothing is touched";
 }
 
+TEST(PathLayer, ARouteAcrossTheWholeCoordinateRangeWalksWithoutWrapping)
+{
+    PathLayer layer = LayerOf(R"(<graph><points><point name="a" x="-2147483648" y="2147483647"/>
+        <point name="b" x="2147483647" y="-2147483648"/></points><edges><edge p1="a" p2="b"/></edges></graph>)");
+    ASSERT_TRUE(layer.SearchRoute("a", "b"));
+    const float length = layer.Route().front().length;
+    const struct {
+        float distance;
+        Pyxo::Point position;
+    } cases[] = {{0.0f, {INT32_MIN, INT32_MAX}}, {length / 2, {0, -1}}, {length, {INT32_MAX, INT32_MIN}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.distance);
+        Pyxo::Point position;
+        Pyxo::Point direction;
+        EXPECT_TRUE(layer.FollowRoute(c.distance, position, direction));
+        EXPECT_EQ(position, c.position);
+        EXPECT_EQ(direction, Pyxo::Point(INT32_MAX, INT32_MIN)) << "right and up, held to 32 bits";
+    }
+}
+
 TEST(PathLayer, LoadingKeepsTheFirstPointOfANameAndOnlyCompositeLayersTakeMore)
 {
     const XmlText xml(R"(<graph><points><point name="a" x="1" y="2" direction="t"/><point name="a" x="9"/>
@@ -316,6 +338,28 @@ TEST_F(PathGraphTest, TheWorkingLayerJoinsSceneLevelAndPickPoints)
     graph.ReleasePick();
     EXPECT_TRUE(graph.Level().Points().empty());
     EXPECT_TRUE(graph.Pick().Points().empty());
+}
+
+TEST_F(PathGraphTest, AnEdgeToAPointThatIsNotThereIsLoggedOnceWithItsFile)
+{
+    WriteXml(fs::current_path() / "scene.xml",
+             R"(<root><graphs><graph name="boss"><points><point name="door" x="0" y="0"/>
+        <point name="hall" x="100" y="0"/></points><edges><edge p1="door" p2="hall"/></edges></graph></graphs></root>)");
+    WriteXml(fs::current_path() / "cfg" / "l3.xml", R"(<level><graphs><graph name="boss"><points/>
+        <edges><edge p1="hall" p2="kitchen"/></edges></graph></graphs></level>)");
+    const auto scene = XmlOpenDocument("scene.xml");
+    const auto level = XmlOpenDocument("cfg\\l3.xml");
+    ASSERT_TRUE(scene && level);
+    LogCapture log;
+    PathGraph graph("boss");
+    graph.LoadBaseLayer(XmlSelectNode(*scene, "root"));
+    graph.BuildPickLayer();
+    graph.LoadLevelLayer(XmlSelectNode(*level, "level"));
+    EXPECT_TRUE(log.Has("cfg\\l3.xml: path graph \"boss\": edge <hall - kitchen> names the point \"kitchen\""));
+    ASSERT_TRUE(graph.SetStart("door"));
+    const LogCapture later;
+    EXPECT_FALSE(graph.StartRoute("hall", 10.0f)) << "the search still refuses every route";
+    EXPECT_FALSE(later.Has("path graph")) << "logged at load only";
 }
 
 TEST_F(PathGraphTest, ADocumentWithoutTheGraphLeavesItsLayerEmpty)

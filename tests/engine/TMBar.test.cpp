@@ -58,6 +58,53 @@ TEST_F(TMBarTest, SegmentsFollowValueOverMaximum)
     }
 }
 
+/// A target that counts the stretched blits drawn into it.
+class CountingTarget : public Pyxo::MemoryImage {
+public:
+    using MemoryImage::MemoryImage;
+    void StretchBlt(Pyxo::Image* image, const Pyxo::Rect& destRect, const Pyxo::Rect& srcRect,
+                    const Pyxo::Rect& clipRect, const Pyxo::Color& color, int drawMode, bool fastStretch) override
+    {
+        ++blits;
+        MemoryImage::StretchBlt(image, destRect, srcRect, clipRect, color, drawMode, fastStretch);
+    }
+    int blits = 0;
+};
+
+TEST_F(TMBarTest, AHugeSegmentCountDrawsAtMostTheClipWidthPlusFourSegments)
+{
+    auto bar = Load<TMBar>(R"(<element type="tmbar" name="huge" width="2147483647" height="4" seg_width="1">
+        <texture id="fill" texture="red"/><texture id="empty" texture="blue"/></element>)");
+    EXPECT_TRUE(LogHas("has 2147483647 segments"));
+    bar->SetMax(2);
+    bar->SetValue(1); // the first half filled
+    CountingTarget target(mEngine);
+    target.Create(30, 4);
+    target.Clear();
+    // Far from the origin the float translation blurs where segments land: only the near cases show pixels.
+    const struct {
+        const char* name;
+        int translate;
+        const char* pixels;
+    } cases[] = {
+        {"at its start", 0, "RRRRRRRRRRRRRRRRRRRRRRRRRRRRRR"},
+        {"scrolled to its middle", -(1 << 30), nullptr},
+        {"scrolled past its end", INT32_MIN, ".............................."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        target.Clear();
+        target.blits = 0;
+        Pyxo::Graphics g(&target);
+        g.Translate(c.translate, 0);
+        bar->Draw(&g);
+        EXPECT_LE(target.blits, 30 + 4);
+        if (c.pixels) {
+            EXPECT_EQ(PixelRow(target, 2, 0, 1, 30), c.pixels);
+        }
+    }
+}
+
 TEST_F(TMBarTest, AlphaIsTheProductOfTheAncestors)
 {
     TMCandyWidget parent(nullptr);

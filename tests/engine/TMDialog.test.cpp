@@ -7,6 +7,7 @@
 #include "engine/TMButton.h"
 #include "engine/TMText.h"
 #include "engine/TMTutorialDialog.h"
+#include "engine/XmlConfig.h"
 #include "graphics/Graphics.h"
 #include "shell/WidgetManager.h"
 #include "tests/engine/DialogTestKit.h"
@@ -96,6 +97,33 @@ TEST_F(TMDialogTest, BuildsTheNamedDialogsChildrenByType)
         EXPECT_EQ(screen->FindChild(skipped), nullptr) << skipped;
     // play, play again, title, panel, tip: the element without a name is skipped as well.
     EXPECT_EQ(screen->mWidgets.size(), 5u);
+}
+
+TEST_F(TMDialogTest, DialogsNested20000DeepLoadOnly128Deep)
+{
+    constexpr int kDepth = 20000;
+    std::string xml = R"(<root><element type="tmdialog" name="deep">)";
+    for (int i = 1; i < kDepth; ++i)
+        xml += R"(<element type="tmdialog" name="d">)";
+    for (int i = 1; i < kDepth; ++i)
+        xml += "</element>";
+    xml += "</element></root>";
+    WriteXml(mFolder / "cfg" / "ui.xml", xml);
+    const auto document = XmlOpenDocument("cfg\\ui.xml");
+    ASSERT_NE(document, nullptr);
+
+    TMDialog screen(nullptr, mEngine);
+    screen.LoadByName(XmlSelectNode(*document, "root"), "deep");
+    int depth = 1;
+    for (TMCandyWidget* dialog = &screen; (dialog = dynamic_cast<TMDialog*>(dialog->FindChild("d")));)
+        ++depth;
+    EXPECT_EQ(depth, TMDialog::kMaxNesting);
+    EXPECT_TRUE(LogHas("cfg\\ui.xml: dialog \"d\" lies 128 dialogs deep"));
+
+    // The limit counts the dialogs being loaded: the next description starts from the top again.
+    TMDialog again(nullptr, mEngine);
+    again.LoadByName(XmlSelectNode(*document, "root"), "deep");
+    EXPECT_NE(again.FindChild("d"), nullptr);
 }
 
 TEST_F(TMDialogTest, AMissingDialogStaysEmpty)

@@ -146,6 +146,64 @@ TEST(TMTimer, ALongFrameStepsEveryWholeCycle)
     }
 }
 
+TEST(TMTimer, WholeCyclesWithoutADueControlPassAtOnceAndLeaveTheSameState)
+{
+    // A timer with a due control steps every cycle; one without passes them, yet both end alike.
+    const struct {
+        const char* name;
+        int32_t type;
+        double dt;
+    } cases[] = {
+        {"cycle", TMTimer::Cycle, 10.3},
+        {"ping-pong, an even count", TMTimer::PingPong, 10.3},
+        {"ping-pong, an odd count", TMTimer::PingPong, 10.55},
+        {"ping-pong, a whole number of cycles", TMTimer::PingPong, 10.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMTimer stepped(nullptr);
+        stepped.AddControl(Control(1, 1, 0.1f, 0));
+        TMTimer passed(nullptr);
+        for (TMTimer* timer : {&stepped, &passed}) {
+            timer->Setup(SetupFor(0.25f, c.type));
+            timer->Update(0.1);
+            timer->Update(c.dt);
+        }
+        EXPECT_GT(stepped.GetCyclesStepped(), 30);
+        EXPECT_LE(passed.GetCyclesStepped(), 3);
+        EXPECT_NEAR(passed.GetClock(), stepped.GetClock(), 1e-9);
+        EXPECT_EQ(passed.IsPingForward(), stepped.IsPingForward());
+    }
+}
+
+TEST(TMTimer, ATinyDurationStepsAtMostAThousandCyclesPerUpdate)
+{
+    // A duration of 1e-10 s: one 16 ms update holds 160 million cycles.
+    const struct {
+        const char* name;
+        bool control;
+        bool noCatchUp;
+        int maxCycles;
+        size_t maxCalls;
+    } cases[] = {
+        {"no control", false, false, 3, 0},
+        {"no catch-up", true, true, 0, 1},
+        {"a point control", true, false, TMTimer::kMaxCatchUpCycles + 3, TMTimer::kMaxCatchUpCycles + 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMTimer timer(nullptr);
+        if (c.control)
+            timer.AddControl(Control(1, 1, 0.0f, 0));
+        timer.Setup(SetupFor(1e-10f, TMTimer::Cycle, TMTimer::Forward, c.noCatchUp));
+        const std::vector<Call> calls = Steps(timer, 1, 0.016);
+        EXPECT_LE(timer.GetCyclesStepped(), c.maxCycles);
+        EXPECT_LE(calls.size(), c.maxCalls);
+        EXPECT_TRUE(timer.IsRunning());
+        EXPECT_LE(timer.GetClock(), 1e-10 + 1e-15);
+    }
+}
+
 TEST(TMTimer, AUsualTimerFinishesOnceAtItsEnd)
 {
     TMTimer timer(nullptr);

@@ -97,6 +97,19 @@ TEST_F(TMItemPartDraw, MirroredFramesLandAtSequenceWidthLessOffsetLessFrameWidth
     }
 }
 
+TEST_F(TMItemPartDraw, AMirroredFrameBeyondTheCoordinateRangeDrawsNothing)
+{
+    // Mirrored, the frame lands at 2147483647 - (-2147483647) - 4, beyond 32 bits: held at the limit, far off the
+    // target, rather than wrapped.
+    mScratch.WriteAnm("body", {{"sheet", "bodyrwalk", INT32_MAX, 0, 0, {{0, 0, 4, 1, -INT32_MAX, 0}}}});
+    MakeTarget(SurfaceDrawTest::kX888, 12, 1, 0);
+    MakePart(R"(<part name="body"/>)");
+    mPart->SetOrientation("mr", false);
+    Play("walk", 4, 1, {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004});
+    Draw();
+    EXPECT_EQ(Colors(0), std::vector<uint32_t>(12, 0));
+}
+
 TEST_F(TMItemPartDraw, ScalingIsAboutThePointAndIgnoresTinyChanges)
 {
     // A 2 x 2 frame at x 4; the scale point is the part's (2, 0) plus the effect's (1, 0).

@@ -79,6 +79,31 @@ TEST_F(TMPickItemTest, LeftAndTopEdgesAreInsideRightAndBottomEdgesOutside)
     EXPECT_FALSE(PolygonRegion({{0, 0}, {10, 10}}).Contains({0, 0})) << "two points enclose nothing";
 }
 
+TEST_F(TMPickItemTest, ARegionSpanningTheWholeCoordinateRangeIsTestedExactly)
+{
+    // Doubled, these coordinates need 33 bits and their cross products 67.
+    const PolygonRegion huge(
+        {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}});
+    const PolygonRegion sliver({{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MAX, INT32_MAX - 1}});
+    const struct {
+        const char* name;
+        const PolygonRegion& region;
+        Pyxo::Point point;
+        bool inside;
+    } cases[] = {
+        {"the origin", huge, {0, 0}, true},
+        {"the top-left corner", huge, {INT32_MIN, INT32_MIN}, true},
+        {"the last pixel", huge, {INT32_MAX - 1, INT32_MAX - 1}, true},
+        {"the right edge", huge, {INT32_MAX, 0}, false},
+        {"beside the sliver's diagonal", sliver, {0, 1}, false},
+        {"under the sliver's diagonal", sliver, {1, 0}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.region.Contains(c.point), c.inside);
+    }
+}
+
 TEST_F(TMPickItemTest, ABlockerInFrontTakesTheClickAndACycleEnds)
 {
     const XmlText scene(R"(<scene><objects>

@@ -227,6 +227,31 @@ TEST_F(TextureTest, FrameSetsReadTheirDescription)
     EXPECT_EQ(animated.mFrameCount, 1);
 }
 
+TEST_F(TextureTest, ACountOf2147483647StopsAtTheFirstFrameMissingFromTheTable)
+{
+    // smoke00 to smoke02 are in the table; the rest of a count only looks up one missing id.
+    const struct {
+        const char* count;
+        size_t frames;
+        bool logged;
+    } cases[] = {{"5", 3, false}, {"2147483647", 3, true}, {"2", 2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        pugi::xml_document description;
+        const std::string text = std::string(R"(<texture texture="smoke" fps="10" count=")") + c.count + "\"/>";
+        ASSERT_TRUE(description.load_string(text.c_str()));
+        {
+            const std::lock_guard lock(mLogLock);
+            mLog.clear();
+        }
+        TMTexture texture;
+        texture.Load(description.child("texture"), 1, 1);
+        EXPECT_EQ(texture.mFrames.size(), c.frames);
+        EXPECT_EQ(texture.mFrameCount, int(c.frames));
+        EXPECT_EQ(LogHas("asks for 2147483647 frames"), c.logged);
+    }
+}
+
 TEST(TMTexture, AdvanceStepsOneFrameAtMostPerCall)
 {
     struct Case {

@@ -267,4 +267,37 @@ TEST_F(XmlFiles, DocumentsAreUtf16WithOrWithoutTheByteOrderMark)
     }
 }
 
+TEST_F(XmlFiles, AFailedLoadSaysWhyAndAParseErrorWhere)
+{
+    // The error stands on line 3, after characters that take two and four bytes in UTF-8.
+    WriteXml(mFolder / "broken.xml", "<root>\n<loc text=\"\u00e9\U0001F600\"/>\n  <a></b></root>");
+    WriteBytes(mFolder / "mark_only.xml", {0xFF, 0xFE});
+    fs::create_directories(mFolder / "folder.xml");
+    WriteXml(mFolder / "good.xml", "<root><a/></root>");
+    fs::current_path(mFolder);
+    const struct {
+        const char* file;
+        const char* why;
+    } cases[] = {
+        {"missing.xml", "missing or cannot be opened"},
+        {"folder.xml", "cannot be read"},
+        {"broken.xml", "not well-formed XML at line 3, column 8: Start-end tags mismatch"},
+        {"mark_only.xml", "not well-formed XML at line 1, column 1: No document element found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string why;
+        EXPECT_EQ(XmlOpenDocument(c.file, &why), nullptr);
+        EXPECT_EQ(why, c.why);
+    }
+
+    // Messages about content name the file it came from.
+    const auto document = XmlOpenDocument("good.xml");
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(XmlFileOf(XmlSelectNode(*document, "root/a")), "good.xml");
+    pugi::xml_document made;
+    EXPECT_EQ(XmlFileOf(made.append_child("x")), "(an XML document)");
+    EXPECT_EQ(XmlFileOf(pugi::xml_node()), "");
+}
+
 } // namespace

@@ -7,9 +7,13 @@
 #include "engine/TMSoundManager.h"
 #include "game/TMEngine3.h"
 #include "platform/files/FileSystem.h"
+#include "tests/UnreadableFileScope.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -310,6 +314,104 @@ TEST_F(TMPrefTest, AWrongVersionIsKeptAsBadBeforeTheDefaultsAreWritten)
     TMPref again(mEngine);
     EXPECT_TRUE(again.Load());
     EXPECT_EQ(FileBytes().size(), 5240u);
+}
+
+TEST_F(TMPrefTest, AFileThatCannotBeReadIsLeftAsItIsAndEverySaveFails)
+{
+    StoreProfiles({L"A", L"B", L"C"}, 1);
+    TMPref pref(mEngine);
+    ASSERT_TRUE(pref.Load());
+    const std::vector<uint8_t> stored = FileBytes();
+    {
+        TestSupport::UnreadableFileScope unreadable(PrefPath());
+        EXPECT_FALSE(pref.Save());
+        EXPECT_FALSE(pref.CreateProfile(L"D")) << "it saves first";
+        EXPECT_FALSE(pref.ReadProfile(0));
+        EXPECT_FALSE(pref.DeleteProfile(0));
+        std::vector<ProfileRecord> all;
+        pref.ReadAllProfiles(all);
+        EXPECT_TRUE(all.empty());
+
+        TMPref next(mEngine); // a run that starts with the file unreadable
+        EXPECT_TRUE(next.Load());
+        EXPECT_FALSE(next.IsProfileLoaded());
+        EXPECT_FALSE(next.Save());
+    }
+    EXPECT_EQ(FileBytes(), stored) << "byte for byte";
+    EXPECT_TRUE(LogHas("cannot read"));
+    EXPECT_TRUE(LogHas("pref.dat"));
+    EXPECT_FALSE(fs::exists(PrefPath().string() + ".bad")) << "an unreadable file is not a damaged one";
+
+    // Readable again: the profile made meanwhile is appended, and the three stored ones are all still there.
+    ASSERT_TRUE(pref.Save());
+    EXPECT_EQ(StoredNames(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
+}
+
+TEST_F(TMPrefTest, AFileCutInsideItsProfilesIsKeptAsideAndItsWholeProfilesStay)
+{
+    StoreProfiles({L"A", L"B", L"C"}, 2);
+    const std::vector<uint8_t> whole = FileBytes();
+    const std::vector<uint8_t> cut(whole.begin(), whole.end() - 100); // C, the current one, is cut
+    WriteBytes(PrefPath(), cut);
+    {
+        TMPref pref(mEngine);
+        EXPECT_TRUE(pref.Load());
+        EXPECT_FALSE(pref.IsProfileLoaded());
+    }
+    std::vector<uint8_t> aside;
+    ASSERT_TRUE(Platform::ReadWholeFile(PrefPath().string() + ".bad", aside));
+    EXPECT_EQ(aside, cut) << "the cut profile's name and progress survive in the copy";
+    EXPECT_TRUE(LogHas("cut inside its profiles"));
+    EXPECT_EQ(StoredNames(), (std::vector<std::wstring>{L"A", L"B"}));
+
+    // A second damage gets its own copy; the first stays.
+    std::vector<uint8_t> badHeader = FileBytes();
+    badHeader[0] ^= 0xFF;
+    WriteBytes(PrefPath(), badHeader);
+    TMPref again(mEngine);
+    EXPECT_TRUE(again.Load());
+    std::vector<uint8_t> second;
+    ASSERT_TRUE(Platform::ReadWholeFile(PrefPath().string() + ".bad.2", second));
+    EXPECT_EQ(second, badHeader);
+    ASSERT_TRUE(Platform::ReadWholeFile(PrefPath().string() + ".bad", aside));
+    EXPECT_EQ(aside, cut);
+}
+
+TEST_F(TMPrefTest, LoadRemovesTheTemporaryFilesOfSavesCutShort)
+{
+    StoreProfiles({L"A"}, 0);
+    const pid_t child = fork(); // a process that is gone
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const fs::path folder = PrefPath().parent_path();
+    const fs::path abandoned = folder / (".pref.dat.tmp" + std::to_string(child) + "-4");
+    WriteBytes(abandoned, {1, 2, 3});
+    TMPref pref(mEngine);
+    ASSERT_TRUE(pref.Load());
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_EQ(StoredNames(), (std::vector<std::wstring>{L"A"}));
+}
+
+TEST_F(TMPrefTest, ASaveBeyondTheFileSizeLimitFailsAndKeepsTheFile)
+{
+    StoreProfiles({L"A", L"B"}, 0);
+    const std::vector<uint8_t> stored = FileBytes();
+    TMPref pref(mEngine);
+    ASSERT_TRUE(pref.Load());
+    // Left at its default, the signal of the limit would end the test program here.
+    signal(SIGXFSZ, SIG_DFL);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool created = pref.CreateProfile(L"Big");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(FileBytes(), stored);
+    EXPECT_TRUE(LogHas("cannot write"));
 }
 
 TEST_F(TMPrefTest, AnUnwritableFolderMakesSaveFail)

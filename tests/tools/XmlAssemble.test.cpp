@@ -100,6 +100,17 @@ TEST(XmlAssemble, RepeatsExpandWithFormattedCounters)
     EXPECT_EQ(out.origins[12].line, 5u);
 }
 
+/// Elements nested `depth` deep, one per line.
+std::string Nested(int depth)
+{
+    std::string text;
+    for (int i = 0; i < depth; ++i)
+        text += "<a>\n";
+    for (int i = 0; i < depth; ++i)
+        text += "</a>";
+    return text;
+}
+
 TEST(XmlAssemble, FaultsNameTheirSourceFileAndLine)
 {
     const struct {
@@ -123,6 +134,19 @@ TEST(XmlAssemble, FaultsNameTheirSourceFileAndLine)
          "1: \"{o:%d}\": a counter over a values list takes no arithmetic or format"},
         {"runaway range", "<root><repeat counter=\"i\" from=\"1\" to=\"2000000000\"><a/></repeat></root>",
          "1: repeats make more than"},
+        {"a product beyond 64 bits",
+         "<root><repeat counter=\"i\" from=\"1\" to=\"2\"><a n=\"{i*9223372036854775807}\"/></repeat></root>",
+         "1: \"{i*9223372036854775807}\": the value is beyond the range"},
+        {"a sum beyond 64 bits",
+         "<root><repeat counter=\"i\" from=\"9223372036854775806\" to=\"9223372036854775807\">"
+         "<a n=\"{i+2}\"/></repeat></root>",
+         "1: \"{i+2}\": the value is beyond the range"},
+        // 2,000 copies of a 100 KB attribute would write 200 MB.
+        {"a large body copied often",
+         "<root>\n<repeat counter=\"i\" from=\"1\" to=\"2000\"><a n=\"" + std::string(100'000, 'x') +
+             "\"/></repeat></root>",
+         "2: repeats copy more than 64 MB"},
+        {"nested 20,000 deep", "<root>\n" + Nested(20000) + "</root>", "1001: elements nested more than 1000 deep"},
     };
     ToolsTest::TempFolder folder;
     const fs::path main = folder.Write("cfg.xml", "<root/>");

@@ -29,6 +29,7 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 struct Assembly {
     std::vector<Origin> origins; // indexed by the origin attribute
     long copies = 0;
+    size_t copiedBytes = 0;
     std::string error;
 
     bool Fail(const pugi::xml_node& node, const std::string& message)
@@ -74,16 +75,28 @@ bool LoadSource(const fs::path& file, pugi::xml_document& document, Assembly& as
     struct Walker : pugi::xml_tree_walker {
         std::vector<std::pair<pugi::xml_node, size_t>>* lines;
         std::string_view text;
+        size_t tooDeepLine = 0;
         bool for_each(pugi::xml_node& node) override
         {
-            if (node.type() == pugi::node_element)
-                lines->emplace_back(node, LineOf(text, node.offset_debug()));
+            if (node.type() != pugi::node_element)
+                return true;
+            // depth() is 0 for the root element.
+            if (depth() >= kMaxNesting) {
+                tooDeepLine = LineOf(text, node.offset_debug());
+                return false;
+            }
+            lines->emplace_back(node, LineOf(text, node.offset_debug()));
             return true;
         }
     } walker;
     walker.lines = &lines;
     walker.text = text;
     document.traverse(walker);
+    if (walker.tooDeepLine != 0) {
+        assembly.error = file.string() + ":" + std::to_string(walker.tooDeepLine) + ": elements nested more than " +
+                         std::to_string(kMaxNesting) + " deep";
+        return false;
+    }
     for (auto& [node, line] : lines) {
         node.append_attribute(kOriginAttribute) = unsigned(assembly.origins.size());
         assembly.origins.push_back({file.string(), line});
@@ -201,7 +214,12 @@ bool SubstituteText(std::string& text, const std::string& counter, const Counter
                 wide += 'l';
             }
         }
-        const long number = value.number * multiplier + addend;
+        long number = 0;
+        if (__builtin_mul_overflow(value.number, multiplier, &number) ||
+            __builtin_add_overflow(number, addend, &number)) {
+            error = "\"{" + inner + "}\": the value is beyond the range of a whole number";
+            return false;
+        }
         char buffer[256];
         const int length = std::snprintf(buffer, sizeof buffer, wide.c_str(), number);
         if (length < 0 || size_t(length) >= sizeof buffer) {
@@ -248,6 +266,28 @@ bool Substitute(pugi::xml_node node, const std::string& counter, const CounterVa
     return true;
 }
 
+/// The bytes of names, values and text in the subtree, about what a copy of it adds to the output.
+size_t SubtreeBytes(pugi::xml_node node)
+{
+    struct Counter : pugi::xml_tree_walker {
+        size_t bytes = 0;
+        void Add(pugi::xml_node n)
+        {
+            bytes += std::strlen(n.name()) + std::strlen(n.value()) + 2;
+            for (pugi::xml_attribute attribute : n.attributes())
+                bytes += std::strlen(attribute.name()) + std::strlen(attribute.value()) + 4;
+        }
+        bool for_each(pugi::xml_node& n) override
+        {
+            Add(n);
+            return true;
+        }
+    } counter;
+    counter.Add(node);
+    node.traverse(counter);
+    return counter.bytes;
+}
+
 bool ExpandChildren(pugi::xml_node parent, Assembly& assembly)
 {
     pugi::xml_node child = parent.first_child();
@@ -291,12 +331,20 @@ bool ExpandChildren(pugi::xml_node parent, Assembly& assembly)
                     break;
             }
         }
+        std::vector<size_t> bodyBytes;
+        for (pugi::xml_node body : child.children())
+            bodyBytes.push_back(SubtreeBytes(body));
         pugi::xml_node first;
         for (const CounterValue& value : values) {
+            size_t bodyIndex = 0;
             for (pugi::xml_node body : child.children()) {
                 if (++assembly.copies > kMaxRepeatCopies)
                     return assembly.Fail(child,
                                          "repeats make more than " + std::to_string(kMaxRepeatCopies) + " copies");
+                assembly.copiedBytes += bodyBytes[bodyIndex++];
+                if (assembly.copiedBytes > kMaxRepeatBytes)
+                    return assembly.Fail(child,
+                                         "repeats copy more than " + std::to_string(kMaxRepeatBytes >> 20) + " MB");
                 pugi::xml_node copy = parent.insert_copy_before(body, child);
                 if (!Substitute(copy, counter, value, assembly))
                     return false;

@@ -36,6 +36,11 @@ struct Assembled {
 
 /// Largest number of copies that one repeat may make, so that a mistyped range cannot fill the disk.
 inline constexpr long kMaxRepeatCopies = 100000;
+/// Largest number of bytes (names, attributes and text) that the repeats of one assembly may copy, for the same
+/// reason: a few copies of a large body are as bad as many of a small one.
+inline constexpr size_t kMaxRepeatBytes = size_t(64) << 20;
+/// Deepest element nesting a source may have; the expansion walks the tree by recursion.
+inline constexpr int kMaxNesting = 1000;
 
 /// Assembles `mainFile` (empty: a new root element named `rootName`) and the fragments (sorted by file name
 /// here). Every source must be valid UTF-8 and well-formed; a failure is "<file>:<line>: <message>".

@@ -182,12 +182,13 @@ TEST_F(FileSystemTest, FailedAtomicWriteLeavesTheOldFile)
     EXPECT_TRUE(fs::is_directory(mRoot / "Folder"));
 
     {
-        // A file-size limit makes the write fail half-way, as a full disk would (and works for root too).
+        // A file-size limit makes the write fail half-way, as a full disk would (and works for root too). The
+        // signal of the limit, left at its default, would end the process.
         rlimit saved{};
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
         rlimit small = saved;
         small.rlim_cur = 4;
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_DFL);
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
         const bool written = Platform::WriteFileAtomic(Root() + "/PREF.DAT", Bytes("much longer than four bytes"));
         ::setrlimit(RLIMIT_FSIZE, &saved);

@@ -2,6 +2,7 @@
 
 #include "platform/log/Log.h"
 #include "platform/registry/RegistryStorage.h"
+#include "tests/UnreadableFileScope.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -358,6 +359,39 @@ TEST_F(FileRegistryTest, WritesCutShortAreClearedAtTheNextStart)
     EXPECT_FALSE(fs::exists(abandoned));
     EXPECT_TRUE(fs::exists(ours));
     EXPECT_TRUE(fs::exists(other)) << "not a name of an atomic write";
+}
+
+TEST_F(FileRegistryTest, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    {
+        FileRegistryStorage files(mFolder);
+        StorageScope scope(&files);
+        for (const char* name : {"A", "B", "C"}) {
+            ASSERT_EQ(WriteDword(kAppKey, name, 1), ERROR_SUCCESS);
+        }
+    }
+    const std::string stored = Contents(File());
+    std::string warnings;
+    const LogSink previous =
+        SetLogSink([&](LogLevel, const char*, const std::string& text) { warnings += text + "\n"; });
+    FileRegistryStorage files(mFolder); // the next run
+    StorageScope scope(&files);
+    {
+        TestSupport::UnreadableFileScope unreadable(File());
+        EXPECT_EQ(ReadDword(kAppKey, "A"), std::nullopt) << "its values are not known";
+        EXPECT_EQ(WriteDword(kAppKey, "D", 1), ERROR_CANTWRITE);
+    }
+    SetLogSink(previous);
+    EXPECT_EQ(Contents(File()), stored) << "byte for byte";
+    EXPECT_NE(warnings.find("cannot read"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find(File().string()), std::string::npos) << warnings;
+    EXPECT_FALSE(fs::exists(fs::path(File()) += ".corrupt")) << "an unreadable file is not a damaged one";
+
+    // Readable again, it is read again: a change keeps every stored value.
+    ASSERT_EQ(WriteDword(kAppKey, "D", 1), ERROR_SUCCESS);
+    for (const char* name : {"A", "B", "C", "D"}) {
+        EXPECT_EQ(ReadDword(kAppKey, name), 1u) << name;
+    }
 }
 
 } // namespace
