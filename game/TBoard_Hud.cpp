@@ -197,7 +197,7 @@ void TBoard_Hud::AddChild(const std::string& name, TMCandyWidget* child)
     } else if (name.rfind(kHintPrefix, 0) == 0) {
         const std::string digits = name.substr(std::char_traits<char>::length(kHintPrefix));
         if (!digits.empty() && std::isdigit(static_cast<unsigned char>(digits[0])))
-            mHints[std::atoi(digits.c_str())] = child;
+            mHints.emplace(std::atoi(digits.c_str()), child); // the first of a name stays, as in the dialog
         else
             EngineLog("hud: \"%s\" has no number after \"%s\"; it is no tutorial hint", name.c_str(), kHintPrefix);
     }

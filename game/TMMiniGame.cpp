@@ -110,7 +110,7 @@ void TMMiniGame::LoadParts(pugi::xml_node level)
     for (int stage = 0; stage < kStageCount; ++stage) {
         std::array<float, kKindCount> weights{};
         for (int kind = 0; kind < kKindCount; ++kind) {
-            char name[16];
+            char name[32];
             std::snprintf(name, sizeof name, "bonus%02d%02d", kind + 1, stage + 1);
             XmlGetAttrFloat(params, name, weights[size_t(kind)]);
         }
