@@ -60,8 +60,13 @@ protected:
 TEST_F(TBoard_HudTest, TheClockShowsTheDaysProgressAndTheAlarmOncePerMode)
 {
     MakeWithFrames();
+    Child(mHud, "achievments")->SetVisible(true);
+    Child(mHud, "achievments/ach_1")->SetVisible(true);
     PlayCareerDay("0.2");
-    Frame();
+    EXPECT_FALSE(Visible("achievments/ach_1")) << "earned icons start hidden";
+    EXPECT_TRUE(Visible("achievments/ach_4")) << "no-broke is earned until a worker breaks down";
+    EXPECT_FALSE(Visible("left_part/closed"));
+    Frame(2);
     EXPECT_EQ(mHud->GetClockFrameCount(), 20u);
     EXPECT_EQ(mHud->GetLastFrame(), 9) << "trunc(0.5 x 19)";
     EXPECT_EQ(Shown("left_part/clock"), Record("hud_watch09"));
@@ -90,6 +95,7 @@ TEST_F(TBoard_HudTest, SurvivalProgressAboveOneShowsTheLastUpgradeFrame)
     Load(1, true);
     EXPECT_TRUE(Visible("survival_life/life_3"));
     EXPECT_TRUE(Visible("left_survival_part"));
+    EXPECT_FALSE(Visible("achievments")) << "no achievements in survival";
     mBoard->AddMoney(50);
     Frame();
     EXPECT_EQ(mHud->GetLastFrame(), 1) << "trunc(0.5 x 3)";

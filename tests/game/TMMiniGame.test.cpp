@@ -84,6 +84,11 @@ TEST_F(TMMiniGameTest, ARunFollowedByAnotherKindPaysAtOnceAndTheRestMoveOnTheNex
     mMini->Update();
     EXPECT_EQ(mMini->GetPartKinds(), (std::vector<int>{2, 0}));
     EXPECT_EQ(mBoard->GetHud()->GetAchievementPos(), 80) << "the clean reward placed its achievement row";
+    EXPECT_TRUE(Visible("achievments/ach_2"));
+    EXPECT_EQ(Child(mHud, "achievments/ach_2")->mX, 40);
+    EXPECT_TRUE(Visible("achievments/ach_2_01")) << "level clamp(trunc(1 x 5 / 5), 1, 5)";
+    EXPECT_EQ(Child(mHud, "achievments/ach_2_05")->mX, 40);
+    EXPECT_FALSE(Visible("achievments/ach_1"));
     EXPECT_EQ(ice->mX, 108) << "the walk stopped at the run";
     mMini->Update();
     EXPECT_EQ(ice->mX, 15);
