@@ -7,6 +7,8 @@
 #include "engine/GameClock.h"
 #include "engine/TMButton.h"
 #include "engine/TMEngine.h"
+#include "engine/TMSound.h"
+#include "engine/TMSoundManager.h"
 #include "engine/TextureTable.h"
 #include "engine/XmlConfig.h"
 #include "game/TBoard_Hud.h"
@@ -17,12 +19,14 @@
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
 #include "tests/engine/EngineTestKit.h"
+#include "tests/engine/SoundTestKit.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -167,6 +171,8 @@ protected:
             <loc id="mn09_desc_money_bonus" text="Cash rain"/></root>)");
         ImageLib::Image picture(4, 4);
         ASSERT_TRUE(ImageLib::WritePNGImage((mFolder / "images" / "t.png").string(), picture));
+        // The game's sounds go to a library that records what is played.
+        mPreviousLibrary = Platform::SetSoundLibrary(&mSoundLibrary);
         mGame = &MakeEngine<Headless<TMEngine3>>();
         ASSERT_EQ(InitExitCode(*mGame), -1);
         mGame->mRunning = true;
@@ -181,6 +187,7 @@ protected:
         gFrameDelta = 0.0f;
         ResetGameTime();
         mApp.reset();
+        Platform::SetSoundLibrary(mPreviousLibrary);
         if (mHadData)
             setenv("XDG_DATA_HOME", mPreviousData.c_str(), 1);
         else
@@ -287,6 +294,38 @@ protected:
         return widget && widget->mVisible;
     }
 
+    /// Registers the sounds (made in memory) in the game's sound registry.
+    void LoadSounds(const std::vector<std::string>& names)
+    {
+        std::string xml = "<root><sounds>";
+        for (const std::string& name : names)
+            xml += "<sound name=\"" + name + "\" group=\"game\" path=\"snd\\" + name + ".wav\"/>";
+        xml += "</sounds></root>";
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_string(xml.c_str()));
+        mGame->GetSoundRegistry()->Load(document.child("root"));
+        mSoundNames = names;
+        mSoundLibrary.TakeCalls();
+    }
+
+    /// How often each sound was started since the last call.
+    [[nodiscard]] std::map<std::string, int> TakePlayed()
+    {
+        std::map<std::string, std::string> byPrefix;
+        for (const std::string& name : mSoundNames) {
+            if (TMSound* sound = mGame->GetSoundRegistry()->Find(name))
+                byPrefix["SamplePlay " + std::to_string(sound->GetSample().value) + " "] = name;
+        }
+        std::map<std::string, int> played;
+        for (const std::string& call : mSoundLibrary.TakeCalls()) {
+            for (const auto& [prefix, name] : byPrefix) {
+                if (call.rfind(prefix, 0) == 0)
+                    ++played[name];
+            }
+        }
+        return played;
+    }
+
     [[nodiscard]] fs::path PrefPath() const { return mData / "Ostrel Games" / "Ilvane" / "pref.dat"; }
 
     TMEngine3* mGame = nullptr;
@@ -295,8 +334,12 @@ protected:
     TBoard_Hud* mHud = nullptr;
     TMMiniGame* mMini = nullptr;
     fs::path mData;
+    Platform::AudioMixer mMixer;
+    SoundTest::RecordingLibrary mSoundLibrary{mMixer};
+    std::vector<std::string> mSoundNames;
 
 private:
+    Platform::SoundLibrary* mPreviousLibrary = nullptr;
     std::string mPreviousData;
     bool mHadData = false;
 };

@@ -123,6 +123,7 @@ TEST_F(TBoard_HudTest, WithoutFramesTheIndicatorStaysAsItIs)
 TEST_F(TBoard_HudTest, TheGoalSplashTurnsTheCareerPanelToTheExpertGoal)
 {
     MakeWithFrames();
+    LoadSounds({"goal", "expert"});
     struct Case {
         bool survival;
         bool goalPanelAfter;
@@ -144,6 +145,7 @@ TEST_F(TBoard_HudTest, TheGoalSplashTurnsTheCareerPanelToTheExpertGoal)
             EXPECT_EQ(Visible(std::string("right_part/") + name), c.expertPanelAfter) << name;
         mHud->ShowExpertSplash();
         EXPECT_TRUE(Visible("expert_splash"));
+        EXPECT_EQ(TakePlayed(), (std::map<std::string, int>{{"expert", 1}, {"goal", 1}}));
     }
     mHud->Reset();
     EXPECT_FALSE(Visible("goal_splash"));

@@ -179,16 +179,19 @@ TEST_F(TMMiniGameTest, TheSeventeenthPartPushesOutTheOldestWhichReturnsAtTheFron
 TEST_F(TMMiniGameTest, ADisabledPartIgnoresAClickUntilEnabled)
 {
     Make();
+    LoadSounds({"minigame_hit"});
     mMini->AddPart(1, false, false);
     mMini->AddPart(2, false, false);
     mMini->Update();
     Click(20, 560);
     EXPECT_EQ(mMini->GetPartCount(), 2);
+    EXPECT_TRUE(TakePlayed().empty());
     mMini->EnablePartAt(0);
     mMini->EnablePartAt(5); // no part there: nothing
     TMButton* clicked = mMini->GetPartWidget(0);
     Click(20, 560);
     EXPECT_EQ(mMini->GetPartKinds(), (std::vector<int>{2}));
+    EXPECT_EQ(TakePlayed(), (std::map<std::string, int>{{"minigame_hit", 1}}));
     EXPECT_FALSE(clicked->mVisible) << "without an \"onclick\" effect the part is hidden at once";
     EXPECT_TRUE(mMini->GetPartWidget(0)->mDisabled);
 }
