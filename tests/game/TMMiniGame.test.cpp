@@ -224,4 +224,28 @@ TEST_F(TMMiniGameTest, WithoutSpeedOrPartParamsTheTrayRunsAndLogs)
     EXPECT_EQ(mMini->GetPartWidget(0)->mX, 600);
 }
 
+TEST_F(TMMiniGameTest, WhileALevelLoadsTheTrayStandsStillAndTheLevelStartEmptiesIt)
+{
+    Make();
+    Add({0, 0});
+    mMini->Update();
+    Add({1});
+    WriteScene("");
+    WriteLevel(2, false, R"(<partparams speed="100000" bonus0101="1"/>)");
+    mBoard->StartLoadThread(2, false);
+    // The loading thread reads the new weights meanwhile: the tray neither moves nor takes clicks.
+    mMini->Update();
+    mMini->OnPartClicked(reinterpret_cast<intptr_t>(mMini->GetPartWidget(0)));
+    EXPECT_EQ(mMini->GetPartKinds(), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(mMini->GetPartWidget(2)->mX, 600);
+    while (mBoard->IsWaitingForLoad()) {
+        if (mGame->mLoadingThreadCompleted)
+            mBoard->FinishLevelLoad();
+        else
+            std::this_thread::yield();
+    }
+    EXPECT_EQ(mMini->GetPartCount(), 0) << "cleared by the level start";
+    EXPECT_EQ(mMini->GetSpeed(), 100000.0f);
+}
+
 } // namespace
