@@ -1,8 +1,16 @@
 #pragma once
 
+#include "engine/TMCountdown.h"
 #include "engine/TMDialog.h"
+#include "engine/TextureHandle.h"
 
 #include <pugixml.hpp>
+
+#include <array>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 class TMBoard_Game3;
 
@@ -17,6 +25,16 @@ public:
 
     TBoard_Hud(TMBoard_Game3* board, Pyxo::PyxoAppBase* app, pugi::xml_node root);
     ~TBoard_Hud() override;
+
+    // Pyxo::Widget and TMDialog
+    void Update() override;
+    void OnShow() override;
+    void Activate() override;
+    void Deactivate() override;
+    /// Binds the named children it knows, then adds the child as usual.
+    void AddChild(const std::string& name, TMCandyWidget* child) override;
+    /// "menu_btn" opens the board's escape menu, "upgrade_btn" the upgrade screen.
+    void OnControl(intptr_t controlId) override;
 
     void SetMode(bool survival);
     void Reset();
@@ -42,10 +60,72 @@ public:
     void SetAchievementPos(int x) { mAchievementPos = x; }
 
     [[nodiscard]] int GetShownLives() const { return mShownLives; }
+    [[nodiscard]] int GetLastFrame() const { return mLastFrame; }
+    [[nodiscard]] size_t GetClockFrameCount() const { return mClockFrames.size(); }
+    [[nodiscard]] size_t GetUpgradeFrameCount() const { return mUpgradeFrames.size(); }
 
 protected:
+    /// The bound children; null where the description lacks one (logged once, every use skipped).
+    struct Bound {
+        // "right_part"
+        TMCandyWidget* rightPart = nullptr;
+        TMCandyWidget* goalBkg = nullptr;
+        TMCandyWidget* expertBkg = nullptr;
+        TMCandyWidget* goalValue = nullptr;
+        TMCandyWidget* expertValue = nullptr;
+        TMCandyWidget* goalText = nullptr;
+        TMCandyWidget* expertText = nullptr;
+        TMCandyWidget* moneyGoalValue = nullptr;
+        TMCandyWidget* moneyExpertValue = nullptr;
+        TMCandyWidget* moneyGoalGhost = nullptr;
+        TMCandyWidget* moneyExpertGhost = nullptr;
+        TMCandyWidget* menuButton = nullptr;
+        // "left_part"
+        TMCandyWidget* leftPart = nullptr;
+        TMCandyWidget* clock = nullptr;
+        TMCandyWidget* alarm = nullptr;
+        TMCandyWidget* closed = nullptr;
+        // "achievments"
+        TMCandyWidget* achievements = nullptr;
+        std::array<TMCandyWidget*, 4> achIcons{};                 // kinds 1 to 4
+        std::array<std::array<TMCandyWidget*, 5>, 3> achLevels{}; // kinds 1 to 3, levels 1 to 5
+        // "left_survival_part"
+        TMCandyWidget* leftSurvivalPart = nullptr;
+        TMCandyWidget* upgradeClock = nullptr;
+        TMCandyWidget* upgradeBack = nullptr;
+        TMCandyWidget* upgradeButton = nullptr;
+        TMCandyWidget* goalSplash = nullptr;
+        TMCandyWidget* expertSplash = nullptr;
+        TMCandyWidget* survivalLife = nullptr;
+        std::array<TMCandyWidget*, 4> lives{};
+        TMCandyWidget* globalClean = nullptr;
+        TMCandyWidget* globalCleaning = nullptr;
+        TMCandyWidget* freeze = nullptr;
+        std::array<TMCandyWidget*, 3> freezeSteps{};
+        TMCandyWidget* tutorBg = nullptr;
+    };
+
+    /// The child of that name, or null (logged once by the binding's name).
+    TMCandyWidget* BindChild(TMCandyWidget* parent, const std::string& parentName, const std::string& name);
+    void LogMissing(const std::string& name);
+    /// Reads the frames of the format (with one number) until a name is not in the texture table.
+    static std::vector<TextureHandle> LoadFrames(const char* format);
+    /// Hides the alarm only while it is shown: every Hide restarts its "onhide".
+    void HideAlarm();
+    void PlaySound(const char* name) const;
+
     TMBoard_Game3* mBoard; // borrowed
     bool mSurvival = false;
     int mShownLives = 0;
+    Bound mBound;
+    bool mAlarmArmed = false;
+    std::vector<TextureHandle> mClockFrames;
+    std::vector<TextureHandle> mUpgradeFrames;
+    std::vector<TextureHandle>* mAcquiredFrames = nullptr; // the list Activate acquired
+    int mLastFrame = -1;
+    TMCountdown mFreezeCountdown;
+    std::map<int, TMCandyWidget*> mHints; // borrowed, by hint id
     int mAchievementPos = kFirstAchievementPos;
+    std::set<std::string> mLoggedMissing;
+    bool mNoFramesLogged = false;
 };

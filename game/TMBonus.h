@@ -33,11 +33,17 @@ public:
 
     [[nodiscard]] int GetCounter() const { return mCounter; }
     [[nodiscard]] const std::vector<BonusStage>& GetStages() const { return mStages; }
+    [[nodiscard]] float GetRushTimeout() const { return mRushTimeout; }
+    /// The stage a success pays now, or null.
+    [[nodiscard]] const BonusStage* GetCurrentStage() const { return mCurrent ? &mStages[*mCurrent] : nullptr; }
+
+    /// Taken when "rush_timeout" is missing or not positive.
+    static constexpr float kDefaultRushTimeout = 3.0f;
 
 private:
     std::vector<BonusStage> mStages; // file order
     std::optional<size_t> mCurrent;
     int mCounter = 0;
     float mElapsed = 0.0f;
-    float mRushTimeout = 0.0f;
+    float mRushTimeout = kDefaultRushTimeout;
 };
