@@ -96,8 +96,8 @@ TEST_F(ContentWarningsTest, NameEveryMissingPictureFontEffectAndCursor)
 
     const std::vector<std::string> expected = {
         // This folder has neither an effect library nor an actor configuration.
-        "cfg\\effect.xml: missing or not readable; no effects",
-        "cfg\\cfg.xml: missing or not readable; its tables stay empty",
+        "cfg\\effect.xml: missing or cannot be opened; no effects",
+        "cfg\\cfg.xml: missing or cannot be opened; its tables stay empty",
         "texture \"gone\": images\\gone.png cannot be read; the id stays unknown",
         "font \"sheet\": descriptor fonts\\none.txt did not load; left out",
         "cursor \"normal\": texture \"gone\" is not in cfg\\ui.xml; left out",

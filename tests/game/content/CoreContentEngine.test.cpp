@@ -54,7 +54,8 @@ TEST_F(CoreContentEngineTest, TheGameStartsWithoutAContentWarning)
     game.mWidgetManager->ApplyQueuedChanges();
     EXPECT_EQ(ContentWarnings(), std::vector<std::string>()) << Lines(mLog);
     for (const std::string& line : mLog) {
-        for (const char* fault : {"missing or not readable", "cannot be read", "not loaded", "did not load"})
+        for (const char* fault : {"missing or not readable", "cannot be opened", "cannot be read", "not well-formed",
+                                  "not loaded", "did not load"})
             EXPECT_EQ(line.find(fault), std::string::npos) << line;
     }
 }
