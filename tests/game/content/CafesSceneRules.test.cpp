@@ -348,6 +348,39 @@ const Rule kRules[] = {
          }
          s.Require({}, entries > 0, "no visual upgrade for this cafe");
      }},
+    {"FurnitureAndSourcesHaveTheirSequences",
+     [](Scene& s, const Cafe&) {
+         // The parts of the room, furniture and sources; the actors' own parts are drawn with the actors.
+         const std::set<std::string> classes = {"item", "pickable", "tray", "period_item", "trash_bin"};
+         for (const auto& [name, object] : s.objects) {
+             const std::string kind = object.attribute("class").value();
+             if (!classes.count(kind))
+                 continue;
+             const bool source = kind == "tray" || kind == "period_item" || kind == "trash_bin";
+             for (const pugi::xml_node& part : object.children("part")) {
+                 const std::string partName = part.attribute("name").value();
+                 if (partName == "cleaning") {
+                     s.checker.RequireAnmSequence("anm/cleaning.anm", "cleaningactivation", s.file, part);
+                     continue;
+                 }
+                 const bool mark = partName == "checkmark";
+                 // A source's own part lights up when chosen; its other parts only stand.
+                 const std::vector<std::string> animations =
+                     source && partName == name
+                         ? std::vector<std::string>{"idle", "activation", "deactivation", "ready"}
+                         : std::vector<std::string>{"idle"};
+                 const std::string orientation = mark ? "" : object.attribute("orient").value();
+                 for (const char* skin : {"", "up"}) {
+                     if (mark && *skin)
+                         continue; // marks are not re-skinned
+                     for (const std::string& animation : animations) {
+                         s.checker.RequireAnmSequence("anm/" + partName + ".anm",
+                                                      partName + skin + orientation + animation, s.file, part);
+                     }
+                 }
+             }
+         }
+     }},
 };
 
 struct Case {
