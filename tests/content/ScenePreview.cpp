@@ -179,15 +179,17 @@ bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const f
         const int x = d.object.attribute("pos_x").as_int() + d.part.attribute("offs_x").as_int();
         const int y = d.object.attribute("pos_y").as_int() + d.part.attribute("offs_y").as_int();
         // Marks and money anchors show only when the game uses them.
-        static const char* const kHiddenAtStart[] = {"checkmark", "cash", "bonus", "client_money", "cleaning"};
+        static const char* const kHiddenAtStart[] = {"checkmark",    "cash",     "bonus",
+                                                     "client_money", "cleaning", "held_items"};
         if (std::find(std::begin(kHiddenAtStart), std::end(kHiddenAtStart), partName) != std::end(kHiddenAtStart))
             continue;
         const Art* art = artOf(partName);
         const AnmTool::AnmSequence* sequence = nullptr;
         if (art) {
             for (const AnmTool::AnmSequence& candidate : art->sequences) {
-                if (candidate.name == partName + orientation + "idle")
-                    sequence = &candidate;
+                if (candidate.name == partName + orientation + "idle" ||
+                    (!sequence && candidate.name.rfind(partName + orientation, 0) == 0))
+                    sequence = &candidate; // an actor without an "idle" shows its first pose
             }
         }
         const ImageLib::Image* sheet = sequence ? sheetOf(sequence->sheet) : nullptr;

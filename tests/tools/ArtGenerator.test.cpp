@@ -146,7 +146,7 @@ TEST_F(ArtGenerator, AlphaImagesFollowTheNamingRule)
 TEST_F(ArtGenerator, FramesAndDrawingsMakePosesFromOneFigure)
 {
     // A figure defined once, used in two colours; its arm is raised only in frame 2, and a mirrored copy lands
-    // on the other side of the cell.
+    // on the other side of the cell. A drawing can also be chosen by a parameter, and a use hands a parameter on.
     ASSERT_TRUE(Generate(R"(<art>
   <drawing name="figure">
     <rect x="0" y="4" w="2" h="2" fill="$body"/>
@@ -154,13 +154,14 @@ TEST_F(ArtGenerator, FramesAndDrawingsMakePosesFromOneFigure)
     <rect x="0" y="2" w="2" h="2" fill="$body" in-frames="1 3"/>
   </drawing>
   <drawing name="pair">
-    <use drawing="figure"/>
+    <use drawing="figure" body="$main"/>
     <use drawing="figure" body="#0000FF" mirror="true"/>
   </drawing>
+  <drawing name="wrap"><use drawing="$pose"/></drawing>
   <animation file="anm/f.anm">
     <sheet file="images/f.png" frame-width="8" frame-height="8">
-      <sequence name="wave" frames="3"><use drawing="pair" body="#FF0000"/></sequence>
-      <sequence name="moved" frames="1"><group x="3" y="1"><use drawing="figure" body="#00FF00"/></group></sequence>
+      <sequence name="wave" frames="3"><use drawing="pair" main="#FF0000"/></sequence>
+      <sequence name="moved" frames="1"><group x="3" y="1"><use drawing="wrap" pose="figure" body="#00FF00"/></group></sequence>
     </sheet>
   </animation>
 </art>)"))

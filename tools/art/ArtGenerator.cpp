@@ -144,18 +144,29 @@ const char* Attribute(const pugi::xml_node& node, const char* name, const FrameC
     const pugi::xml_attribute attribute = node.attribute(name);
     if (!attribute)
         return nullptr;
+    const auto isParameter = [](const char* text) {
+        const auto wordChar = [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+        };
+        return text[0] == '$' && std::isalpha(static_cast<unsigned char>(text[1])) &&
+               std::all_of(text + 1, text + std::strlen(text), wordChar); // a plain "$" or "$5" is text
+    };
     const char* text = attribute.value();
-    const auto wordChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-'; };
-    if (text[0] != '$' || !std::isalpha(static_cast<unsigned char>(text[1])) ||
-        !std::all_of(text + 1, text + std::strlen(text), wordChar))
-        return text; // a plain "$" or "$5" is text
+    if (!isParameter(text))
+        return text;
+    // A <use> may hand on a parameter of its own: "$word" given as a value is looked up further out.
+    const char* wanted = text;
     if (context) {
         for (auto use = context->uses.rbegin(); use != context->uses.rend(); ++use) {
-            if (const pugi::xml_attribute given = use->attribute(text + 1))
-                return given.value();
+            if (const pugi::xml_attribute given = use->attribute(wanted + 1)) {
+                if (!isParameter(given.value()))
+                    return given.value();
+                wanted = given.value();
+            }
         }
     }
-    Fail(node, std::string("attribute ") + name + "=\"" + text + "\" names no attribute of the <use> drawing it");
+    Fail(node, std::string("attribute ") + name + "=\"" + text + "\" names no attribute of the <use> drawing it" +
+                   (wanted != text ? std::string(" (handed on as ") + wanted + ")" : std::string()));
 }
 
 /// Whether the node is drawn in this frame: in-frames="1 3 4" lists frame numbers from 1.
@@ -244,7 +255,8 @@ void DrawShape(cairo_t* cr, const pugi::xml_node& node, FrameContext& context)
     if (kind == "group") {
         DrawShapes(cr, node, context);
     } else if (kind == "use") {
-        const std::string name = node.attribute("drawing").value();
+        const char* drawing = Attribute(node, "drawing", c);
+        const std::string name = drawing ? drawing : "";
         const auto found = context.drawings ? context.drawings->find(name) : Drawings::const_iterator();
         if (!context.drawings || found == context.drawings->end())
             Fail(node, "no <drawing name=\"" + name + "\"> in this recipe");

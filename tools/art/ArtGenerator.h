@@ -32,10 +32,12 @@
 /// Drawings: a <drawing name="..."> directly under <art> holds shapes defined once for the whole recipe; each
 /// <use drawing="..."> draws them there, and drawings may use others. An attribute written "$word" (a letter, then
 /// letters, digits, "_" or "-") inside a drawing takes the value of attribute word of the innermost <use> that gives it
-/// (a colour, a size, a frame list), so one figure serves every skin. Each sequence fills rows of its sheet (one per
-/// variant), its frames left to right. Variants are named name01, name02, ... The orientations mbr, mtr, mtl, mbl and
-/// mr are drawn by flipping br, tr, tl, bl and r, so a recipe that asks for them is refused. With alpha-image, the
-/// picture is written opaque and its alpha goes to
+/// (a colour, a size, a frame list, the drawing a <use> draws), so one figure serves every skin; a <use> may hand
+/// on its own "$word" value, which is then looked up further out.
+///
+/// Each sequence fills rows of its sheet (one per variant), its frames left to right. Variants are named name01,
+/// name02, ... The orientations mbr, mtr, mtl, mbl and mr are drawn by flipping br, tr, tl, bl and r, so a recipe that
+/// asks for them is refused. With alpha-image, the picture is written opaque and its alpha goes to
 /// "_<name>.png" beside it, as grey.
 namespace ArtTool {
 

@@ -381,6 +381,19 @@ const Rule kRules[] = {
              }
          }
      }},
+    {"BossHasEveryPoseInEveryDirection",
+     [](Scene& s, const Cafe&) {
+         if (!s.Has("boss"))
+             return s.Require({}, false, "no boss");
+         const pugi::xml_node body = s.objects["boss"].find_child_by_attribute("part", "name", "boss");
+         for (const char* orientation : {"t", "tr", "r", "br", "b", "bl", "l", "tl"}) {
+             for (const char* animation : {"boss_idle_full_second", "boss_idle_full", "boss_idle_second",
+                                           "boss_idle_empty1", "boss_idle_empty2", "boss_move_full_second",
+                                           "boss_move_full", "boss_move_second", "boss_move_empty"})
+                 s.checker.RequireAnmSequence("anm/boss.anm", std::string("boss") + orientation + animation, s.file,
+                                              body);
+         }
+     }},
 };
 
 struct Case {
