@@ -99,7 +99,8 @@ uint32_t ClassColour(const std::string& kind)
 
 struct Drawn {
     double depth;
-    int order; // document order, for equal depths
+    int order;       // document order, for equal depths
+    int objectIndex; // the object's place in the document
     pugi::xml_node object;
     pugi::xml_node part;
 };
@@ -149,7 +150,9 @@ bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const f
     std::vector<Drawn> drawn;
     std::map<std::string, double> depthOf; // "object:part" of the first part of that name
     int order = 0;
+    int objectIndex = 0;
     for (const pugi::xml_node& object : objects.children("object")) {
+        ++objectIndex;
         for (const pugi::xml_node& part : object.children("part")) {
             double depth = 0;
             if (part.attribute("zover").as_bool() || std::string(object.attribute("class").value()) == "boss")
@@ -160,7 +163,7 @@ bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const f
             const std::string key =
                 std::string(object.attribute("name").value()) + ":" + part.attribute("name").value();
             depthOf.emplace(key, depth);
-            drawn.push_back({depth, order++, object, part});
+            drawn.push_back({depth, order++, objectIndex, object, part});
         }
     }
     for (Drawn& d : drawn) {
@@ -179,17 +182,29 @@ bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const f
         const int x = d.object.attribute("pos_x").as_int() + d.part.attribute("offs_x").as_int();
         const int y = d.object.attribute("pos_y").as_int() + d.part.attribute("offs_y").as_int();
         // Marks and money anchors show only when the game uses them.
-        static const char* const kHiddenAtStart[] = {"checkmark",    "cash",     "bonus",
-                                                     "client_money", "cleaning", "held_items"};
+        static const char* const kHiddenAtStart[] = {
+            "checkmark",       "cash", "bonus", "client_money", "cleaning", "held_items", "worker_upgrade_1",
+            "worker_upgrade_2"};
         if (std::find(std::begin(kHiddenAtStart), std::end(kHiddenAtStart), partName) != std::end(kHiddenAtStart))
             continue;
         const Art* art = artOf(partName);
+        // The plain "idle"; else, for an actor whose skin the level gives, one of its skins' calm poses, taken in
+        // turn from object to object so that the kinds show side by side; else the first pose in its orientation.
         const AnmTool::AnmSequence* sequence = nullptr;
         if (art) {
+            std::vector<const AnmTool::AnmSequence*> skinned;
             for (const AnmTool::AnmSequence& candidate : art->sequences) {
-                if (candidate.name == partName + orientation + "idle" ||
-                    (!sequence && candidate.name.rfind(partName + orientation, 0) == 0))
-                    sequence = &candidate; // an actor without an "idle" shows its first pose
+                if (candidate.name == partName + orientation + "idle")
+                    sequence = &candidate;
+                else if (candidate.name.rfind(partName, 0) == 0 &&
+                         candidate.name.find(orientation + "idle_green", partName.size()) != std::string::npos)
+                    skinned.push_back(&candidate);
+            }
+            if (!sequence && !skinned.empty())
+                sequence = skinned[size_t(d.objectIndex) % skinned.size()];
+            for (size_t i = 0; !sequence && i < art->sequences.size(); ++i) {
+                if (art->sequences[i].name.rfind(partName + orientation, 0) == 0)
+                    sequence = &art->sequences[i];
             }
         }
         const ImageLib::Image* sheet = sequence ? sheetOf(sequence->sheet) : nullptr;

@@ -394,6 +394,50 @@ const Rule kRules[] = {
                                               body);
          }
      }},
+    {"WorkersAndClientsHaveEveryPoseInEverySkin",
+     [](Scene& s, const Cafe&) {
+         const pugi::xml_document* cfg = s.checker.Document(kCfg);
+         if (!cfg)
+             return;
+         const auto names = [&](const char* query) {
+             std::vector<std::string> found;
+             for (const pugi::xpath_node& node : cfg->select_nodes(query))
+                 found.push_back(node.node().attribute("name").value());
+             return found;
+         };
+         const std::vector<std::string> workerTypes = names("/root/workers/worker");
+         const std::vector<std::string> clientKinds = names("/root/clients/client");
+         const struct {
+             const char* object;
+             const char* part;
+             const std::vector<std::string>& skins;
+             std::vector<std::string> animations;
+         } figures[] = {
+             {"worker[0-9]+",
+              "worker_up",
+              workerTypes,
+              {"idle_green", "direct_character", "ready_green_action", "ready_green_begin", "ready_green_end",
+               "switch_work", "switch_idle", "cooking_idle", "cooking_process_01", "cooking_process_02",
+               "cooking_process_03", "idle_broken_workplace"}},
+             {"client[0-9]+",
+              "client_stand_up",
+              clientKinds,
+              {"direct_green", "direct_yellow", "scandal", "go_happy", "go_unhappy", "go_sitting", "idle_thinking",
+               "idle_green", "idle_yellow", "discontent"}},
+             {"client_sit[0-9]+", "client_sitting_up", clientKinds, {"eating_process", "go_happy", "go_unhappy"}},
+         };
+         for (const auto& figure : figures) {
+             for (const pugi::xml_node& object : s.Matching(figure.object)) {
+                 const std::string orientation = object.attribute("orient").value();
+                 const pugi::xml_node part = object.find_child_by_attribute("part", "name", figure.part);
+                 for (const std::string& skin : figure.skins) {
+                     for (const std::string& animation : figure.animations)
+                         s.checker.RequireAnmSequence(std::string("anm/") + figure.part + ".anm",
+                                                      figure.part + skin + orientation + animation, s.file, part);
+                 }
+             }
+         }
+     }},
 };
 
 struct Case {
