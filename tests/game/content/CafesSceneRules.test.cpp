@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -437,6 +438,40 @@ const Rule kRules[] = {
                  }
              }
          }
+     }},
+    {"IndicatorsHaveEveryIconWishAndStep",
+     [](Scene& s, const Cafe&) {
+         const pugi::xml_node at = s.Root();
+         const auto require = [&](const std::string& part, const std::string& animation) {
+             s.checker.RequireAnmSequence("anm/" + part + ".anm", part + animation, s.file, at);
+         };
+         for (const char* icon : {"client", "multi_client", "aggro", "small", "broken", "worker"}) {
+             require("status_bubble", icon);
+             require("status_bubble", std::string(icon) + "_active");
+         }
+         for (int mask = 0; mask < 16; ++mask) {
+             std::string text;
+             for (int slot = 3; slot >= 0; --slot)
+                 text += char('0' + ((mask >> slot) & 1));
+             require("status_production", text);
+         }
+         for (const char* state : {"ready", "think", "scandal", "broken", "working"})
+             require("status_production", state);
+         if (const pugi::xml_document* cfg = s.checker.Document(kCfg)) {
+             for (const pugi::xpath_node& worker : cfg->select_nodes("/root/workers/worker"))
+                 require("status_production", worker.node().attribute("product_type").value());
+         }
+         for (int step = 0; step <= 12; ++step) {
+             char name[16];
+             std::snprintf(name, sizeof name, "point%02didle", step);
+             require("status_hp_worker", name);
+             if (step <= 6)
+                 require("status_hp_client", name);
+         }
+         for (const char* mood : {"greenidle", "yellowidle", "redidle", "freezeidle"})
+             require("status_hp_client_smile", mood);
+         for (const char* part : {"status_hp_client_back", "status_hp_worker_back", "cash", "bonus"})
+             require(part, "idle");
      }},
 };
 
