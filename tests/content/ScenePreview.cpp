@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -105,6 +106,20 @@ struct Drawn {
     pugi::xml_node part;
 };
 
+/// An indicator stands where its actor stands: "status_bubble_" / "status_hp_" + the actor's name.
+pugi::xml_node PlacedOn(const pugi::xml_node& objects, const pugi::xml_node& object)
+{
+    const std::string name = object.attribute("name").value();
+    for (const char* prefix : {"status_bubble_", "status_hp_"}) {
+        if (name.rfind(prefix, 0) == 0) {
+            if (const pugi::xml_node actor =
+                    objects.find_child_by_attribute("object", "name", name.substr(std::strlen(prefix)).c_str()))
+                return actor;
+        }
+    }
+    return object;
+}
+
 } // namespace
 
 bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const fs::path& output, std::string& error)
@@ -179,8 +194,9 @@ bool DrawScene(const fs::path& dataFolder, const std::string& sceneFile, const f
     for (const Drawn& d : drawn) {
         const std::string partName = d.part.attribute("name").value();
         const std::string orientation = partName == "checkmark" ? "" : d.object.attribute("orient").value();
-        const int x = d.object.attribute("pos_x").as_int() + d.part.attribute("offs_x").as_int();
-        const int y = d.object.attribute("pos_y").as_int() + d.part.attribute("offs_y").as_int();
+        const pugi::xml_node placed = PlacedOn(objects, d.object);
+        const int x = placed.attribute("pos_x").as_int() + d.part.attribute("offs_x").as_int();
+        const int y = placed.attribute("pos_y").as_int() + d.part.attribute("offs_y").as_int();
         // Marks and money anchors show only when the game uses them.
         static const char* const kHiddenAtStart[] = {
             "checkmark",       "cash", "bonus", "client_money", "cleaning", "held_items", "worker_upgrade_1",
