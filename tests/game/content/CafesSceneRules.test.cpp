@@ -393,6 +393,19 @@ const Rule kRules[] = {
                                            "boss_move_full", "boss_move_second", "boss_move_empty"})
                  s.checker.RequireAnmSequence("anm/boss.anm", std::string("boss") + orientation + animation, s.file,
                                               body);
+             // The hands: the tray, every mask of four slots, the super product and the cloth.
+             std::vector<std::string> held = {"super", "wash"};
+             for (int mask = 0; mask < 16; ++mask) {
+                 std::string text;
+                 for (int slot = 3; slot >= 0; --slot)
+                     text += char('0' + ((mask >> slot) & 1));
+                 held.push_back(text);
+             }
+             for (const std::string& item : held) {
+                 for (const char* hand : {"boss_idle_full", "boss_idle_second", "boss_move_full", "boss_move_second"})
+                     s.checker.RequireAnmSequence("anm/held_items.anm",
+                                                  std::string("held_items") + orientation + item + hand, s.file, body);
+             }
          }
      }},
     {"WorkersAndClientsHaveEveryPoseInEverySkin",
