@@ -25,7 +25,7 @@ struct Cafe {
     int number;
     size_t workers, standing, seated;
 };
-const Cafe kCafes[] = {{1, 3, 4, 2}};
+const Cafe kCafes[] = {{1, 3, 4, 2}, {2, 3, 4, 2}, {3, 3, 5, 4}};
 
 std::string SceneFile(const Cafe& cafe)
 {
