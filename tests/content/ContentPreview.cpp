@@ -4,6 +4,7 @@
 //
 // usage: ilvane-content-preview DIALOG OUT.png [--data FOLDER] [--hide PATH]... [--var NAME=TEXT]...
 //                                [--texture PATH=TEXTURE]...
+//        ilvane-content-preview --scene SCENE OUT.png [--data FOLDER]   (e.g. scenes/cafe1.xml)
 // PATH names a control by its names from the dialog down, joined by '/' (right_part/expert_bkg); a hidden control
 // hides what lies in it. --texture gives a button or text the picture the game would give it. The application's
 // settings and files go to a scratch folder that is removed at the end.
@@ -20,6 +21,7 @@
 #include "graphics/MemoryImage.h"
 #include "platform/window/Utf16Conversion.h"
 #include "shell/WidgetManager.h"
+#include "tests/content/ScenePreview.h"
 
 #include <unistd.h>
 
@@ -91,7 +93,8 @@ TMCandyWidget* FindPath(TMCandyWidget* dialog, const std::string& path)
 int Usage()
 {
     std::fprintf(stderr, "usage: ilvane-content-preview DIALOG OUT.png [--data FOLDER] [--hide PATH]... "
-                         "[--var NAME=TEXT]... [--texture PATH=TEXTURE]...\n");
+                         "[--var NAME=TEXT]... [--texture PATH=TEXTURE]...\n"
+                         "       ilvane-content-preview --scene SCENE OUT.png [--data FOLDER]\n");
     return 2;
 }
 
@@ -111,6 +114,16 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
         return Usage();
+    if (std::string(argv[1]) == "--scene") {
+        if (argc != 4 && !(argc == 6 && std::string(argv[4]) == "--data"))
+            return Usage();
+        std::string error;
+        if (!ScenePreview::DrawScene(argc == 6 ? argv[5] : ILVANE_DATA_FOLDER, argv[2], argv[3], error)) {
+            std::fprintf(stderr, "ilvane-content-preview: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     const std::string dialogName = argv[1];
     const std::string output = argv[2];
     fs::path data = ILVANE_DATA_FOLDER;

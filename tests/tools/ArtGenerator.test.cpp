@@ -143,6 +143,51 @@ TEST_F(ArtGenerator, AlphaImagesFollowTheNamingRule)
     EXPECT_EQ(Pixel(*merged, 1, 0), 0x40FF8000u);
 }
 
+TEST_F(ArtGenerator, FramesAndDrawingsMakePosesFromOneFigure)
+{
+    // A figure defined once, used in two colours; its arm is raised only in frame 2, and a mirrored copy lands
+    // on the other side of the cell. A drawing can also be chosen by a parameter, and a use hands a parameter on.
+    ASSERT_TRUE(Generate(R"(<art>
+  <drawing name="figure">
+    <rect x="0" y="4" w="2" h="2" fill="$body"/>
+    <rect x="0" y="0" w="2" h="2" fill="$body" in-frames="2"/>
+    <rect x="0" y="2" w="2" h="2" fill="$body" in-frames="1 3"/>
+  </drawing>
+  <drawing name="pair">
+    <use drawing="figure" body="$main"/>
+    <use drawing="figure" body="#0000FF" mirror="true"/>
+  </drawing>
+  <drawing name="wrap"><use drawing="$pose"/></drawing>
+  <animation file="anm/f.anm">
+    <sheet file="images/f.png" frame-width="8" frame-height="8">
+      <sequence name="wave" frames="3"><use drawing="pair" main="#FF0000"/></sequence>
+      <sequence name="moved" frames="1"><group x="3" y="1"><use drawing="wrap" pose="figure" body="#00FF00"/></group></sequence>
+    </sheet>
+  </animation>
+</art>)"))
+        << mError;
+    const auto sheet = Load("images/f.png");
+    ASSERT_NE(sheet, nullptr);
+    const struct {
+        const char* what;
+        int x, y;
+        uint32_t pixel;
+    } probes[] = {
+        {"body in frame 1", 0, 4, 0xFFFF0000u},
+        {"arm down in frame 1", 0, 2, 0xFFFF0000u},
+        {"no arm up in frame 1", 0, 0, 0u},
+        {"arm up in frame 2", 8, 0, 0xFFFF0000u},
+        {"no arm down in frame 2", 8, 2, 0u},
+        {"arm down again in frame 3", 16, 2, 0xFFFF0000u},
+        {"mirrored copy, own colour", 7, 4, 0xFF0000FFu},
+        {"mirrored arm up in frame 2", 15, 0, 0xFF0000FFu},
+        {"placed group", 3, 13, 0xFF00FF00u},
+        {"placed group leaves its origin", 0, 12, 0u},
+    };
+    for (const auto& probe : probes)
+        EXPECT_EQ(Pixel(*sheet, probe.x, probe.y), probe.pixel) << probe.what;
+}
+
 TEST_F(ArtGenerator, FaultyRecipesAreNamedByLine)
 {
     const struct {
@@ -171,6 +216,21 @@ TEST_F(ArtGenerator, FaultyRecipesAreNamedByLine)
          "<sequence name=\"" +
              std::string(64, 'x') + "\"/></sheet></animation>",
          "2: the sequence name"},
+        {"unknown drawing", "<image file=\"images/a.png\" width=\"4\" height=\"4\">\n<use drawing=\"x\"/></image>",
+         "3: no <drawing name=\"x\">"},
+        {"drawing defined twice", "<drawing name=\"d\"/>\n<drawing name=\"d\"/>", "3: drawing \"d\" is defined twice"},
+        {"drawing using itself",
+         "<drawing name=\"d\">\n<use drawing=\"d\"/></drawing>\n<image file=\"images/a.png\" width=\"4\" "
+         "height=\"4\"><use drawing=\"d\"/></image>",
+         "3: drawings use each other more than"},
+        {"parameter no use gives",
+         "<drawing name=\"d\">\n<rect x=\"0\" y=\"0\" w=\"1\" h=\"1\" fill=\"$skin\"/></drawing>\n"
+         "<image file=\"images/a.png\" width=\"4\" height=\"4\"><use drawing=\"d\"/></image>",
+         "3: attribute fill=\"$skin\" names no attribute"},
+        {"empty frame filter",
+         "<image file=\"images/a.png\" width=\"4\" height=\"4\">\n<rect x=\"0\" y=\"0\" w=\"1\" h=\"1\" "
+         "in-frames=\"\"/></image>",
+         "3: in-frames"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -38,24 +39,27 @@ struct RecipeError {
     throw RecipeError{node, message};
 }
 
-double Number(const pugi::xml_node& node, const char* name, double fallback)
+struct FrameContext;
+const char* Attribute(const pugi::xml_node& node, const char* name, const FrameContext* context);
+
+double Number(const pugi::xml_node& node, const char* name, double fallback, const FrameContext* context = nullptr)
 {
-    const pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute)
+    const char* text = Attribute(node, name, context);
+    if (!text)
         return fallback;
-    std::istringstream stream(attribute.value());
+    std::istringstream stream(text);
     stream.imbue(std::locale::classic());
     double value = 0;
     if (!(stream >> value) || !(stream >> std::ws).eof() || !std::isfinite(value))
-        Fail(node, std::string("attribute ") + name + "=\"" + attribute.value() + "\" is not a number");
+        Fail(node, std::string("attribute ") + name + "=\"" + text + "\" is not a number");
     return value;
 }
 
-double RequiredNumber(const pugi::xml_node& node, const char* name)
+double RequiredNumber(const pugi::xml_node& node, const char* name, const FrameContext* context)
 {
-    if (!node.attribute(name))
+    if (!Attribute(node, name, context))
         Fail(node, std::string("<") + node.name() + "> needs " + name + "=\"...\"");
-    return Number(node, name, 0);
+    return Number(node, name, 0, context);
 }
 
 int Whole(const pugi::xml_node& node, const char* name, int fallback, int minimum, int maximum)
@@ -67,9 +71,10 @@ int Whole(const pugi::xml_node& node, const char* name, int fallback, int minimu
     return int(value);
 }
 
-std::vector<double> Numbers(const pugi::xml_node& node, const char* name)
+std::vector<double> Numbers(const pugi::xml_node& node, const char* name, const FrameContext* context)
 {
-    std::string text = node.attribute(name).value();
+    const char* raw = Attribute(node, name, context);
+    std::string text = raw ? raw : "";
     std::replace(text.begin(), text.end(), ',', ' ');
     std::istringstream stream(text);
     stream.imbue(std::locale::classic());
@@ -83,9 +88,10 @@ std::vector<double> Numbers(const pugi::xml_node& node, const char* name)
 }
 
 /// "#RGB", "#RRGGBB" or "#RRGGBBAA".
-Rgba Colour(const pugi::xml_node& node, const char* name)
+Rgba Colour(const pugi::xml_node& node, const char* name, const FrameContext* context)
 {
-    const std::string text = node.attribute(name).value();
+    const char* raw = Attribute(node, name, context);
+    const std::string text = raw ? raw : "";
     const auto hex = [&](size_t at, size_t digits) {
         unsigned value = 0;
         for (size_t i = 0; i < digits; ++i) {
@@ -118,21 +124,80 @@ std::string Replace(std::string text, const std::string& key, const std::string&
     return text;
 }
 
+/// The drawings a recipe defines once, by name.
+using Drawings = std::map<std::string, pugi::xml_node, std::less<>>;
+
 struct FrameContext {
     int frame = 0;   // from 0
     int variant = 1; // from 1
     double width = 0, height = 0;
+    const Drawings* drawings = nullptr;
+    std::vector<pugi::xml_node> uses; // the <use> elements being drawn, innermost last
 };
 
-/// The per-frame motion of a sequence, group or shape.
-void ApplyMotion(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context)
+constexpr size_t kMaxUseDepth = 16;
+
+/// An attribute's text, or null when absent. "$name" stands for the attribute name of the innermost <use> that has
+/// it, so one drawing serves several colourings.
+const char* Attribute(const pugi::xml_node& node, const char* name, const FrameContext* context)
+{
+    const pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute)
+        return nullptr;
+    const auto isParameter = [](const char* text) {
+        const auto wordChar = [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+        };
+        return text[0] == '$' && std::isalpha(static_cast<unsigned char>(text[1])) &&
+               std::all_of(text + 1, text + std::strlen(text), wordChar); // a plain "$" or "$5" is text
+    };
+    const char* text = attribute.value();
+    if (!isParameter(text))
+        return text;
+    // A <use> may hand on a parameter of its own: "$word" given as a value is looked up further out.
+    const char* wanted = text;
+    if (context) {
+        for (auto use = context->uses.rbegin(); use != context->uses.rend(); ++use) {
+            if (const pugi::xml_attribute given = use->attribute(wanted + 1)) {
+                if (!isParameter(given.value()))
+                    return given.value();
+                wanted = given.value();
+            }
+        }
+    }
+    Fail(node, std::string("attribute ") + name + "=\"" + text + "\" names no attribute of the <use> drawing it" +
+                   (wanted != text ? std::string(" (handed on as ") + wanted + ")" : std::string()));
+}
+
+/// Whether the node is drawn in this frame: in-frames="1 3 4" lists frame numbers from 1.
+bool InFrame(const pugi::xml_node& node, const FrameContext& context)
+{
+    if (!node.attribute("in-frames"))
+        return true;
+    const std::vector<double> frames = Numbers(node, "in-frames", &context);
+    if (frames.empty())
+        Fail(node, "in-frames=\"...\" lists frame numbers from 1");
+    return std::find(frames.begin(), frames.end(), double(context.frame + 1)) != frames.end();
+}
+
+/// The per-frame motion of a sequence, group or shape, after its fixed placement (x, y and mirror on a <use> or
+/// <group>).
+void ApplyMotion(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context, bool placed)
 {
     const double f = context.frame;
-    const double px = Number(node, "pivot-x", context.width / 2);
-    const double py = Number(node, "pivot-y", context.height / 2);
-    cairo_translate(cr, Number(node, "dx", 0) * f, Number(node, "dy", 0) * f);
-    const double turn = Number(node, "turn", 0) * f;
-    const double scale = 1 + Number(node, "grow", 0) * f;
+    const double px = Number(node, "pivot-x", context.width / 2, &context);
+    const double py = Number(node, "pivot-y", context.height / 2, &context);
+    if (placed) {
+        cairo_translate(cr, Number(node, "x", 0, &context), Number(node, "y", 0, &context));
+        if (node.attribute("mirror").as_bool()) {
+            cairo_translate(cr, px, 0);
+            cairo_scale(cr, -1, 1);
+            cairo_translate(cr, -px, 0);
+        }
+    }
+    cairo_translate(cr, Number(node, "dx", 0, &context) * f, Number(node, "dy", 0, &context) * f);
+    const double turn = Number(node, "turn", 0, &context) * f;
+    const double scale = Number(node, "scale", 1, &context) + Number(node, "grow", 0, &context) * f;
     if (turn != 0 || scale != 1) {
         if (scale <= 0)
             Fail(node, "the shape has shrunk to nothing by frame " + std::to_string(context.frame + 1));
@@ -147,11 +212,11 @@ void ApplyMotion(cairo_t* cr, const pugi::xml_node& node, const FrameContext& co
 void Paint(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context)
 {
     if (node.attribute("fill")) {
-        const Rgba from = Colour(node, "fill");
+        const Rgba from = Colour(node, "fill", &context);
         if (node.attribute("fill-to")) {
-            const Rgba to = Colour(node, "fill-to");
-            std::vector<double> line =
-                node.attribute("gradient") ? Numbers(node, "gradient") : std::vector<double>{0, 0, 0, context.height};
+            const Rgba to = Colour(node, "fill-to", &context);
+            std::vector<double> line = node.attribute("gradient") ? Numbers(node, "gradient", &context)
+                                                                  : std::vector<double>{0, 0, 0, context.height};
             if (line.size() != 4)
                 Fail(node, "gradient=\"x1 y1 x2 y2\" needs four numbers");
             cairo_pattern_t* pattern = cairo_pattern_create_linear(line[0], line[1], line[2], line[3]);
@@ -165,8 +230,8 @@ void Paint(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context)
         cairo_fill_preserve(cr);
     }
     if (node.attribute("stroke")) {
-        const Rgba colour = Colour(node, "stroke");
-        const double width = Number(node, "stroke-width", 1);
+        const Rgba colour = Colour(node, "stroke", &context);
+        const double width = Number(node, "stroke-width", 1, &context);
         if (width <= 0)
             Fail(node, "stroke-width must be above 0");
         cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
@@ -177,19 +242,33 @@ void Paint(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context)
     cairo_new_path(cr);
 }
 
-void DrawShapes(cairo_t* cr, const pugi::xml_node& parent, const FrameContext& context);
+void DrawShapes(cairo_t* cr, const pugi::xml_node& parent, FrameContext& context);
 
-void DrawShape(cairo_t* cr, const pugi::xml_node& node, const FrameContext& context)
+void DrawShape(cairo_t* cr, const pugi::xml_node& node, FrameContext& context)
 {
     const std::string kind = node.name();
+    if (!InFrame(node, context))
+        return;
+    const FrameContext* c = &context;
     cairo_save(cr);
-    ApplyMotion(cr, node, context);
+    ApplyMotion(cr, node, context, kind == "group" || kind == "use");
     if (kind == "group") {
         DrawShapes(cr, node, context);
+    } else if (kind == "use") {
+        const char* drawing = Attribute(node, "drawing", c);
+        const std::string name = drawing ? drawing : "";
+        const auto found = context.drawings ? context.drawings->find(name) : Drawings::const_iterator();
+        if (!context.drawings || found == context.drawings->end())
+            Fail(node, "no <drawing name=\"" + name + "\"> in this recipe");
+        if (context.uses.size() >= kMaxUseDepth)
+            Fail(node, "drawings use each other more than " + std::to_string(kMaxUseDepth) + " deep (a cycle?)");
+        context.uses.push_back(node);
+        DrawShapes(cr, found->second, context);
+        context.uses.pop_back();
     } else if (kind == "rect") {
-        const double x = RequiredNumber(node, "x"), y = RequiredNumber(node, "y");
-        const double w = RequiredNumber(node, "w"), h = RequiredNumber(node, "h");
-        const double radius = std::min({Number(node, "radius", 0), w / 2, h / 2});
+        const double x = RequiredNumber(node, "x", c), y = RequiredNumber(node, "y", c);
+        const double w = RequiredNumber(node, "w", c), h = RequiredNumber(node, "h", c);
+        const double radius = std::min({Number(node, "radius", 0, c), w / 2, h / 2});
         if (w < 0 || h < 0 || radius < 0)
             Fail(node, "a rectangle needs a size and radius of 0 or more");
         if (radius > 0) {
@@ -204,17 +283,17 @@ void DrawShape(cairo_t* cr, const pugi::xml_node& node, const FrameContext& cont
         }
         Paint(cr, node, context);
     } else if (kind == "ellipse") {
-        const double rx = RequiredNumber(node, "rx"), ry = RequiredNumber(node, "ry");
+        const double rx = RequiredNumber(node, "rx", c), ry = RequiredNumber(node, "ry", c);
         if (rx <= 0 || ry <= 0)
             Fail(node, "an ellipse needs radii above 0");
         cairo_save(cr);
-        cairo_translate(cr, RequiredNumber(node, "cx"), RequiredNumber(node, "cy"));
+        cairo_translate(cr, RequiredNumber(node, "cx", c), RequiredNumber(node, "cy", c));
         cairo_scale(cr, rx, ry);
         cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
         cairo_restore(cr); // the stroke keeps its width however the ellipse is stretched
         Paint(cr, node, context);
     } else if (kind == "polygon") {
-        const std::vector<double> points = Numbers(node, "points");
+        const std::vector<double> points = Numbers(node, "points", c);
         if (points.size() < 6 || points.size() % 2 != 0)
             Fail(node, "a polygon needs points=\"x,y x,y x,y ...\" (three points or more)");
         cairo_move_to(cr, points[0], points[1]);
@@ -223,10 +302,11 @@ void DrawShape(cairo_t* cr, const pugi::xml_node& node, const FrameContext& cont
         cairo_close_path(cr);
         Paint(cr, node, context);
     } else if (kind == "text") {
-        std::string text = node.attribute("text").value();
+        const char* raw = Attribute(node, "text", c);
+        std::string text = raw ? raw : "";
         text = Replace(text, "{frame}", std::to_string(context.frame + 1));
         text = Replace(text, "{variant}", std::to_string(context.variant));
-        const double size = Number(node, "size", 12);
+        const double size = Number(node, "size", 12, c);
         if (size <= 0)
             Fail(node, "a text needs a size above 0");
         const char* font = node.attribute("font") ? node.attribute("font").value() : "DejaVu Sans";
@@ -236,14 +316,14 @@ void DrawShape(cairo_t* cr, const pugi::xml_node& node, const FrameContext& cont
         cairo_text_extents_t extents;
         cairo_text_extents(cr, text.c_str(), &extents);
         const std::string align = node.attribute("align").value();
-        double x = RequiredNumber(node, "x");
+        double x = RequiredNumber(node, "x", c);
         if (align == "center")
             x -= extents.x_advance / 2;
         else if (align == "right")
             x -= extents.x_advance;
         else if (!align.empty() && align != "left")
             Fail(node, "align must be left, center or right");
-        cairo_move_to(cr, x, RequiredNumber(node, "y"));
+        cairo_move_to(cr, x, RequiredNumber(node, "y", c));
         cairo_text_path(cr, text.c_str());
         Paint(cr, node, context);
     } else {
@@ -252,7 +332,7 @@ void DrawShape(cairo_t* cr, const pugi::xml_node& node, const FrameContext& cont
     cairo_restore(cr);
 }
 
-void DrawShapes(cairo_t* cr, const pugi::xml_node& parent, const FrameContext& context)
+void DrawShapes(cairo_t* cr, const pugi::xml_node& parent, FrameContext& context)
 {
     for (const pugi::xml_node& node : XmlConvert::ElementChildren(parent))
         DrawShape(cr, node, context);
@@ -285,13 +365,24 @@ public:
         if (std::strcmp(root.name(), "art") != 0)
             Fail(root, "a recipe's root element must be <art>");
         for (const pugi::xml_node& node : XmlConvert::ElementChildren(root)) {
+            if (std::strcmp(node.name(), "drawing") != 0)
+                continue;
+            const std::string name = node.attribute("name").value();
+            if (name.empty())
+                Fail(node, "a <drawing> needs name=\"...\"");
+            if (!mDrawings.emplace(name, node).second)
+                Fail(node, "drawing \"" + name + "\" is defined twice");
+        }
+        for (const pugi::xml_node& node : XmlConvert::ElementChildren(root)) {
             const std::string kind = node.name();
+            if (kind == "drawing")
+                continue;
             if (kind == "image")
                 Image(node);
             else if (kind == "animation")
                 Animation(node);
             else
-                Fail(node, "expected <image> or <animation>, not <" + kind + ">");
+                Fail(node, "expected <drawing>, <image> or <animation>, not <" + kind + ">");
         }
     }
 
@@ -312,7 +403,7 @@ private:
         const int width = Whole(node, "width", 0, 1, kMaxSide);
         const int height = Whole(node, "height", 0, 1, kMaxSide);
         Canvas canvas(width, height);
-        FrameContext context{0, 1, double(width), double(height)};
+        FrameContext context{0, 1, double(width), double(height), &mDrawings, {}};
         DrawShapes(canvas.cr, node, context);
         WritePng(node, canvas, file, node.attribute("alpha-image").as_bool());
     }
@@ -391,8 +482,9 @@ private:
                 cairo_rectangle(canvas.cr, x, y, frameWidth, frameHeight);
                 cairo_clip(canvas.cr);
                 cairo_translate(canvas.cr, x, y);
-                FrameContext context{frame, std::max(r.variant, 1), double(frameWidth), double(frameHeight)};
-                ApplyMotion(canvas.cr, r.sequence, context);
+                FrameContext context{frame, std::max(r.variant, 1), double(frameWidth), double(frameHeight), &mDrawings,
+                                     {}};
+                ApplyMotion(canvas.cr, r.sequence, context, false);
                 DrawShapes(canvas.cr, r.sequence, context);
                 cairo_restore(canvas.cr);
                 sequence.frames.push_back({x, y, frameWidth, frameHeight, offsetX, offsetY});
@@ -493,6 +585,7 @@ private:
 
     fs::path mOut;
     std::vector<std::string>& mWritten;
+    Drawings mDrawings;
     std::vector<std::string> mClaimed; // lower-cased: the game finds files without regard to case
 };
 
