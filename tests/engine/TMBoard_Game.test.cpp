@@ -3,6 +3,7 @@
 #include "engine/TMBoard_Game.h"
 
 #include "engine/TextVars.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,8 @@ protected:
 
     [[nodiscard]] std::wstring TextVar(const std::string& name) { return mEngine->GetTextVars()->Get(name); }
 };
+
+ILVANE_THREADED_SUITE(TMBoardGameTest);
 
 TEST_F(TMBoardGameTest, TheLevelEndsOnceAfterTwoSecondsOfGameTimeAndPausingDelaysIt)
 {
@@ -169,6 +172,8 @@ protected:
     }
     static bool Present(const char* name) { return TMItem::FindByName(name)->IsPresent(); }
 };
+
+ILVANE_THREADED_SUITE(SurvivalStagesTest);
 
 TEST_F(SurvivalStagesTest, OneGainAdvancesOneStageHoweverManyGoalsItPasses)
 {

@@ -17,6 +17,7 @@
 #include "game/TMBoard_Survival.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,8 @@ public:
 };
 
 using TMEngine3Test = EngineFixture;
+
+ILVANE_THREADED_SUITE(TMEngine3Test);
 
 TEST_F(TMEngine3Test, TakesTheGamesIdentityAndItsLocalisedTitle)
 {

@@ -1,6 +1,7 @@
 // The drawing entry: strips, clipping, feature selection, draw modes and unusable input.
 #include "graphics/raster/SoftwareTriangle.h"
 
+#include "tests/SuiteLabels.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,8 @@ std::string Rect(int width, int height, TriClipRect filled, char inside = '1')
 }
 
 } // namespace
+
+ILVANE_THREADED_SUITE(SoftwareTriangle);
 
 TEST(SoftwareTriangle, FullTextureQuadCoversItsClipRectangleOnce)
 {
