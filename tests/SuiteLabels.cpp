@@ -1,13 +1,40 @@
 #include "tests/SuiteLabels.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ILVANE_WATCH_THREADS 0
+#else
+#define ILVANE_WATCH_THREADS 1
+#endif
+
+namespace {
+
+std::atomic<long> gThreadsStarted{0};
+
+} // namespace
+
+#if ILVANE_WATCH_THREADS
+// Every thread of the test program, std::thread's included, starts here first.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
+                              void* argument)
+{
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const Create real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+    gThreadsStarted.fetch_add(1);
+    return real(thread, attributes, start, argument);
+}
+#endif
 
 namespace TestSuiteLabels {
 
@@ -33,7 +60,51 @@ bool IsInstanceOf(std::string_view listed, std::string_view suite)
     return false;
 }
 
+bool HasLabel(std::string_view listed, std::string_view label)
+{
+    for (const auto& [suite, mark] : Marks()) {
+        if (mark == label && IsInstanceOf(listed, suite))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string>& UnmarkedThreadedSuites()
+{
+    static std::vector<std::string> suites;
+    return suites;
+}
+
+class ThreadWatcher : public ::testing::EmptyTestEventListener {
+    void OnTestSuiteStart(const ::testing::TestSuite& /*suite*/) override { mAtStart = gThreadsStarted.load(); }
+    void OnTestSuiteEnd(const ::testing::TestSuite& suite) override
+    {
+        if (gThreadsStarted.load() != mAtStart && !HasLabel(suite.name(), "threads"))
+            UnmarkedThreadedSuites().push_back(suite.name());
+    }
+
+    long mAtStart = 0;
+};
+
 } // namespace
+
+void WatchThreads()
+{
+    if (ILVANE_WATCH_THREADS)
+        ::testing::UnitTest::GetInstance()->listeners().Append(new ThreadWatcher);
+}
+
+int CheckThreads(int status)
+{
+    for (const std::string& suite : UnmarkedThreadedSuites()) {
+        std::fprintf(stderr,
+                     "%s starts a thread: mark it ILVANE_THREADED_SUITE(%s) beside its tests "
+                     "(tests/SuiteLabels.h), so that it runs under ThreadSanitizer too\n",
+                     suite.c_str(), suite.c_str());
+        status = 1;
+    }
+    return status;
+}
 
 bool Add(const char* suite, const char* label)
 {

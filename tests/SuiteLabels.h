@@ -10,7 +10,8 @@
 //                                  behind that no fixture can reset): one ctest test per case, "Suite.Case".
 //
 // Suite is the name given to TEST/TEST_F/TEST_P; it also marks typed and parameterised instances of it
-// ("Prefix/Suite", "Suite/0"). A mark that names no suite of its executable fails the test discovery.
+// ("Prefix/Suite", "Suite/0"). A mark that names no suite of its executable fails the test discovery, and the
+// plain build's run fails for a suite that starts a thread without ILVANE_THREADED_SUITE.
 
 #define ILVANE_SUITE_LABEL_CONCAT2(a, b) a##b
 #define ILVANE_SUITE_LABEL_CONCAT(a, b) ILVANE_SUITE_LABEL_CONCAT2(a, b)
@@ -29,5 +30,11 @@ bool Add(const char* suite, const char* label);
 /// and cases comma-separated, disabled cases left out), and returns true; the caller then ends with *status
 /// (1 when a mark names no suite).
 bool ListIfAsked(int argc, char** argv, int* status);
+
+/// Watches every suite for threads it starts (outside the sanitizer builds, which own thread creation): a suite
+/// that starts one without the "threads" mark is reported at the end of the run, which then fails. Returns the
+/// run's status, given RUN_ALL_TESTS's.
+void WatchThreads();
+int CheckThreads(int status);
 
 } // namespace TestSuiteLabels

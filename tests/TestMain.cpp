@@ -26,7 +26,8 @@ int main(int argc, char** argv)
         setenv(var, dir.c_str(), 1);
     }
 
-    const int result = RUN_ALL_TESTS();
+    TestSuiteLabels::WatchThreads();
+    const int result = TestSuiteLabels::CheckThreads(RUN_ALL_TESTS());
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
     return result;
