@@ -19,7 +19,9 @@ std::unique_lock<std::recursive_mutex> LibraryLock(Platform::SoundLibrary* libra
 
 TMMusicPlayer::~TMMusicPlayer()
 {
-    Platform::SoundLibrary* library = AvailableSoundLibrary();
+    // The fades' library, not the device's: the device may be gone while the library still runs the workers.
+    // Its lock comes first, as everywhere else.
+    Platform::SoundLibrary* library = mFadeLibrary.load();
     const auto libraryLock = LibraryLock(library);
     const std::lock_guard lock(mMutex);
     for (auto& [channel, fade] : mFades) {
@@ -62,6 +64,7 @@ void TMMusicPlayer::Play(const std::string& name)
         return;
     Stream& next = found->second;
     if (library) {
+        mFadeLibrary = library;
         if (!next.sample)
             next.sample = library->SampleLoadFile(next.path.c_str(), nullptr, true);
         next.channel =

@@ -61,7 +61,8 @@ private:
     static void FadeOutWorker(Platform::SoundChannelId channel, void* argument);
     void StartFadeOut(Platform::SoundLibrary& library, Stream& stream);
 
-    std::mutex mMutex; // taken inside the library's lock, never around it
+    std::mutex mMutex;                                           // taken inside the library's lock, never around it
+    std::atomic<Platform::SoundLibrary*> mFadeLibrary = nullptr; // borrowed: the library the fades were set on
     std::string mCurrent;
     std::map<std::string, Stream> mStreams;
     std::map<uint32_t, std::unique_ptr<Fade>> mFades; // by channel

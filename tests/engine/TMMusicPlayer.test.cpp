@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,32 @@ TEST_F(TMMusicPlayerTest, SwitchingAwayAndBackQuicklyKeepsTheNewChannel)
     EXPECT_EQ(mLibrary.ChannelStatus(second), Platform::kChannelPaused);
     mMusic.ResumeCurrent();
     EXPECT_EQ(mLibrary.ChannelStatus(second), Platform::kChannelPlaying);
+}
+
+TEST_F(TMMusicPlayerTest, APlayerDeletedMidFadeLeavesNoWorkerBehind)
+{
+    for (const bool deviceGone : {false, true}) {
+        SCOPED_TRACE(deviceGone ? "the device deleted first" : "the device still there");
+        auto music = std::make_unique<TMMusicPlayer>();
+        ASSERT_TRUE(music->Load(mDocument.child("root")));
+        music->Play("menu");
+        Tick(50, 20);
+        music->Play("cafe");
+        Tick(50, 3);
+        const Platform::SoundChannelId cafe = music->GetChannel("cafe");
+        ASSERT_TRUE(cafe);
+        const int volume = mLibrary.ChannelVolume(cafe);
+        if (deviceGone) {
+            gSoundDevice = nullptr;
+            delete mDevice;
+            mDevice = nullptr;
+        }
+        music.reset(); // neither fade may run on the deleted player
+        Tick(50, 40);
+        if (!deviceGone) {
+            EXPECT_EQ(mLibrary.ChannelVolume(cafe), volume) << "the fade in stopped with the player";
+        }
+    }
 }
 
 TEST_F(TMMusicPlayerTest, TheListStopsAtAMissingOrRepeatedName)
