@@ -1,5 +1,7 @@
 // Every test runs headless: SDL's dummy drivers, and user folders redirected into a scratch folder so that no
 // test reads or writes the real settings, application data or single-instance lock.
+#include "tests/SuiteLabels.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +13,10 @@ int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "dummy", /*overwrite=*/0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    // ctest's test discovery: the suites and their marks (tests/SuiteLabels.h).
+    if (int status = 0; TestSuiteLabels::ListIfAsked(argc, argv, &status))
+        return status;
 
     const auto scratch = std::filesystem::temp_directory_path() / ("ilvane-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(scratch);
@@ -20,8 +26,8 @@ int main(int argc, char** argv)
         setenv(var, dir.c_str(), 1);
     }
 
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
+    TestSuiteLabels::WatchThreads();
+    const int result = TestSuiteLabels::CheckThreads(RUN_ALL_TESTS());
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
     return result;

@@ -91,6 +91,9 @@ const SpanKernelTable& PortableSpanKernels();
 template <std::size_t kPart>
 void FillPortableSpanKernels(SpanKernelTable& table);
 const SpanKernelTable* Avx2SpanKernels(); // null where not built for x86-64
+/// The same for the AVX2 kernels, where they are built.
+template <std::size_t kPart>
+void FillAvx2SpanKernels(SpanKernelTable& table);
 
 } // namespace Detail
 

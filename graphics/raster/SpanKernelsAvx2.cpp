@@ -1,28 +1,27 @@
-// The span kernels built for AVX2 (x86-64 with GCC), chosen at run time when the processor has it.
+// The span kernels built for AVX2 (x86-64 with GCC), chosen at run time when the processor has it. The kernels
+// themselves are compiled in the eight SpanKernelsAvx2<block>.cpp sources, which build in parallel; this one joins
+// their parts.
 #include "graphics/raster/SpanKernels.h"
 
 #include <cstddef>
-#include <cstdint>
-#include <utility>
-
-#if defined(__GNUC__) && !defined(__clang__) && (defined(__x86_64__) || defined(__i386__))
-#define RASTER_HAVE_AVX2_KERNELS 1
-#include <immintrin.h>
-
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#define RASTER_SPAN_AVX2 1
-#define RASTER_SPAN_NAMESPACE Avx2Span
-#include "graphics/raster/VectorSpan.h"
-#pragma GCC pop_options
-#endif
 
 namespace Raster::Detail {
 
 const SpanKernelTable* Avx2SpanKernels()
 {
-#if defined(RASTER_HAVE_AVX2_KERNELS)
-    static constexpr SpanKernelTable kTable = Avx2Span::MakeKernelTable(std::make_index_sequence<kTriConverterCount>{});
+#if defined(__GNUC__) && !defined(__clang__) && (defined(__x86_64__) || defined(__i386__))
+    static const SpanKernelTable kTable = [] {
+        SpanKernelTable table{};
+        FillAvx2SpanKernels<0>(table);
+        FillAvx2SpanKernels<1>(table);
+        FillAvx2SpanKernels<2>(table);
+        FillAvx2SpanKernels<3>(table);
+        FillAvx2SpanKernels<4>(table);
+        FillAvx2SpanKernels<5>(table);
+        FillAvx2SpanKernels<6>(table);
+        FillAvx2SpanKernels<7>(table);
+        return table;
+    }();
     return &kTable;
 #else
     return nullptr;

@@ -4,6 +4,7 @@
 #include "engine/PathGraph.h"
 #include "engine/TMBoard_Game.h"
 #include "shell/ProcessExit.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,8 @@ protected:
             <events_queue><time_point time="100" type="later"/></events_queue>)");
     }
 };
+
+ILVANE_THREADED_SUITE(LevelLoadingTest);
 
 TEST_F(LevelLoadingTest, ALevelLoadsOnItsThreadAndBeginsOnTheMainThread)
 {

@@ -6,6 +6,7 @@
 #include "engine/ZOrder.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,8 @@ protected:
         mBoard = std::make_unique<WalkingBoard>(mEngine);
     }
 };
+
+ILVANE_THREADED_SUITE(LevelRunTest);
 
 TEST_F(LevelRunTest, AMinuteOfPlayWithClicksTakesTheMoverToEachTargetInTurn)
 {

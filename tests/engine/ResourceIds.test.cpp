@@ -4,6 +4,7 @@
 
 #include "graphics/MemoryImage.h"
 #include "graphics/ResourceManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,8 @@ protected:
         return engine;
     }
 };
+
+ILVANE_THREADED_SUITE(ResourceIdsTest);
 
 TEST_F(ResourceIdsTest, StartUpTakesTheInitResources)
 {

@@ -4,6 +4,7 @@
 #include "engine/TMMusicPlayer.h"
 #include "engine/TMSoundManager.h"
 #include "graphics/PakInterface.h"
+#include "tests/SuiteLabels.h"
 #include "tests/TestHelpers.h"
 #include "tests/engine/SoundTestKit.h"
 #include "tests/platform/audio/SoundFileBuilders.h"
@@ -53,6 +54,8 @@ protected:
     TestHelpers::ScratchFolder mFolder{"sound-pack"};
     PakInterface mPak;
 };
+
+ILVANE_THREADED_SUITE(SoundFilesTest);
 
 TEST_F(SoundFilesTest, AWavEffectAndAnOggStreamFromTheArchivePlay)
 {

@@ -4,6 +4,7 @@
 
 #include "engine/TextVars.h"
 #include "engine/ZOrder.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/BoardTestKit.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,8 @@ protected:
 
     [[nodiscard]] std::wstring TextVar(const std::string& name) { return mEngine->GetTextVars()->Get(name); }
 };
+
+ILVANE_THREADED_SUITE(TMBoardGameTest);
 
 TEST_F(TMBoardGameTest, ABoardThatWasNeverLoadedHasItsOrderBuilder)
 {
@@ -187,6 +190,8 @@ protected:
     }
     static bool Present(const char* name) { return TMItem::FindByName(name)->IsPresent(); }
 };
+
+ILVANE_THREADED_SUITE(SurvivalStagesTest);
 
 TEST_F(SurvivalStagesTest, OneGainAdvancesOneStageHoweverManyGoalsItPasses)
 {

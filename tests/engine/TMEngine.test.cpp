@@ -6,6 +6,7 @@
 #include "graphics/PakFile.h"
 #include "graphics/ResourceManager.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 #include "tools/pak/PakWriter.h"
 
@@ -46,6 +47,8 @@ std::string ReadThroughPak(const char* name)
     PakFClose(file);
     return text;
 }
+
+ILVANE_THREADED_SUITE(TMEngineTest);
 
 TEST_F(TMEngineTest, ReadsFromItsFolderAndArchivesInMountOrder)
 {

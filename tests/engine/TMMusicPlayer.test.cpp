@@ -2,6 +2,7 @@
 // then the old stream's sample unloaded; a quick switch away and back; the music list's stops.
 #include "engine/TMMusicPlayer.h"
 
+#include "tests/SuiteLabels.h"
 #include "tests/engine/SoundTestKit.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,8 @@ protected:
     pugi::xml_document mDocument;
     TMMusicPlayer mMusic;
 };
+
+ILVANE_THREADED_SUITE(TMMusicPlayerTest);
 
 TEST_F(TMMusicPlayerTest, SwitchingFadesTheNewStreamInAndTheOldOneOutAndUnloadsIt)
 {

@@ -5,6 +5,7 @@
 #include "engine/TMSound.h"
 #include "engine/TMSoundChannel.h"
 #include "platform/log/Log.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/SoundTestKit.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,8 @@ protected:
     pugi::xml_document mDocument;
     TMSoundManager mSounds;
 };
+
+ILVANE_THREADED_SUITE(TMSoundManagerTest);
 
 TEST_F(TMSoundManagerTest, GroupsAreNumberedInTheOrderTheyFirstAppear)
 {

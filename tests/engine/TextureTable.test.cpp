@@ -4,6 +4,7 @@
 
 #include "engine/TMTexture.h"
 #include "graphics/DDImage.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,8 @@ protected:
     TextureTable* mTable = nullptr;
     pugi::xml_document mDocument;
 };
+
+ILVANE_THREADED_SUITE(TextureTest);
 
 TEST_F(TextureTest, TableHoldsReadableFilesAndTheFirstDefinition)
 {

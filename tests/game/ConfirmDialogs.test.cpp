@@ -12,6 +12,7 @@
 #include "game/TMBoard_Confirm2.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +219,8 @@ protected:
     Log mEvents;
     Log mWatchdogEvents;
 };
+
+ILVANE_THREADED_SUITE(ConfirmDialogsTest);
 
 TEST_F(ConfirmDialogsTest, AButtonHandlerGetsTheAnswerOfTheQuestionBox)
 {

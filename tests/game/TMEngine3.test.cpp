@@ -18,6 +18,7 @@
 #include "game/TMBoard_Survival.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,8 @@ public:
 };
 
 using TMEngine3Test = EngineFixture;
+
+ILVANE_THREADED_SUITE(TMEngine3Test);
 
 TEST_F(TMEngine3Test, TakesTheGamesIdentityAndItsLocalisedTitle)
 {

@@ -2,6 +2,7 @@
 
 #include "graphics/DDImage.h"
 #include "shell/CritSect.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,8 @@ protected:
     int mReads = 0;
     int mDeaths = 0;
 };
+
+ILVANE_THREADED_SUITE(ImagePoolTest);
 
 TEST_F(ImagePoolTest, ReadsOncePerPathAndVariantWhateverTheCase)
 {

@@ -3,6 +3,7 @@
 #include "graphics/DDImage.h"
 #include "graphics/ImagePool.h"
 #include "graphics/MemoryImage.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ struct CountedImage : MemoryImage {
     explicit CountedImage(int* counter) : MemoryImage(nullptr), deaths(counter) {}
     ~CountedImage() override { ++*deaths; }
 };
+
+ILVANE_THREADED_SUITE(ImagePoolRef);
 
 TEST(ImagePoolRef, CopiesCountTheSharedEntry)
 {

@@ -12,6 +12,7 @@
 #include "shell/DSoundManager.h"
 #include "shell/PyxoAppBase.h"
 #include "shell/StringHelpers.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -178,6 +179,8 @@ protected:
     RecordingSounds* mSounds = nullptr; // owned by mApp
     ResourceManager mManager{&mApp};
 };
+
+ILVANE_THREADED_SUITE(ResourceManagerTest);
 
 TEST_F(ResourceManagerTest, LoadsEachKindOfResource)
 {

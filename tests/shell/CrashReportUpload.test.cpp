@@ -5,6 +5,7 @@
 #include "shell/CrashCatcher.h"
 #include "shell/HTTPTransfer.h"
 #include "shell/PyxoAppBase.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,8 @@ std::string Request(const std::string& host, const std::string& body)
            "Host: " +
            host + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
+
+ILVANE_THREADED_SUITE(CrashReportUpload);
 
 TEST(CrashReportUpload, TheRequestIsAMultipartFormByteForByte)
 {

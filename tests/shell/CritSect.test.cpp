@@ -1,5 +1,7 @@
 #include "shell/CritSect.h"
 
+#include "tests/SuiteLabels.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -18,6 +20,8 @@ bool OtherThreadCanTake(Pyxo::CritSect& section)
     other.join();
     return taken;
 }
+
+ILVANE_THREADED_SUITE(CritSect);
 
 TEST(CritSect, OwnerMayReenterWhileOthersWait)
 {

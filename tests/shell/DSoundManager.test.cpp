@@ -7,6 +7,7 @@
 #include "shell/DSoundInstance.h"
 #include "shell/PathHelpers.h"
 #include "shell/ProcessExit.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,8 @@ TEST(DSoundInstance, VolumeCurve)
         EXPECT_EQ(DSoundInstance::VolumeToDeviceVolume(c.volume), c.device);
     }
 }
+
+ILVANE_THREADED_SUITE(DSoundManagerTest);
 
 TEST_F(DSoundManagerTest, PlaysLoadedSamplesThroughTheMixer)
 {

@@ -4,6 +4,7 @@
 #include "shell/HTTPTransfer.h"
 
 #include "shell/HTTPResponseReader.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,8 @@ struct TransferCase {
     int result;
     const char* content; // null: not checked
 };
+
+ILVANE_THREADED_SUITE(HTTPTransfer);
 
 TEST(HTTPTransfer, ScriptedServers)
 {

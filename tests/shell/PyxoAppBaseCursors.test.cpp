@@ -1,6 +1,7 @@
 // Cursor calls made off the main thread (the resource-loading thread selects the engine's cursor) reach the
 // window on the main thread, at its next update.
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@ using PyxoTest::AppFixture;
 using PyxoTest::TestApp;
 
 using AppCursors = AppFixture;
+
+ILVANE_THREADED_SUITE(AppCursors);
 
 TEST_F(AppCursors, CallsFromAnotherThreadWaitForTheMainThread)
 {

@@ -3,6 +3,7 @@
 #include "graphics/ImageLib.h"
 #include "graphics/ImagePool.h"
 #include "shell/PyxoAppBase.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -72,6 +73,8 @@ protected:
     std::string mPicture;
     PoolApp mApp;
 };
+
+ILVANE_THREADED_SUITE(PooledImages);
 
 TEST_F(PooledImages, GetImageReadsTheFileIntoASurfaceImage)
 {

@@ -4,6 +4,7 @@
 #include "platform/window/WindowSystem.h"
 #include "shell/Widget.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,8 @@ struct RateCase {
     uint32_t ms;
     uint32_t updates;
 };
+
+ILVANE_THREADED_SUITE(AppLoop);
 
 TEST_F(AppLoop, UpdatesFollowTheElapsedTimeAtEverySpeed)
 {

@@ -6,6 +6,7 @@
 #include "shell/BassMusicInterface.h"
 #include "shell/Dialog.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,8 @@ using namespace PyxoTest;
 using namespace Platform;
 
 class AppServices : public AppFixture {};
+
+ILVANE_THREADED_SUITE(AppServices);
 
 TEST_F(AppServices, StringsFallBackToTheCallersDefault)
 {

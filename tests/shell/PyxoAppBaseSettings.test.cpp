@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowSystem.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/PyxoAppBaseTestApp.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@ using namespace PyxoTest;
 using namespace Platform;
 
 class AppSettings : public AppFixture {};
+
+ILVANE_THREADED_SUITE(AppSettings);
 
 TEST_F(AppSettings, RoundTripThroughTheRegistry)
 {

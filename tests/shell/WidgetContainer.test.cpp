@@ -4,6 +4,7 @@
 
 #include "graphics/Graphics.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/shell/WidgetTestKit.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,8 @@ struct Tree {
         return kids.back().get();
     }
 };
+
+ILVANE_THREADED_SUITE(WidgetContainer);
 
 TEST(WidgetContainer, ChildrenStaySortedByZOrderWhateverTheStartOfTheInsertion)
 {

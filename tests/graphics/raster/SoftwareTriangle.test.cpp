@@ -2,6 +2,7 @@
 #include "graphics/raster/SoftwareTriangle.h"
 
 #include "graphics/raster/SpanKernels.h"
+#include "tests/SuiteLabels.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,8 @@ std::string Rect(int width, int height, TriClipRect filled, char inside = '1')
 }
 
 } // namespace
+
+ILVANE_THREADED_SUITE(SoftwareTriangle);
 
 TEST(SoftwareTriangle, FullTextureQuadCoversItsClipRectangleOnce)
 {

@@ -1,5 +1,7 @@
 #include "platform/audio/AudioMixer.h"
 
+#include "tests/SuiteLabels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -44,6 +46,8 @@ Mixed Pull(AudioMixer& mixer, size_t frames)
 }
 
 using Samples = std::vector<int16_t>;
+
+ILVANE_THREADED_SUITE(AudioMixer);
 
 TEST(AudioMixer, PlaysAtOutputRateOnceThenStopsAndRewinds)
 {

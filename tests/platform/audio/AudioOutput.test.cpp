@@ -1,6 +1,7 @@
 #include "platform/audio/AudioOutput.h"
 
 #include "platform/log/Log.h"
+#include "tests/SuiteLabels.h"
 #include "tests/platform/CapturedStderr.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 namespace {
 
 using namespace Platform;
+
+ILVANE_THREADED_SUITE(AudioOutput);
 
 // A real driver is asked for; where the machine has no sound device, the sound library's complaints stay off the
 // terminal and the log gets the one line that says why the game is silent.

@@ -3,6 +3,7 @@
 #include "platform/audio/AudioMixer.h"
 #include "platform/audio/AudioOutput.h"
 #include "platform/process/StandInLibrary.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,8 @@ protected:
 
     DirectSoundDevice* mDevice = nullptr;
 };
+
+ILVANE_THREADED_SUITE(DirectSoundTest);
 
 TEST_F(DirectSoundTest, HeadlessOutputIsSilentAndTheTestPullsTheMix)
 {

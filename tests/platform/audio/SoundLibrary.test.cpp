@@ -5,6 +5,7 @@
 
 #include "platform/audio/AudioMixer.h"
 #include "platform/time/Clock.h"
+#include "tests/SuiteLabels.h"
 #include "tests/platform/audio/SoundFileBuilders.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,8 @@ protected:
     AudioMixer mMixer;
     TestLibrary mLibrary{mMixer};
 };
+
+ILVANE_THREADED_SUITE(SoundLibraryTest);
 
 TEST_F(SoundLibraryTest, VolumeAndPanShapeWhatIsHeard)
 {

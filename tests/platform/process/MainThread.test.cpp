@@ -1,10 +1,14 @@
 #include "platform/process/MainThread.h"
 
+#include "tests/SuiteLabels.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 namespace {
+
+ILVANE_THREADED_SUITE(MainThread);
 
 TEST(MainThread, IsTheThreadThatStartedTheProcess)
 {

@@ -1,6 +1,7 @@
 #include "platform/window/Clipboard.h"
 
 #include "platform/window/VideoSystem.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 namespace {
 
 using namespace Platform;
+
+ILVANE_THREADED_SUITE(Clipboard);
 
 TEST(Clipboard, TextInAnyScriptRoundTrips)
 {

@@ -3,6 +3,7 @@
 #include "platform/log/Log.h"
 #include "platform/window/VideoSystem.h"
 #include "platform/window/WindowSystem.h"
+#include "tests/SuiteLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 namespace {
 
 using namespace Platform;
+
+ILVANE_THREADED_SUITE(MessageBox);
 
 TEST(MessageBox, ScriptAnswersInOrderAndRecordsEveryCall)
 {

@@ -4,6 +4,7 @@
 #include "platform/window/SdlWindowAccess.h"
 #include "platform/window/VideoSystem.h"
 #include "platform/window/VirtualKeys.h"
+#include "tests/SuiteLabels.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -118,6 +119,8 @@ protected:
     std::vector<WindowMessage> mReceived;
     intptr_t mAnswer = 0;
 };
+
+ILVANE_THREADED_SUITE(WindowSystemTest);
 
 TEST_F(WindowSystemTest, CreatesWindowsOnScreenAndWithoutScreenPresence)
 {
