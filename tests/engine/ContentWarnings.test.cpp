@@ -7,6 +7,7 @@
 #include "engine/TMFont.h"
 #include "engine/TextureTable.h"
 #include "engine/XmlConfig.h"
+#include "tests/SuiteLabels.h"
 #include "tests/engine/EngineTestKit.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,8 @@ protected:
     std::vector<Entry> mEntries;
     Platform::LogSink mInner;
 };
+
+ILVANE_THREADED_SUITE(ContentWarningsTest);
 
 TEST_F(ContentWarningsTest, AreWarningsOfTheContentAreaBesideTheDebugLog)
 {

@@ -8,6 +8,7 @@
 #include "game/TMClient.h"
 #include "game/TMItemBonus.h"
 #include "game/TMPref.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,8 @@ protected:
 
     [[nodiscard]] std::wstring Day() const { return mGame->GetTextVars()->Get("day"); }
 };
+
+ILVANE_THREADED_SUITE(ClientLevelRunTest);
 
 TEST_F(ClientLevelRunTest, ACareerDaysClientsArriveArePaidForAndTheDayEndsWithItsResult)
 {

@@ -16,6 +16,7 @@
 #include "game/TMTrash.h"
 #include "game/TMTray.h"
 #include "game/TMWorker.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,8 @@ protected:
         return item ? item->GetSkin() : "<none>";
     }
 };
+
+ILVANE_THREADED_SUITE(GameLevelRunTest);
 
 TEST_F(GameLevelRunTest, ACareerDayRunsToItsResultAndThePlayerFileKeepsAPreviewedUpgrade)
 {

@@ -6,6 +6,7 @@
 #include "engine/TMText.h"
 #include "engine/TMTexture.h"
 #include "game/TMBoard_EscapeMenu.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/PlayfieldTestKit.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,8 @@ protected:
     }
     TextureRecord* Record(const std::string& id) { return mGame->GetTextureTable()->Find(id).GetRecord(); }
 };
+
+ILVANE_THREADED_SUITE(TBoard_HudTest);
 
 TEST_F(TBoard_HudTest, TheClockShowsTheDaysProgressAndTheAlarmOncePerMode)
 {

@@ -8,6 +8,7 @@
 #include "game/ConfirmDialogs.h"
 #include "game/TMBoard_Confirm1.h"
 #include "game/TMPref.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/PlayfieldTestKit.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,8 @@ protected:
 
     TMBoard_Upgrade* mScreen = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_UpgradeTest);
 
 TEST_F(TMBoard_UpgradeTest, OneOfferShowsOneTrayPreviewedAndTheAcceptEndsTheCareerDay)
 {

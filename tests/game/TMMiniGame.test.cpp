@@ -4,6 +4,7 @@
 #include "game/TMMiniGame.h"
 
 #include "shell/Random15.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/PlayfieldTestKit.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,8 @@ protected:
         return 1;
     }
 };
+
+ILVANE_THREADED_SUITE(TMMiniGameTest);
 
 TEST_F(TMMiniGameTest, FiveCoinsInARowPayThreeTimesTheCoinBonusAndAllLeave)
 {

@@ -9,6 +9,7 @@
 #include "engine/TMIEffect.h"
 #include "engine/TMPickItem.h"
 #include "engine/TMTimer.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/PlayfieldTestKit.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,8 @@ protected:
 
     TutorialScript* mScript = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TutorialScriptTest);
 
 TEST_F(TutorialScriptTest, OtherDaysRunNoScriptAndAllowEverything)
 {

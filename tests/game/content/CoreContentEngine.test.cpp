@@ -16,6 +16,7 @@
 #include "platform/audio/WaveFormat.h"
 #include "shell/DSoundManager.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/content/CoreContentKit.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,8 @@ TMCandyWidget* FindPath(TMCandyWidget* dialog, const std::string& path)
     }
     return at;
 }
+
+ILVANE_THREADED_SUITE(CoreContentEngineTest);
 
 TEST_F(CoreContentEngineTest, TheGameStartsWithoutAContentWarning)
 {
