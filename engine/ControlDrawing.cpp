@@ -1,7 +1,10 @@
 #include "engine/ControlDrawing.h"
 
+#include "engine/TMButton.h"
 #include "engine/TMCandyWidget.h"
 #include "engine/TMEngine.h"
+#include "engine/TMText.h"
+#include "engine/TMTexture.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 
@@ -66,6 +69,16 @@ void WriteLayeredText(Pyxo::MemoryImage* image, const std::array<TextAttr, 3>& l
         g.SetColor(disabled ? layer.disabledColor : layer.color);
         g.DrawWrappedText(block, text, lineSpacing, justify, nullptr, maxChars);
     }
+}
+
+void SetTexture(TMCandyWidget* widget, const TextureHandle& texture)
+{
+    if (auto* text = dynamic_cast<TMText*>(widget))
+        text->SetTextureAll(texture);
+    else if (auto* button = dynamic_cast<TMButton*>(widget))
+        button->SetTextureAll(texture);
+    else if (TMTexture* set = widget ? widget->GetNormalTextureSet() : nullptr)
+        set->SetFrame(texture);
 }
 
 } // namespace ControlDrawing

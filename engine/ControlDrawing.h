@@ -8,6 +8,7 @@
 #include <string>
 
 class TMCandyWidget;
+class TextureHandle;
 namespace Pyxo {
 class Graphics;
 class Image;
@@ -40,5 +41,9 @@ bool FitCacheImage(std::unique_ptr<Pyxo::MemoryImage>& image, const Pyxo::Rect& 
 void WriteLayeredText(Pyxo::MemoryImage* image, const std::array<TextAttr, 3>& layers, const Pyxo::Rect& layout,
                       int hOffset, int vAlign, const std::wstring& text, int lineSpacing, int justify, bool disabled,
                       int maxChars = -1);
+
+/// Gives a control one picture: every state of a text or a button shows the texture, any other widget's "normal"
+/// set takes it. Nothing happens without a widget.
+void SetTexture(TMCandyWidget* widget, const TextureHandle& texture);
 
 } // namespace ControlDrawing

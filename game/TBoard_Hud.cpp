@@ -1,5 +1,6 @@
 #include "game/TBoard_Hud.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/EngineLog.h"
 #include "engine/TMBoard_Game.h"
 #include "engine/TMButton.h"
@@ -53,17 +54,6 @@ void HideWithChildren(TMCandyWidget* widget)
         return;
     widget->HideChildren();
     widget->Hide();
-}
-
-/// Every state of a text or button control shows the texture; another widget's "normal" set takes it.
-void SetWidgetTexture(TMCandyWidget* widget, const TextureHandle& texture)
-{
-    if (auto* text = dynamic_cast<TMText*>(widget))
-        text->SetTextureAll(texture);
-    else if (auto* button = dynamic_cast<TMButton*>(widget))
-        button->SetTextureAll(texture);
-    else if (TMTexture* set = widget ? widget->GetNormalTextureSet() : nullptr)
-        set->SetFrame(texture);
 }
 
 /// The frame for progress p of n frames (n > 0): trunc(p x (n - 1)), kept within the list, as survival progress
@@ -278,7 +268,7 @@ void TBoard_Hud::Update()
                 if (frame != mLastFrame) {
                     mLastFrame = frame;
                     if (mBound.upgradeClock) {
-                        SetWidgetTexture(mBound.upgradeClock, frames[size_t(frame)]);
+                        ControlDrawing::SetTexture(mBound.upgradeClock, frames[size_t(frame)]);
                         mBound.upgradeClock->SetVisible(true);
                     }
                 }
@@ -290,7 +280,7 @@ void TBoard_Hud::Update()
             const int last = static_cast<int>(frames.size()) - 1;
             if (frame != mLastFrame) {
                 mLastFrame = frame;
-                SetWidgetTexture(mBound.clock, frames[size_t(frame)]);
+                ControlDrawing::SetTexture(mBound.clock, frames[size_t(frame)]);
             }
             if (frame == last && mAlarmArmed) {
                 ShowWidget(mBound.alarm);

@@ -1,5 +1,6 @@
 #include "game/TMBoard_Upgrade.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/EngineLog.h"
 #include "engine/TMButton.h"
 #include "engine/TMEngine.h"
@@ -20,16 +21,6 @@ TextureHandle FindTexture(const std::string& id)
     TMEngine* engine = TMEngine::GetEngine();
     TextureTable* table = engine ? engine->GetTextureTable() : nullptr;
     return table ? table->Find(id) : TextureHandle();
-}
-
-void SetWidgetTexture(TMCandyWidget* widget, const TextureHandle& texture)
-{
-    if (auto* text = dynamic_cast<TMText*>(widget))
-        text->SetTextureAll(texture);
-    else if (auto* button = dynamic_cast<TMButton*>(widget))
-        button->SetTextureAll(texture);
-    else if (TMTexture* set = widget ? widget->GetNormalTextureSet() : nullptr)
-        set->SetFrame(texture);
 }
 
 TMCandyWidget* Bind(TMCandyWidget* parent, const std::string& parentName, const char* name)
@@ -107,7 +98,7 @@ void TMBoard_Upgrade::OnShow()
         }
         const TMBoard_Game3::UpgradeEntry& offer = *mOffers[i];
         if (TMCandyWidget* button = mTrayButtons[i]) {
-            SetWidgetTexture(button, FindTexture(Format("mn09_char_small_%s_%s", offer.object, offer.name)));
+            ControlDrawing::SetTexture(button, FindTexture(Format("mn09_char_small_%s_%s", offer.object, offer.name)));
             button->Show();
         }
         if (TMCandyWidget* select = mTraySelects[i])
@@ -134,14 +125,14 @@ void TMBoard_Upgrade::Select(int index)
     const TMBoard_Game3::UpgradeEntry& offer = *mSelectedOffer;
     gGameBoard->ApplyUpgradeEntry(*mSelectedOffer, true);
     if (mPhoto)
-        SetWidgetTexture(mPhoto, FindTexture(Format("mn09_char_%s", offer.object)));
+        ControlDrawing::SetTexture(mPhoto, FindTexture(Format("mn09_char_%s", offer.object)));
     if (auto* description = dynamic_cast<TMText*>(mDescription)) {
         TMEngine* engine = TMEngine::GetEngine();
         if (engine && engine->GetLocTable())
             description->SetText(engine->GetLocTable()->GetText(Format("mn09_desc_%s_%s", offer.name, offer.object)));
     }
     if (mMedal)
-        SetWidgetTexture(mMedal, FindTexture(Format("mn09_medal_%s", offer.name)));
+        ControlDrawing::SetTexture(mMedal, FindTexture(Format("mn09_medal_%s", offer.name)));
     if (TMCandyWidget* select = mTraySelects[size_t(index)])
         select->Show();
 }

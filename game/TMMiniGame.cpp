@@ -1,5 +1,6 @@
 #include "game/TMMiniGame.h"
 
+#include "engine/ControlDrawing.h"
 #include "engine/EngineLog.h"
 #include "engine/EngineRandom.h"
 #include "engine/GameClock.h"
@@ -24,16 +25,6 @@ constexpr int kEffectDX = -11;
 constexpr int kEffectDY = -17;
 constexpr const char* kChainMessages[TMMiniGame::kKindCount] = {"onchaincoin", "onchaincleaning", "onchainice",
                                                                 "onchainhappy", "onchainspeed"};
-
-void SetWidgetTexture(TMCandyWidget* widget, const TextureHandle& texture)
-{
-    if (auto* text = dynamic_cast<TMText*>(widget))
-        text->SetTextureAll(texture);
-    else if (auto* button = dynamic_cast<TMButton*>(widget))
-        button->SetTextureAll(texture);
-    else if (TMTexture* set = widget ? widget->GetNormalTextureSet() : nullptr)
-        set->SetFrame(texture);
-}
 
 } // namespace
 
@@ -211,7 +202,7 @@ void TMMiniGame::PlacePart(Part part, bool enabled, bool atFront)
     part.widget->SetDisabled(!enabled);
     part.widget->SetTextureAll(part.textures[0]);
     part.widget->SetStateTexture(part.textures[1], TMButton::kOver);
-    SetWidgetTexture(part.effect, part.textures[2]);
+    ControlDrawing::SetTexture(part.effect, part.textures[2]);
 
     if (atFront) {
         part.position = 0.0f;
