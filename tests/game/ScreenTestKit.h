@@ -233,11 +233,12 @@ protected:
         return nullptr;
     }
 
-    /// Loads the level on the loading thread, as the loop step finishes it, and closes the briefing.
+    /// Loads the level on the loading thread (unless a load is under way or has made it run), as the loop step
+    /// finishes it, and closes the briefing.
     bool RunLevel(int level, bool survival)
     {
         TMBoard_Game3& board = *mGame->mGameBoard;
-        if (!board.IsWaitingForLoad())
+        if (!board.IsWaitingForLoad() && !(board.mRunning && board.mLevel == level && board.mSurvival == survival))
             board.StartLoadThread(level, survival);
         while (board.IsWaitingForLoad()) {
             if (mGame->mLoadingThreadCompleted)

@@ -1,4 +1,4 @@
-// The start-up splash: on the real start, with the boards made on the content-loading thread, a key skips each
+// The start-up splash: with the boards made on a content-loading thread and handed over, a key skips each
 // picture and the menus follow the last; without pictures the menus follow at once. The menu background and the
 // load screen are built from their elements.
 #include "game/TMBoard_Splash.h"
@@ -8,6 +8,8 @@
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -22,85 +24,60 @@ std::string SplashScreen(int pictures)
     return Screen("splash", body);
 }
 
-/// The game on the real start; each update runs the test's script, and the run ends when it asks or after 500
-/// updates.
-class ScriptedGame : public Headless<TMEngine3> {
-public:
-    using Headless<TMEngine3>::Headless;
-
-    void UpdateFrame() override
-    {
-        Headless<TMEngine3>::UpdateFrame();
-        if (mScript && mLoadingFinishedHandled)
-            mScript(*this);
-        if (++mUpdates > 500)
-            Shutdown();
-    }
-
-    std::function<void(ScriptedGame&)> mScript;
-    int mUpdates = 0;
-};
-
 class TMBoard_SplashTest : public ScreenFixture {
 protected:
-    ScriptedGame& StartGame(const std::string& ui)
+    /// The content loading on a thread of its own, as the start runs it (the boards wait in the tree's queue), then
+    /// the main thread's hand-over.
+    void LoadOnThreadAndHandOver(const std::string& ui)
     {
         WriteMinimalContent();
         WriteXml(mFolder / "cfg" / "loc.xml", kScreensLoc);
         WriteXml(mFolder / "cfg" / "ui.xml", ui);
         WriteGameConfig(mFolder, "");
-        ScriptedGame& game = MakeEngine<ScriptedGame>();
-        mGame = &game;
-        EXPECT_EQ(InitExitCode(game), -1);
-        return game;
+        ASSERT_EQ(InitExitCode(*mGame), -1);
+        mGame->mRunning = true;
+        mGame->mDeferredMessages.clear();
+        mManager = mGame->mWidgetManager.get();
+        std::thread loader([this] { mGame->LoadContent(); });
+        loader.join();
+        ASSERT_EQ(mGame->mSplashBoard->mWidgetManager, nullptr) << "queued, not yet in the tree";
+        mGame->mLoadingThreadCompleted = true;
+        mGame->mLoadingFinishedHandled = true;
+        mGame->OnLoadingFinished();
     }
 };
 
 TEST_F(TMBoard_SplashTest, AKeySkipsEachPictureAndTheMenusFollowTheLast)
 {
-    ScriptedGame& game = StartGame(ScreensUi(HelpScreen(1), SplashScreen(2)));
-    std::vector<int> skipped;
-    bool splashHadFocus = false;
-    bool cursorHidden = false;
-    game.mScript = [&](ScriptedGame& self) {
-        TMBoard_Splash* splash = self.mSplashBoard;
-        if (splash->mVisible) {
-            splashHadFocus = splashHadFocus || self.mWidgetManager->mFocusWidget == splash;
-            cursorHidden = cursorHidden || !self.GetCursorTable()->IsShown();
-            const int index = splash->GetPictureIndex();
-            if (splash->GetPictures()[static_cast<size_t>(index)]->mVisible &&
-                (skipped.empty() || skipped.back() != index)) {
-                skipped.push_back(index);
-                Platform::PostMessage(self.mMainWindow, Platform::WM_KEYDOWN, 32, 0);
-            }
-        } else if (self.mMainMenuBoard->mVisible) {
-            self.Shutdown();
-        }
-    };
-    game.Start();
-
-    EXPECT_EQ(game.mSplashBoard->GetPictures().size(), 2u) << "the frame without a picture is not one";
-    EXPECT_EQ(skipped, (std::vector<int>{0, 1}));
-    EXPECT_TRUE(splashHadFocus) << "the splash stands in the tree when it takes the focus";
-    EXPECT_TRUE(cursorHidden);
-    EXPECT_FALSE(game.mSplashBoard->mVisible);
-    EXPECT_TRUE(game.mMenuBoard->mVisible);
-    EXPECT_TRUE(game.mMainMenuBoard->mVisible);
-    EXPECT_TRUE(game.GetCursorTable()->IsShown());
-    EXPECT_EQ(game.mWidgetManager->mFocusWidget, nullptr);
-    EXPECT_LT(game.mUpdates, 500);
+    LoadOnThreadAndHandOver(ScreensUi(HelpScreen(1), SplashScreen(2)));
+    TMBoard_Splash* splash = mGame->mSplashBoard;
+    ASSERT_EQ(splash->GetPictures().size(), 2u) << "the frame without a picture is not one";
+    EXPECT_TRUE(splash->mVisible);
+    EXPECT_EQ(mManager->mFocusWidget, splash) << "the splash stands in the tree when it takes the focus";
+    EXPECT_FALSE(mGame->GetCursorTable()->IsShown());
+    for (int picture = 0; picture < 2; ++picture) {
+        SCOPED_TRACE(picture);
+        EXPECT_EQ(splash->GetPictureIndex(), picture);
+        EXPECT_TRUE(splash->GetPictures()[static_cast<size_t>(picture)]->mVisible);
+        Step();
+        EXPECT_EQ(splash->GetPictureIndex(), picture) << "a picture stays until it leaves or a key is pressed";
+        Key(' ');
+        Step();
+    }
+    EXPECT_FALSE(splash->mVisible);
+    EXPECT_TRUE(mGame->mMenuBoard->mVisible);
+    EXPECT_TRUE(mGame->mMainMenuBoard->mVisible);
+    EXPECT_TRUE(mGame->GetCursorTable()->IsShown());
+    EXPECT_EQ(mManager->mFocusWidget, nullptr);
 }
 
 TEST_F(TMBoard_SplashTest, WithoutPicturesTheMenusShowAtOnce)
 {
-    ScriptedGame& game = StartGame(ScreensUi(HelpScreen(1), SplashScreen(0)));
-    game.mScript = [](ScriptedGame& self) { self.Shutdown(); };
-    game.Start();
-
-    EXPECT_TRUE(game.mSplashBoard->GetPictures().empty());
-    EXPECT_FALSE(game.mSplashBoard->mVisible);
-    EXPECT_TRUE(game.mMenuBoard->mVisible);
-    EXPECT_TRUE(game.mMainMenuBoard->mVisible);
+    LoadOnThreadAndHandOver(ScreensUi(HelpScreen(1), SplashScreen(0)));
+    EXPECT_TRUE(mGame->mSplashBoard->GetPictures().empty());
+    EXPECT_FALSE(mGame->mSplashBoard->mVisible);
+    EXPECT_TRUE(mGame->mMenuBoard->mVisible);
+    EXPECT_TRUE(mGame->mMainMenuBoard->mVisible);
 }
 
 TEST_F(TMBoard_SplashTest, APictureLeavingByItselfAdvancesTheSequence)
