@@ -31,6 +31,12 @@
 
 TMEngine3* gApp = nullptr;
 
+ProfileRecord* CurrentProfile()
+{
+    auto* game = dynamic_cast<TMEngine3*>(TMEngine::GetEngine());
+    return game ? game->GetPref().GetProfile() : nullptr;
+}
+
 TMEngine3::TMEngine3(const std::filesystem::path& workingFolder) : TMEngine(workingFolder), mPref(this)
 {
     mProductName = "Ilvane Cafe";
@@ -126,6 +132,9 @@ void TMEngine3::LoadContent()
 void TMEngine3::OnLoadingFinished()
 {
     TMEngine::OnLoadingFinished();
+    // The boards the loader queued join the tree at the next update; the splash takes the focus as it shows, which
+    // a board outside the tree cannot hold.
+    mWidgetManager->ApplyQueuedChanges();
     if (mSplashBoard)
         mSplashBoard->Show();
 }

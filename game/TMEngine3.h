@@ -31,7 +31,7 @@ public:
     /// The engine's content, then the confirmation boxes and the boards, which join the widget tree on the main
     /// thread in their stacking order (the splash on top). Resource-loading thread.
     void LoadContent() override;
-    /// Shows the splash.
+    /// Shows the splash, once the boards the loader queued stand in the tree.
     void OnLoadingFinished() override;
     void ShowLoadingScreen() override;
     void HideLoadingScreen() override;
@@ -56,3 +56,6 @@ private:
 
 /// The object the program's entry made; only the entry reads it.
 extern TMEngine3* gApp;
+
+/// The current player's profile record; null while no game application runs.
+[[nodiscard]] ProfileRecord* CurrentProfile();

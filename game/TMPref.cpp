@@ -113,8 +113,9 @@ void DecodeHeader(const uint8_t* at, PrefHeader& header)
 {
     GetBytes(at, header.signature);
     header.version = GetInt32(at + 16);
-    header.musicVolume = GetInt32(at + 20);
-    header.effectsVolume = GetInt32(at + 24);
+    // Volumes outside their range would reach the sound registry as they stand.
+    header.musicVolume = std::clamp(GetInt32(at + 20), 0, 100);
+    header.effectsVolume = std::clamp(GetInt32(at + 24), 0, 100);
     header.windowed = at[28];
     header.muted = at[29];
     header.currentProfile = GetInt32(at + 32);

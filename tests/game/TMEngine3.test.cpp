@@ -118,8 +118,9 @@ TEST_F(TMEngine3Test, TheBoardsStandInOrderWithTheSplashShownOnTopOnceLoaded)
         game.mSplashBoard,
     };
     EXPECT_EQ(tree, expected);
+    // A splash without pictures hands over at once to the menu background and the main menu.
     for (Pyxo::Widget* board : tree)
-        EXPECT_EQ(board->mVisible, board == game.mSplashBoard);
+        EXPECT_EQ(board->mVisible, board == game.mMenuBoard || board == game.mMainMenuBoard);
     EXPECT_EQ(gGameBoard, game.mGameBoard);
 }
 
