@@ -2,6 +2,7 @@
 // open, and its commands ask the question box from inside the loop and act on the answer.
 #include "game/TMBoard_EscapeMenu.h"
 
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,8 @@ protected:
     TMBoard_Game3* mBoard = nullptr;
     TMBoard_EscapeMenu* mMenu = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_EscapeMenuTest);
 
 TEST_F(TMBoard_EscapeMenuTest, EscapeOpensAndClosesTheMenuWithOnePause)
 {

@@ -2,6 +2,7 @@
 // escape menu over a running level (where Escape then closes the menu) or to the main menu.
 #include "game/TMBoard_Help.h"
 
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,8 @@ protected:
 
     TMBoard_Help* mHelp = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_HelpTest);
 
 TEST_F(TMBoard_HelpTest, FromTheMainMenuThreePagesTurnWithTheArrows)
 {

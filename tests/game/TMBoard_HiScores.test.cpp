@@ -3,6 +3,7 @@
 #include "game/TMBoard_HiScores.h"
 
 #include "engine/TMText.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,8 @@ protected:
 
     TMBoard_HiScores* mRecords = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_HiScoresTest);
 
 TEST_F(TMBoard_HiScoresTest, BothTablesListHighestFirstWithThePlayersRowsEnabled)
 {

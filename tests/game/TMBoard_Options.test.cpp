@@ -7,6 +7,7 @@
 #include "engine/TMMusicPlayer.h"
 #include "engine/TMSlider.h"
 #include "engine/TMSoundManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,8 @@ protected:
 
     TMBoard_Options* mOptions = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_OptionsTest);
 
 TEST_F(TMBoard_OptionsTest, VolumesAreHeardLiveAndMutedSlidersStaySilent)
 {

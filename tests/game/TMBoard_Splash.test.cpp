@@ -5,6 +5,7 @@
 
 #include "engine/CursorTable.h"
 #include "game/TMBoard_LoadScreen.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,8 @@ protected:
         mGame->OnLoadingFinished();
     }
 };
+
+ILVANE_THREADED_SUITE(TMBoard_SplashTest);
 
 TEST_F(TMBoard_SplashTest, AKeySkipsEachPictureAndTheMenusFollowTheLast)
 {

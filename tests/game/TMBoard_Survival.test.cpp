@@ -2,6 +2,7 @@
 // click on "play" loading the chosen cafe in survival mode.
 #include "game/TMBoard_Survival.h"
 
+#include "tests/SuiteLabels.h"
 #include "tests/game/ScreenTestKit.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,8 @@ protected:
 
     TMBoard_Survival* mSurvival = nullptr;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_SurvivalTest);
 
 TEST_F(TMBoard_SurvivalTest, TheProfilesProgressOpensTheCafes)
 {
