@@ -2,6 +2,7 @@
 
 #include "engine/NotBuiltYet.h"
 #include "engine/XmlConfig.h"
+#include "game/ProductMasks.h"
 
 std::map<std::string, PersConfig> gPersConfigs;
 
@@ -92,4 +93,28 @@ void TMBoss::UpdateVisual()
 float TMBoss::GetMoveSpeed() const
 {
     return TMMoveItem::GetMoveSpeed();
+}
+
+bool IsFullTray(const std::string& mask)
+{
+    return mask.size() == 4 && mask.find("00") == std::string::npos;
+}
+
+HandsAfterTake TakeIntoHands(const std::string& first, const std::string& second, const std::string& product)
+{
+    if (first.empty())
+        return {true, product, second};
+    if (MasksCompatible(first, product)) {
+        std::string merged = MergeMasks(first, product);
+        if (AnyClientWants(merged))
+            return {true, std::move(merged), second};
+    }
+    if (second.empty())
+        return {true, first, product};
+    if (!IsFullTray(first) && MasksCompatible(second, product)) {
+        std::string merged = MergeMasks(second, product);
+        if (AnyClientWants(merged))
+            return {true, std::move(merged), first};
+    }
+    return {false, first, second};
 }

@@ -67,5 +67,20 @@ void LoadPersConfig(pugi::xml_node root);
 void ClearPersConfig();
 /// The record of the character, or null.
 [[nodiscard]] PersConfig* FindPersConfig(const std::string& name);
+/// The boss's hands after taking a finished product; taken is false when no hand can hold it.
+struct HandsAfterTake {
+    bool taken = false;
+    std::string first;
+    std::string second;
+};
+
+/// A mask of exactly four slots without two empty ones in a row.
+[[nodiscard]] bool IsFullTray(const std::string& mask);
+/// The one take rule of the boss and the workers, in order of preference: into a free first hand; merged into the
+/// first hand when the masks share no slot and some client wants the merge; into a free second hand; merged with
+/// the second hand into a mask some client wants (unless the first hand is a full tray), the former first hand
+/// then going to the second.
+[[nodiscard]] HandsAfterTake TakeIntoHands(const std::string& first, const std::string& second,
+                                           const std::string& product);
 /// gBoss when it is a TMBoss, else null.
 [[nodiscard]] TMBoss* GetBoss();
