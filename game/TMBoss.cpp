@@ -1,8 +1,17 @@
 #include "game/TMBoss.h"
 
+#include "engine/EngineLog.h"
 #include "engine/NotBuiltYet.h"
 #include "engine/XmlConfig.h"
 #include "game/ProductMasks.h"
+#include "game/TMBoard_Game3.h"
+
+namespace {
+
+constexpr const char* kConfigFile = "cfg\\cfg.xml";
+constexpr size_t kNameSize = 128;
+
+} // namespace
 
 std::map<std::string, PersConfig> gPersConfigs;
 
@@ -18,12 +27,24 @@ void PersConfig::Load(pugi::xml_node node)
 void LoadPersConfig(pugi::xml_node root)
 {
     gPersConfigs.clear();
-    for (pugi::xml_node node : root.child("perses").children("pers")) {
+    const pugi::xml_node perses = root.child("perses");
+    if (!perses) {
+        EngineLog("%s: no \"perses\" element; no character is configured", kConfigFile);
+        return;
+    }
+    int index = 0;
+    for (pugi::xml_node node : perses.children("pers")) {
+        ++index;
         std::string name;
-        if (!XmlGetAttrString(node, "name", name) || name.empty())
+        if (!XmlGetAttrString(node, "name", name, kNameSize) || name.empty()) {
+            EngineLog("%s: \"pers\" element %d has no \"name\"; skipped", kConfigFile, index);
             continue;
-        if (gPersConfigs.count(name))
+        }
+        if (gPersConfigs.count(name)) {
+            EngineLog("%s: character \"%s\" is defined again (element %d); the first definition stays", kConfigFile,
+                      name.c_str(), index);
             continue;
+        }
         gPersConfigs[name].Load(node);
     }
 }
@@ -92,7 +113,12 @@ void TMBoss::UpdateVisual()
 
 float TMBoss::GetMoveSpeed() const
 {
-    return TMMoveItem::GetMoveSpeed();
+    const float speed = TMMoveItem::GetMoveSpeed();
+    if (!gGameBoard || !gGameBoard->IsUpgradeOwned("boss", "speed"))
+        return speed;
+    // A factor of 0 or less would stop every walk: it counts as no bonus.
+    const float bonus = mPersConfig ? mPersConfig->speedBonus : 1.0f;
+    return bonus > 0.0f ? speed * bonus : speed;
 }
 
 bool IsFullTray(const std::string& mask)
