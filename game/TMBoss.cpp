@@ -1,8 +1,14 @@
 #include "game/TMBoss.h"
 
 #include "engine/EngineLog.h"
+#include "engine/EngineRandom.h"
 #include "engine/NotBuiltYet.h"
+#include "engine/TMEngine.h"
+#include "engine/TMItemPart.h"
+#include "engine/TMSoundChannel.h"
+#include "engine/TMSoundManager.h"
 #include "engine/XmlConfig.h"
+#include "engine/ZOrder.h"
 #include "game/ProductMasks.h"
 #include "game/TMBoard_Game3.h"
 
@@ -65,7 +71,12 @@ TMBoss* GetBoss()
     return dynamic_cast<TMBoss*>(gBoss);
 }
 
-TMBoss::TMBoss() = default;
+TMBoss::TMBoss()
+{
+    TMEngine* engine = TMEngine::GetEngine();
+    if (engine && engine->GetSoundRegistry())
+        mSteps.reset(engine->GetSoundRegistry()->CreateChannel("boss_steps"));
+}
 
 TMBoss::~TMBoss()
 {
@@ -74,13 +85,32 @@ TMBoss::~TMBoss()
 
 void TMBoss::Activate(bool on)
 {
-    ENGINE_NOT_BUILT_YET();
+    if (on) {
+        Show(true);
+        BindPers();
+        mMovingSeen = false;
+        if (mPersConfig) {
+            for (const char* idle : {"boss_idle_empty1", "boss_idle_empty2", "boss_idle_full", "boss_idle_second",
+                                     "boss_idle_full_second"})
+                SetAnimationPause(idle, mPersConfig->idleStopFrame, mPersConfig->idleRestartMin,
+                                  mPersConfig->idleRestartMax);
+        }
+        mValue.clear();
+        ApplyAnimation("", nullptr);
+        SetMoveState(0);
+    } else if (mSteps) {
+        mSteps->Stop();
+    }
     TMMoveItem::Activate(on);
 }
 
 void TMBoss::OnDelayedEvent(int code)
 {
     TMMoveItem::OnDelayedEvent(code);
+    if (code == 3)
+        SetMoveState(0);
+    else if (code == 4)
+        mMovingSeen = false;
 }
 
 void TMBoss::ReleaseLevelState()
@@ -92,6 +122,47 @@ void TMBoss::ReleaseLevelState()
 void TMBoss::Update()
 {
     TMMoveItem::Update();
+    if (!IsDelayPending() && IsMoving() != mMovingSeen) {
+        mMovingSeen = IsMoving();
+        if (mMovingSeen)
+            SetMoveState(1);
+    }
+    if (gGameBoard && gGameBoard->GetSpeedCountdown().IsRunning())
+        SetTrail(true, 600.0f, 0.01f);
+    else if (gGameBoard && gGameBoard->IsUpgradeOwned("boss", "speed"))
+        SetTrail(true, 500.0f, 0.01f);
+    else
+        SetTrail(false, 0.0f, 0.0f);
+}
+
+void TMBoss::SetMoveState(int state)
+{
+    const bool first = !mValue.empty();
+    const bool second = !mSecondHand.empty();
+    std::string animation;
+    if (state == 0) {
+        if (mOrientation != "b")
+            SetOrientation("b", false);
+        if (first && second)
+            animation = "boss_idle_full_second";
+        else if (first)
+            animation = "boss_idle_full";
+        else if (second)
+            animation = "boss_idle_second";
+        else
+            animation = RandInt(0, 1) == 0 ? "boss_idle_empty1" : "boss_idle_empty2";
+        if (mSteps)
+            mSteps->Stop();
+    } else {
+        animation = first && second ? "boss_move_full_second"
+                    : first         ? "boss_move_full"
+                    : second        ? "boss_move_second"
+                                    : "boss_move_empty";
+        if (mSteps)
+            mSteps->Play();
+    }
+    SetAnimation(animation, true);
+    mMoveState = state;
 }
 
 bool TMBoss::Interact(TMItem* /*by*/, bool /*checkOnly*/, int32_t* /*extra*/)
@@ -102,13 +173,70 @@ bool TMBoss::Interact(TMItem* /*by*/, bool /*checkOnly*/, int32_t* /*extra*/)
 
 void TMBoss::BindPers()
 {
+    mHandParts = {};
+    mBodyPart = nullptr;
     TMMoveItem::BindPers();
+    size_t next = 0;
+    for (const auto& part : mParts) {
+        if (part->GetName() == "held_items") {
+            // A fifth part replaces the second hand's product.
+            mHandParts[std::min(next, mHandParts.size() - 1)] = part.get();
+            ++next;
+            part->AcquireSkinImages();
+            part->Show(false);
+        } else if (part->GetName() == "boss") {
+            mBodyPart = part.get();
+        }
+    }
+    if (next < mHandParts.size())
+        EngineLog("boss \"%s\": %zu \"held_items\" parts of four; the missing hands are not shown", mName.c_str(),
+                  next);
     mPersConfig = FindPersConfig(mName);
+    if (!mPersConfig)
+        EngineLog("boss \"%s\": no \"pers\" of that name in %s; no wash time, speed bonus or idle holds", mName.c_str(),
+                  kConfigFile);
 }
 
 void TMBoss::UpdateVisual()
 {
     TMMoveItem::UpdateVisual();
+    const std::string* hands[2] = {&mValue, &mSecondHand};
+    for (size_t hand = 0; hand < 2; ++hand) {
+        TMItemPart* tray = mHandParts[hand * 2];
+        TMItemPart* product = mHandParts[hand * 2 + 1];
+        const std::string& held = *hands[hand];
+        if (held.empty()) {
+            if (tray)
+                tray->Show(false);
+            if (product)
+                product->Show(false);
+            continue;
+        }
+        std::string suffix = mCurrentAnimation;
+        if (suffix == "boss_idle_full_second")
+            suffix = hand == 0 ? "boss_idle_full" : "boss_idle_second";
+        else if (suffix == "boss_move_full_second")
+            suffix = hand == 0 ? "boss_move_full" : "boss_move_second";
+        if (tray) {
+            tray->SetSkin("");
+            tray->SetOrientation(mOrientation, false);
+            tray->Show(held != "wash");
+            tray->PlayAnimation("0000" + suffix, true);
+        }
+        if (product) {
+            product->SetSkin("");
+            product->SetOrientation(mOrientation, false);
+            product->Show(true);
+            product->PlayAnimation(held + suffix, true);
+        }
+    }
+    if (mBodyPart && gZOrder) {
+        for (TMItemPart* part : mHandParts)
+            if (part)
+                gZOrder->AddPartLink(mBodyPart, part);
+        if (gGameBoard)
+            gGameBoard->SetOrderDirty();
+    }
 }
 
 float TMBoss::GetMoveSpeed() const

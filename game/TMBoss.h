@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class TMItemPart;
+class TMSoundChannel;
 
 /// The tuning of one walking character: a "perses/pers" element of cfg\cfg.xml, keyed by the character's item
 /// name.
@@ -47,6 +49,10 @@ public:
     [[nodiscard]] const std::string& GetFirstHand() const { return mValue; }
     [[nodiscard]] const std::string& GetSecondHand() const { return mSecondHand; }
     [[nodiscard]] const PersConfig* GetPersConfig() const { return mPersConfig; }
+    /// 0 standing, 1 walking: the animation of the hands, the orientation and the steps sound.
+    void SetMoveState(int state);
+    [[nodiscard]] int GetMoveState() const { return mMoveState; }
+    [[nodiscard]] TMItemPart* GetHandPart(int i) const { return mHandParts[static_cast<size_t>(i)]; }
 
 protected:
     std::string mSecondHand;
@@ -54,8 +60,9 @@ protected:
     bool mMovingSeen = false;
     /// First-hand tray, first-hand product, second-hand tray, second-hand product; borrowed, null before binding.
     std::array<TMItemPart*, 4> mHandParts{};
-    TMItemPart* mBodyPart = nullptr;   // borrowed: the part "boss"
-    PersConfig* mPersConfig = nullptr; // borrowed from the registry
+    TMItemPart* mBodyPart = nullptr;        // borrowed: the part "boss"
+    PersConfig* mPersConfig = nullptr;      // borrowed from the registry
+    std::unique_ptr<TMSoundChannel> mSteps; // "boss_steps"; null without a sound device
 };
 
 /// The characters by item name.

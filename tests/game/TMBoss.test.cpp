@@ -2,7 +2,9 @@
 #include "game/TMBoss.h"
 
 #include "engine/PersInfo.h"
+#include "engine/TMItemPart.h"
 #include "tests/TestHelpers.h"
+#include "tests/engine/SceneTestKit.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +88,146 @@ TEST_F(TMBossTest, SpeedBonusOnlyWithTheOwnedUpgradeAndNeverStopsTheWalk)
     ASSERT_TRUE(board.IsUpgradeOwned("boss", "speed"));
     EXPECT_FLOAT_EQ(boss->GetMoveSpeed(), 300.0f);
     EXPECT_FLOAT_EQ(stiff->GetMoveSpeed(), 200.0f) << "a bonus of 0 counts as none";
+}
+
+TEST_F(TMBossTest, TrailWithTheSpeedRewardOrTheOwnedUpgrade)
+{
+    WriteGameConfig(mFolder, kCatalogue);
+    TMBoard_Game3& board = MakeGameBoard();
+    board.mSurvival = false;
+    RegisterItemFactory("boss", []() -> TMItem* { return new TMBoss(); });
+    pugi::xml_document scene;
+    scene.load_string(R"(<root><objects><object class="boss" name="boss"/></objects></root>)");
+    LoadLevelObjects(scene.document_element());
+    auto* boss = dynamic_cast<TMBoss*>(TMItem::FindByName("boss"));
+    ASSERT_NE(boss, nullptr);
+
+    boss->Update();
+    EXPECT_FALSE(boss->IsTrailOn());
+    board.ApplyUpgradeEntry(board.GetFunctionalUpgrades()[0], true);
+    boss->Update();
+    EXPECT_TRUE(boss->IsTrailOn()) << "with the owned upgrade";
+    board.ApplyUpgradeEntry(board.GetFunctionalUpgrades()[0], false);
+    boss->Update();
+    EXPECT_FALSE(boss->IsTrailOn());
+    const float pace = boss->GetMoveSpeed();
+    board.GetSpeedCountdown().Start(5.0f);
+    boss->Update();
+    EXPECT_TRUE(boss->IsTrailOn()) << "while the speed reward runs";
+    EXPECT_FLOAT_EQ(boss->GetMoveSpeed(), pace) << "the reward only turns the trail on";
+}
+
+// ---- Hands and animations, without a board ---------------------------------------------------------------------
+
+class TMBossSceneTest : public EngineTest::SceneFixture {
+protected:
+    void SetUp() override
+    {
+        SceneFixture::SetUp();
+        RegisterItemFactory("boss", []() -> TMItem* { return new TMBoss(); });
+        std::vector<EngineTest::AnmFixtureSequence> body;
+        for (const char* animation :
+             {"boss_idle_empty1", "boss_idle_empty2", "boss_idle_full", "boss_idle_second", "boss_idle_full_second",
+              "boss_move_empty", "boss_move_full", "boss_move_second", "boss_move_full_second"})
+            body.push_back({"sheet", std::string("bossb") + animation, 1, 0, 10, {{0, 0, 1, 1, 0, 0}}});
+        mScratch.WriteAnm("boss", body);
+        std::vector<EngineTest::AnmFixtureSequence> held;
+        for (const char* animation : {"0000boss_idle_full", "1000boss_idle_full", "0000boss_idle_second",
+                                      "washboss_idle_second", "0100boss_idle_second"})
+            held.push_back({"sheet", std::string("held_itemsb") + animation, 1, 0, 10, {{0, 0, 1, 1, 0, 0}}});
+        mScratch.WriteAnm("held_items", held);
+    }
+
+    TMBoss* Load(const std::string& parts)
+    {
+        const std::string text =
+            "<root><objects><object class=\"boss\" name=\"boss\">" + parts + "</object></objects></root>";
+        const EngineTest::XmlText scene(text.c_str());
+        const EngineTest::XmlText level(R"(<level><objects><object name="boss"/></objects></level>)");
+        LoadLevelObjects(scene.Root());
+        ApplyLevelObjectStates(level.Root());
+        ActivateLevelObjects(true);
+        return GetBoss();
+    }
+};
+
+constexpr const char* kFullParts = R"(<part name="boss"/><part name="held_items"/><part name="held_items"/>
+    <part name="held_items"/><part name="held_items"/>)";
+
+TEST_F(TMBossSceneTest, MoveStateAnimationsFollowTheHands)
+{
+    TMBoss* boss = Load(kFullParts);
+    ASSERT_NE(boss, nullptr);
+    struct Case {
+        const char* first;
+        const char* second;
+        const char* standing;
+        const char* walking;
+    };
+    const Case cases[] = {
+        {"1000", "0100", "boss_idle_full_second", "boss_move_full_second"},
+        {"1000", "", "boss_idle_full", "boss_move_full"},
+        {"", "wash", "boss_idle_second", "boss_move_second"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.first) + "|" + c.second);
+        boss->SetFirstHand(c.first);
+        boss->SetSecondHand(c.second);
+        boss->SetMoveState(1);
+        EXPECT_EQ(boss->GetCurrentAnimation(), c.walking);
+        boss->OnDelayedEvent(3);
+        EXPECT_EQ(boss->GetMoveState(), 0);
+        EXPECT_EQ(boss->GetCurrentAnimation(), c.standing);
+        EXPECT_EQ(boss->GetOrientation(), "b");
+    }
+    boss->SetFirstHand("");
+    boss->SetSecondHand("");
+    boss->SetMoveState(1);
+    EXPECT_EQ(boss->GetCurrentAnimation(), "boss_move_empty");
+    bool seen[2] = {false, false};
+    for (int i = 0; i < 60; ++i) {
+        boss->SetMoveState(0);
+        const std::string& animation = boss->GetCurrentAnimation();
+        ASSERT_TRUE(animation == "boss_idle_empty1" || animation == "boss_idle_empty2") << animation;
+        seen[animation == "boss_idle_empty2" ? 1 : 0] = true;
+    }
+    EXPECT_TRUE(seen[0] && seen[1]) << "empty hands stand with either idle at random";
+}
+
+TEST_F(TMBossSceneTest, HandsShowTheirProductsAndWashHidesTheTray)
+{
+    TMBoss* boss = Load(kFullParts);
+    boss->SetFirstHand("1000");
+    boss->SetSecondHand("wash");
+    boss->SetMoveState(0);
+    boss->UpdateVisual();
+    EXPECT_TRUE(boss->GetHandPart(0)->IsVisible());
+    EXPECT_EQ(boss->GetHandPart(0)->GetCurrentAnimation(), "0000boss_idle_full");
+    EXPECT_EQ(boss->GetHandPart(1)->GetCurrentAnimation(), "1000boss_idle_full");
+    EXPECT_FALSE(boss->GetHandPart(2)->IsVisible()) << "washing shows without a tray";
+    EXPECT_TRUE(boss->GetHandPart(3)->IsVisible());
+    EXPECT_EQ(boss->GetHandPart(3)->GetCurrentAnimation(), "washboss_idle_second");
+
+    boss->SetFirstHand("");
+    boss->SetSecondHand("");
+    boss->UpdateVisual();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(boss->GetHandPart(i)->IsVisible()) << i;
+}
+
+TEST_F(TMBossSceneTest, MissingHandPartsAndRecordAreLoggedAndNeverRead)
+{
+    TestHelpers::LogCapture log;
+    TMBoss* boss = Load(R"(<part name="held_items"/><part name="held_items"/>)");
+    ASSERT_NE(boss, nullptr);
+    EXPECT_TRUE(log.Has("2 \"held_items\" parts of four"));
+    EXPECT_TRUE(log.Has("no \"pers\" of that name"));
+    EXPECT_EQ(boss->GetHandPart(2), nullptr);
+    boss->SetFirstHand("1000");
+    boss->SetSecondHand("0100");
+    boss->SetMoveState(0);
+    boss->UpdateVisual();
+    EXPECT_TRUE(boss->GetHandPart(0)->IsVisible());
 }
 
 } // namespace
