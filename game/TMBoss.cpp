@@ -2,7 +2,7 @@
 
 #include "engine/EngineLog.h"
 #include "engine/EngineRandom.h"
-#include "engine/NotBuiltYet.h"
+#include "engine/ItemFactory.h"
 #include "engine/TMEngine.h"
 #include "engine/TMItemPart.h"
 #include "engine/TMSoundChannel.h"
@@ -11,6 +11,9 @@
 #include "engine/ZOrder.h"
 #include "game/ProductMasks.h"
 #include "game/TMBoard_Game3.h"
+#include "game/TMBonus.h"
+#include "game/TMClient.h"
+#include "game/TMWorker.h"
 
 namespace {
 
@@ -65,6 +68,20 @@ PersConfig* FindPersConfig(const std::string& name)
     const auto found = gPersConfigs.find(name);
     return found == gPersConfigs.end() ? nullptr : &found->second;
 }
+
+namespace {
+
+/// The worker's state at the check of a wash, read by the real call that follows it.
+int gWashedWorkerState = 0;
+
+void PlayBossSound(const char* name)
+{
+    TMEngine* engine = TMEngine::GetEngine();
+    if (engine && engine->GetSoundRegistry())
+        engine->GetSoundRegistry()->Play(name);
+}
+
+} // namespace
 
 TMBoss* GetBoss()
 {
@@ -165,9 +182,121 @@ void TMBoss::SetMoveState(int state)
     mMoveState = state;
 }
 
-bool TMBoss::Interact(TMItem* /*by*/, bool /*checkOnly*/, int32_t* /*extra*/)
+bool TMBoss::Interact(TMItem* object, bool checkOnly, int32_t* /*extra*/)
 {
-    ENGINE_NOT_BUILT_YET();
+    if (!object)
+        return false;
+    const bool result = InteractWith(*object, checkOnly);
+    if (!checkOnly)
+        SetMoveState(mMoveState);
+    return checkOnly && result;
+}
+
+void TMBoss::ReportChain(bool success, TMItem* object)
+{
+    if (gGameBoard)
+        gGameBoard->GetChainBonus().OnAction(success ? 1 : 0, object);
+}
+
+bool TMBoss::InteractWith(TMItem& object, bool checkOnly)
+{
+    const std::string& name = object.GetName();
+    const auto startsWith = [&](const char* prefix) { return name.rfind(prefix, 0) == 0; };
+
+    if (name == "coffeemachine" || name == "super_material" || startsWith("material")) {
+        if (!mValue.empty() && !mSecondHand.empty()) {
+            ReportChain(false, &object);
+            return false;
+        }
+        if (checkOnly)
+            return true;
+        (mValue.empty() ? mValue : mSecondHand) = object.mValue;
+        ReportChain(true, &object);
+        PlayBossSound("boss_take_item");
+        return false;
+    }
+    if (name == "wash_stand") {
+        if (checkOnly)
+            return true;
+        ReportChain(false, &object);
+        if (mSecondHand.empty()) {
+            mSecondHand = object.mValue;
+            PlayBossSound("boss_take_item");
+        }
+        return false;
+    }
+    if (startsWith("trash_bin")) {
+        std::string* hand = !mSecondHand.empty() ? &mSecondHand : !mValue.empty() ? &mValue : nullptr;
+        if (!hand)
+            return false;
+        if (checkOnly)
+            return true;
+        hand->clear();
+        ReportChain(false, &object);
+        PlayBossSound("make_trash");
+        return false;
+    }
+    if (startsWith("tray"))
+        return false;
+    if (startsWith("table"))
+        return InteractWithWorker(object, checkOnly);
+    if (startsWith("client_place") || startsWith("client_sit_place")) {
+        auto* client = dynamic_cast<TMClient*>(FindPlaceOccupant(&object));
+        if (!client)
+            return false;
+        if (!client->IsVisible()) {
+            ReportChain(false, &object);
+            return false;
+        }
+        if (!client->GetWantedProduct().empty() && !client->WantsProduct(mValue, mSecondHand))
+            return false;
+        // The client has been served by its own call before this one: the serve counts in the chain.
+        if (!checkOnly)
+            ReportChain(true, &object);
+        return true;
+    }
+    return false;
+}
+
+bool TMBoss::InteractWithWorker(TMItem& table, bool checkOnly)
+{
+    auto* worker = dynamic_cast<TMWorker*>(FindPlaceOccupant(&table));
+    if (!worker || !worker->mPresent)
+        return false;
+    if (mSecondHand == "wash") {
+        if (checkOnly) {
+            gWashedWorkerState = worker->GetState();
+            return true;
+        }
+        if (gWashedWorkerState == 1 && mPersConfig)
+            PostDelayedEvent(mPersConfig->washTime, 4);
+        ReportChain(false, &table);
+        mSecondHand.clear();
+        return false;
+    }
+    const WorkerConfig* config = worker->GetConfig();
+    const std::string product = config ? config->product : std::string();
+    // An empty table shares no slot with anything.
+    const bool finished = !worker->mValue.empty() && !MasksCompatible(worker->mValue, product);
+    if (!finished) {
+        if (checkOnly)
+            return true;
+        ReportChain(true, &table);
+        worker->mValue = "0000";
+        return false;
+    }
+    if (checkOnly)
+        return true;
+    const HandsAfterTake after = TakeIntoHands(mValue, mSecondHand, worker->mValue);
+    if (!after.taken) {
+        ReportChain(false, &table);
+        return false;
+    }
+    mValue = after.first;
+    mSecondHand = after.second;
+    worker->mValue.clear();
+    ReportChain(true, &table);
+    PlayBossSound("boss_take_item");
     return false;
 }
 

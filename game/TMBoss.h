@@ -55,6 +55,11 @@ public:
     [[nodiscard]] TMItemPart* GetHandPart(int i) const { return mHandParts[static_cast<size_t>(i)]; }
 
 protected:
+    /// The rules per object kind; true when the boss would act there.
+    bool InteractWith(TMItem& object, bool checkOnly);
+    bool InteractWithWorker(TMItem& table, bool checkOnly);
+    static void ReportChain(bool success, TMItem* object);
+
     std::string mSecondHand;
     int32_t mMoveState = 0; // 0 standing, 1 walking
     bool mMovingSeen = false;

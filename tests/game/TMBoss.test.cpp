@@ -3,6 +3,10 @@
 
 #include "engine/PersInfo.h"
 #include "engine/TMItemPart.h"
+#include "game/TMClient.h"
+#include "game/TMTrash.h"
+#include "game/TMTray.h"
+#include "game/TMWorker.h"
 #include "tests/TestHelpers.h"
 #include "tests/engine/SceneTestKit.h"
 #include "tests/game/GameTestKit.h"
@@ -138,12 +142,13 @@ protected:
         mScratch.WriteAnm("held_items", held);
     }
 
-    TMBoss* Load(const std::string& parts)
+    TMBoss* Load(const std::string& parts, const std::string& others = "")
     {
         const std::string text =
             "<root><objects><object class=\"boss\" name=\"boss\">" + parts + "</object></objects></root>";
         const EngineTest::XmlText scene(text.c_str());
-        const EngineTest::XmlText level(R"(<level><objects><object name="boss"/></objects></level>)");
+        const EngineTest::XmlText level(
+            ("<level><objects><object name=\"boss\"/>" + others + "</objects></level>").c_str());
         LoadLevelObjects(scene.Root());
         ApplyLevelObjectStates(level.Root());
         ActivateLevelObjects(true);
@@ -228,6 +233,84 @@ TEST_F(TMBossSceneTest, MissingHandPartsAndRecordAreLoggedAndNeverRead)
     boss->SetMoveState(0);
     boss->UpdateVisual();
     EXPECT_TRUE(boss->GetHandPart(0)->IsVisible());
+}
+
+TEST_F(TMBossSceneTest, InteractCasesPerObjectKind)
+{
+    RegisterItemFactory("tray", []() -> TMItem* { return new TMTray(); });
+    RegisterItemFactory("trash_bin", []() -> TMItem* { return new TMTrash(); });
+    TMBoss* boss = Load(std::string(kFullParts) + R"(</object>
+        <object class="tray" name="material1" thing="1000"/><object class="tray" name="wash_stand" thing="wash"/>
+        <object class="tray" name="tray_cups" thing="0100"/><object class="trash_bin" name="trash_bin"/>
+        <object class="item" name="window"><part name="x"/>)");
+    ASSERT_NE(boss, nullptr);
+    struct Case {
+        const char* object;
+        const char* first;
+        const char* second;
+        bool check;
+        const char* firstAfter;
+        const char* secondAfter;
+    };
+    const Case cases[] = {
+        {"material1", "", "", true, "1000", ""},
+        {"material1", "0100", "", true, "0100", "1000"},
+        {"material1", "0100", "0010", false, "0100", "0010"},
+        {"wash_stand", "", "", true, "", "wash"},
+        {"wash_stand", "", "0010", true, "", "0010"},
+        {"trash_bin", "1000", "0100", true, "1000", ""},
+        {"trash_bin", "1000", "", true, "", ""},
+        {"trash_bin", "", "", false, "", ""},
+        {"tray_cups", "", "", false, "", ""},
+        {"window", "", "", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.object) + " [" + c.first + "|" + c.second + "]");
+        TMItem* object = TMItem::FindByName(c.object);
+        ASSERT_NE(object, nullptr);
+        boss->SetFirstHand(c.first);
+        boss->SetSecondHand(c.second);
+        EXPECT_EQ(boss->Interact(object, true, nullptr), c.check);
+        EXPECT_EQ(boss->GetFirstHand(), c.first) << "the check changes nothing";
+        EXPECT_EQ(boss->GetSecondHand(), c.second);
+        EXPECT_FALSE(boss->Interact(object, false, nullptr));
+        EXPECT_EQ(boss->GetFirstHand(), c.firstAfter);
+        EXPECT_EQ(boss->GetSecondHand(), c.secondAfter);
+    }
+    EXPECT_FALSE(boss->Interact(nullptr, true, nullptr));
+}
+
+TEST_F(TMBossSceneTest, WashingWaitsOnlyForAWorkerBrokenAtTheCheck)
+{
+    RegisterItemFactory("worker", []() -> TMItem* { return new TMWorker(); });
+    SetPlaceOccupantLookup(&FindGamePlaceOccupant);
+    const EngineTest::XmlText config(R"(<root><perses><pers name="boss" wash_time="2"/></perses>
+        <workers><worker name="cook" work_time="10" tidiness_down="50" product="1000"/></workers></root>)");
+    LoadPersConfig(config.Root());
+    LoadWorkersConfig(config.Root());
+    TMBoss* boss = Load(std::string(kFullParts) + R"(</object>
+        <object class="pickable" name="table1"/><object class="worker" name="worker1"><part name="w"/>)",
+                        R"(<object name="table1"/><object name="worker1" skin="cook"/>)");
+    ASSERT_NE(boss, nullptr);
+    TMWorker* worker = FindWorker("worker1");
+    TMItem* table = TMItem::FindByName("table1");
+    ASSERT_TRUE(worker && table);
+
+    boss->SetSecondHand("wash");
+    ASSERT_TRUE(boss->Interact(table, true, nullptr));
+    boss->Interact(table, false, nullptr);
+    EXPECT_FALSE(boss->IsDelayPending()) << "an idle worker needs no wait";
+    EXPECT_EQ(boss->GetSecondHand(), "");
+
+    worker->SetState(3);
+    worker->SetState(1);
+    boss->SetSecondHand("wash");
+    ASSERT_TRUE(boss->Interact(table, true, nullptr));
+    boss->Interact(table, false, nullptr);
+    EXPECT_TRUE(boss->IsDelayPending()) << "the boss stays at a broken workplace";
+    ClearPersConfig();
+    ClearWorkersConfig();
+    SetPlaceOccupantLookup(nullptr);
 }
 
 } // namespace
