@@ -244,15 +244,18 @@ bool TMBoss::InteractWith(TMItem& object, bool checkOnly)
         auto* client = dynamic_cast<TMClient*>(FindPlaceOccupant(&object));
         if (!client)
             return false;
+        // The client's own call has served it before this one and it may have moved on or left: the real call
+        // only reports the serve, which both checks allowed.
+        if (!checkOnly) {
+            ReportChain(true, &object);
+            return false;
+        }
         if (!client->IsVisible()) {
             ReportChain(false, &object);
             return false;
         }
         if (!client->GetWantedProduct().empty() && !client->WantsProduct(mValue, mSecondHand))
             return false;
-        // The client has been served by its own call before this one: the serve counts in the chain.
-        if (!checkOnly)
-            ReportChain(true, &object);
         return true;
     }
     return false;
