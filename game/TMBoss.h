@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class TMItemPart;
+class TMSoundChannel;
 
 /// The tuning of one walking character: a "perses/pers" element of cfg\cfg.xml, keyed by the character's item
 /// name.
@@ -47,15 +49,25 @@ public:
     [[nodiscard]] const std::string& GetFirstHand() const { return mValue; }
     [[nodiscard]] const std::string& GetSecondHand() const { return mSecondHand; }
     [[nodiscard]] const PersConfig* GetPersConfig() const { return mPersConfig; }
+    /// 0 standing, 1 walking: the animation of the hands, the orientation and the steps sound.
+    void SetMoveState(int state);
+    [[nodiscard]] int GetMoveState() const { return mMoveState; }
+    [[nodiscard]] TMItemPart* GetHandPart(int i) const { return mHandParts[static_cast<size_t>(i)]; }
 
 protected:
+    /// The rules per object kind; true when the boss would act there.
+    bool InteractWith(TMItem& object, bool checkOnly);
+    bool InteractWithWorker(TMItem& table, bool checkOnly);
+    static void ReportChain(bool success, TMItem* object);
+
     std::string mSecondHand;
     int32_t mMoveState = 0; // 0 standing, 1 walking
     bool mMovingSeen = false;
     /// First-hand tray, first-hand product, second-hand tray, second-hand product; borrowed, null before binding.
     std::array<TMItemPart*, 4> mHandParts{};
-    TMItemPart* mBodyPart = nullptr;   // borrowed: the part "boss"
-    PersConfig* mPersConfig = nullptr; // borrowed from the registry
+    TMItemPart* mBodyPart = nullptr;        // borrowed: the part "boss"
+    PersConfig* mPersConfig = nullptr;      // borrowed from the registry
+    std::unique_ptr<TMSoundChannel> mSteps; // "boss_steps"; null without a sound device
 };
 
 /// The characters by item name.
@@ -67,5 +79,20 @@ void LoadPersConfig(pugi::xml_node root);
 void ClearPersConfig();
 /// The record of the character, or null.
 [[nodiscard]] PersConfig* FindPersConfig(const std::string& name);
+/// The boss's hands after taking a finished product; taken is false when no hand can hold it.
+struct HandsAfterTake {
+    bool taken = false;
+    std::string first;
+    std::string second;
+};
+
+/// A mask of exactly four slots without two empty ones in a row.
+[[nodiscard]] bool IsFullTray(const std::string& mask);
+/// The one take rule of the boss and the workers, in order of preference: into a free first hand; merged into the
+/// first hand when the masks share no slot and some client wants the merge; into a free second hand; merged with
+/// the second hand into a mask some client wants (unless the first hand is a full tray), the former first hand
+/// then going to the second.
+[[nodiscard]] HandsAfterTake TakeIntoHands(const std::string& first, const std::string& second,
+                                           const std::string& product);
 /// gBoss when it is a TMBoss, else null.
 [[nodiscard]] TMBoss* GetBoss();

@@ -33,8 +33,12 @@ public:
 
     virtual void SetState(int state);
     [[nodiscard]] int GetState() const { return mState; }
+    [[nodiscard]] const TMCountdown& GetPause() const { return mPause; }
 
 protected:
+    /// Starts the pause with a random time of the configured range; without a configuration it stays waiting.
+    void StartPause();
+
     int32_t mState = 0;
     TMCountdown mPause;
     PeriodConfig* mConfig = nullptr; // borrowed from the registry

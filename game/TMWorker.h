@@ -6,11 +6,14 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class TMItemPart;
+class TMSoundChannel;
 class TMWorker;
 
 /// The tuning of one worker type: a "workers/worker" element of cfg\cfg.xml, keyed by "name" (the worker item's
@@ -88,6 +91,10 @@ public:
     [[nodiscard]] float GetWorkProgress() const;
     /// The game board's ice reward runs.
     [[nodiscard]] bool IsFrozen() const;
+    /// Seconds of one run: the configured work time, shortened by the owned "speed" upgrade.
+    [[nodiscard]] float GetWorkTime() const;
+    /// Shows the "cleaning" part's effect; a broken worker goes back to work (its frozen run goes on).
+    void PlayCleaning();
 
     [[nodiscard]] int GetState() const { return mState; }
     [[nodiscard]] float GetTidiness() const { return mTidiness; }
@@ -101,6 +108,15 @@ protected:
     TMItem* mTable = nullptr; // borrowed from gItems
     bool mTidinessUpgrade = false;
     bool mSpeedUpgrade = false;
+    bool mGreetingEnded = false;
+    /// The table's soiling parts: table, floor, front (may be missing); borrowed.
+    std::array<TMItemPart*, 3> mSoilParts{};
+    TMItemPart* mCleaningPart = nullptr;        // borrowed: the table's "cleaning"
+    std::array<TMItemPart*, 2> mUpgradeParts{}; // borrowed: "worker_upgrade_1" (speed), "_2" (tidiness)
+    std::unique_ptr<TMSoundChannel> mWorkSound; // the configured "snd_worker_begin"; null without a device
+
+private:
+    void ApplySoiling();
 };
 
 /// The workers of the loaded level by item name; borrowed.
