@@ -187,7 +187,7 @@ TEST_F(TMWorkerTest, ARunFromTheClickToTheTakenProduct)
 
     Step(1.0f, 6);
     EXPECT_EQ(worker->GetState(), 2);
-    EXPECT_EQ(worker->mValue, MergeMasks("", "1000")) << "the product lands on the table";
+    EXPECT_EQ(worker->mValue, "1000") << "the product lands on the table";
     EXPECT_EQ(worker->GetCurrentAnimation(), "switch_idle");
     EXPECT_FLOAT_EQ(worker->GetWorkProgress(), -1.0f);
     EXPECT_NEAR(worker->GetTidiness(), 55.0f, 1e-3f);
