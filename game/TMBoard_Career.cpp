@@ -14,3 +14,13 @@ void TMBoard_Career::ShowLevelResult(int /*money*/, int /*result*/, int /*level*
 {
     ENGINE_NOT_BUILT_YET();
 }
+
+void TMBoard_Career::ShowCafe(bool /*resetDay*/)
+{
+    ENGINE_NOT_BUILT_YET();
+}
+
+void TMBoard_Career::ShowCafeTabs()
+{
+    ENGINE_NOT_BUILT_YET();
+}

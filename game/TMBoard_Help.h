@@ -11,4 +11,7 @@ class TMBoard_Help : public TMDialog {
 public:
     TMBoard_Help(Pyxo::PyxoAppBase* app, pugi::xml_node root);
     ~TMBoard_Help() override;
+
+    /// Every child whose name holds "page_" becomes invisible.
+    void HideAllPages();
 };
