@@ -5,7 +5,9 @@
 
 #include "engine/TMLocTable.h"
 #include "engine/TextVars.h"
+#include "game/ConfirmDialogs.h"
 #include "game/TMBoard_MainMenu.h"
+#include "platform/window/WindowSystem.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +53,14 @@ std::string Spread(const std::string& name, bool withButtons)
     return Box(name, Box("left_page", left) + Box("right_page", right), name == "career_dlg");
 }
 
+// The shared question box at (200, 150); its yes button at (250, 350) on the screen.
+constexpr const char* kQuestionBox = R"(
+  <element name="dialogbox_2button" type="tmdialog" x="200" y="150" width="400" height="300">
+    <element type="tmbutton" name="btn_yes" x="50" y="200" width="100" height="40" visible="true"/>
+    <element type="tmbutton" name="btn_no" x="250" y="200" width="100" height="40" visible="true"/>
+  </element>
+  <element name="dialogbox_1button" type="tmdialog" x="200" y="150" width="400" height="300"/>)";
+
 std::string CareerUi()
 {
     std::string comix;
@@ -66,7 +76,8 @@ std::string CareerUi()
            Spread("career_dlg", true) + Spread("career_dlg_fake", false) + tabs + Control("tmbutton", "reset_button") +
            Control("tmbutton", "current_day") + Box("comix", comix, false) + Control("tmtext", "expert_splash") +
            Control("tmtext", "goal_splash") + Control("tmtext", "fail_splash") +
-           "</element><element type=\"tmdialog\" name=\"main_menu\" width=\"800\" height=\"600\"/></root>";
+           "</element><element type=\"tmdialog\" name=\"main_menu\" width=\"800\" height=\"600\"/>" + kQuestionBox +
+           "</root>";
 }
 
 class TMBoard_CareerTest : public GameFixture {
@@ -75,10 +86,15 @@ protected:
     {
         GameFixture::SetUp();
         WriteGameConfig(mFolder, "");
-        WriteXml(mFolder / "cfg" / "loc.xml", R"(<root><loc id="breif_qq" text="Next day"/>
-            <loc id="breif_l3" text="Day three"/></root>)");
-        ASSERT_TRUE(mGame->GetLocTable()->Load());
+        // The real start-up, so that the question box runs the engine's loop on posted window messages.
+        WriteMinimalContent();
+        WriteXml(mFolder / "cfg" / "loc.xml", R"(<root><loc id="app_title" text="Fixture Cafe"/>
+            <loc id="breif_qq" text="Next day"/><loc id="breif_l3" text="Day three"/></root>)");
+        ASSERT_EQ(InitExitCode(*mGame), -1);
+        mGame->mRunning = true;
+        mGame->mDeferredMessages.clear();
         MakeGameBoard(CareerUi());
+        CreateConfirmDialogs(mGame, mUi.child("root"));
         mMenu = std::make_unique<TMBoard_MainMenu>(mGame, mUi.child("root"));
         mMenu->SetVisible(false);
         mGame->mMainMenuBoard = mMenu.get();
@@ -300,6 +316,29 @@ TEST_F(TMBoard_CareerTest, AMissingComicPageGoesOnToTheLevel)
     EXPECT_EQ(mCareer->GetComicPage(), 0);
     EXPECT_FALSE(mCareer->mVisible);
     EXPECT_TRUE(mGameBoard->IsWaitingForLoad()) << "the level loads";
+}
+
+TEST_F(TMBoard_CareerTest, AConfirmedResetIsInThePlayerFileAtOnce)
+{
+    mProfile->furthestLevel = 30;
+    mProfile->bestMoney[3] = 700;
+    ASSERT_TRUE(mGame->GetPref().Save());
+    mCareer->Show();
+    EXPECT_EQ(mCareer->GetShownCafe(), 2);
+
+    // The player answers the question box with a click on its yes button.
+    Platform::PostMessage(mGame->mMainWindow, Platform::WM_LBUTTONDOWN, Platform::MK_LBUTTON,
+                          Platform::MakeLParam(300, 370));
+    Platform::PostMessage(mGame->mMainWindow, Platform::WM_LBUTTONUP, 0, Platform::MakeLParam(300, 370));
+    Click(mCareer->mResetButton);
+    EXPECT_EQ(mCareer->GetShownCafe(), 1);
+    EXPECT_EQ(mCareer->GetSelectedDay(), 1);
+
+    TMPref reread(nullptr);
+    ASSERT_TRUE(reread.Load());
+    EXPECT_EQ(reread.GetProfile()->furthestLevel, 1);
+    EXPECT_EQ(reread.GetProfile()->bestMoney[3], 0);
+    EXPECT_EQ(reread.GetProfile()->Name(), L"Tester");
 }
 
 TEST_F(TMBoard_CareerTest, ADayButtonSelectsAnOpenDayAndPlayStartsIt)

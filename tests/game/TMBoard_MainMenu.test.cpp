@@ -5,9 +5,11 @@
 #include "engine/TMEditWidget.h"
 #include "engine/TMList.h"
 #include "engine/TextVars.h"
+#include "game/ConfirmDialogs.h"
 #include "game/TMBoard_Help.h"
 #include "graphics/Font.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
 #include "tests/game/GameTestKit.h"
 
@@ -41,6 +43,19 @@ constexpr const char* kBookParts = R"(
     <element type="tmtext" name="f_pages" x="0" y="35" width="146" height="565"><texture id="normal" texture="none"/></element>
     <element type="tmtext" name="f_cover" x="0" y="0" width="800" height="600"/>)";
 
+// The shared question box at (200, 150); its yes button at (250, 350) on the screen.
+constexpr const char* kQuestionBox = R"(
+  <element name="dialogbox_2button" type="tmdialog" x="200" y="150" width="400" height="300">
+    <element type="tmtext" name="icon" x="10" y="10" width="32" height="32" visible="true"/>
+    <element type="tmtext" name="text1" x="50" y="10" width="300" height="20" visible="true"/>
+    <element type="tmtext" name="text2" x="50" y="40" width="300" height="20" visible="true"/>
+    <element type="tmbutton" name="btn_yes" x="50" y="200" width="100" height="40" visible="true"/>
+    <element type="tmbutton" name="btn_no" x="250" y="200" width="100" height="40" visible="true"/>
+  </element>
+  <element name="dialogbox_1button" type="tmdialog" x="200" y="150" width="400" height="300">
+    <element type="tmbutton" name="btn_yes" x="150" y="200" width="100" height="40" visible="true"/>
+  </element>)";
+
 std::string MenuUi()
 {
     const std::string menuRight = Button("career", 10) + Button("survival", 50) + Button("scores", 90) +
@@ -67,7 +82,7 @@ std::string MenuUi()
            R"(<element type="tmtext" name="page_1" x="0" y="0" width="10" height="10" visible="true"/>
               <element type="tmtext" name="page_2" x="0" y="0" width="10" height="10" visible="true"/>
               <element type="tmtext" name="cover" x="0" y="0" width="10" height="10" visible="true"/>)" +
-           "</element></root>";
+           "</element>" + kQuestionBox + "</root>";
 }
 
 /// Every character 6 pixels wide: what the name field needs to take typed letters.
@@ -89,8 +104,14 @@ protected:
     {
         GameFixture::SetUp();
         WriteGameConfig(mFolder, "");
+        // The real start-up, so that the question box runs the engine's loop on posted window messages.
+        WriteMinimalContent();
+        ASSERT_EQ(InitExitCode(*mGame), -1);
+        mGame->mRunning = true;
+        mGame->mDeferredMessages.clear();
         mManager = mGame->mWidgetManager.get();
         MakeGameBoard(MenuUi());
+        CreateConfirmDialogs(mGame, mUi.child("root"));
         const pugi::xml_node root = mUi.child("root");
         mMenu = new TMBoard_MainMenu(mGame, root);
         mHelp = new TMBoard_Help(mGame, root);
@@ -136,6 +157,14 @@ protected:
     {
         mManager->KeyDown(static_cast<int>(key));
         mManager->KeyUp(static_cast<int>(key));
+    }
+
+    /// A click of the player at that point of the window, taken by the next loop step.
+    void PostClick(int x, int y)
+    {
+        Platform::PostMessage(mGame->mMainWindow, Platform::WM_LBUTTONDOWN, Platform::MK_LBUTTON,
+                              Platform::MakeLParam(x, y));
+        Platform::PostMessage(mGame->mMainWindow, Platform::WM_LBUTTONUP, 0, Platform::MakeLParam(x, y));
     }
 
     void Click(TMCandyWidget* control)
@@ -323,6 +352,31 @@ TEST_F(TMBoard_MainMenuTest, TheProfileSpreadMakesSelectsAndKeepsLongAndForeignN
     EXPECT_EQ(mMenu->mList->GetCheckedItem(), 0);
     EXPECT_EQ(mCareer->GetSelectedDay(), -1);
     EXPECT_TRUE(mMenu->IsTurning());
+}
+
+TEST_F(TMBoard_MainMenuTest, DeletingAnsweredYesLeavesTheLastProfileUndeletable)
+{
+    mMenu->Show();
+    Click(mMenu->mProfileOpen);
+    Click(mMenu->mCreateButton);
+    Type(L"Boris");
+    Press(Platform::VK_RETURN);
+    ASSERT_EQ(ProfileCount(), 2u);
+    EXPECT_FALSE(mMenu->mDeleteButton->mDisabled);
+
+    mCareer->LoadFromProfile();
+    ASSERT_EQ(mCareer->GetSelectedDay(), 1);
+    // The player answers the question box with a click on its yes button.
+    PostClick(300, 370);
+    Click(mMenu->mDeleteButton);
+    EXPECT_EQ(ProfileCount(), 1u);
+    EXPECT_EQ(mMenu->mList->GetItems(), std::vector<std::wstring>{L"Tester"});
+    EXPECT_EQ(Var("profile_name"), L"Tester");
+    EXPECT_TRUE(mMenu->mDeleteButton->mDisabled);
+    EXPECT_EQ(mCareer->GetSelectedDay(), -1) << "the current profile went: the book refills";
+
+    Click(mMenu->mDeleteButton); // refused with one profile, no question asked
+    EXPECT_EQ(ProfileCount(), 1u);
 }
 
 TEST_F(TMBoard_MainMenuTest, HelpOpensWithItsPagesHidden)
