@@ -37,6 +37,7 @@ tsan_suites+='|PooledImages|ImagePoolTest|ImagePoolRef|AppLoop|AppServices|AppCu
 tsan_suites+='|WidgetContainer|CritSect|DSoundManagerTest|HTTPTransfer|TMEngineTest|TMEngine3Test'
 tsan_suites+='|TMBoardGameTest|SurvivalStagesTest|LevelLoadingTest'
 tsan_suites+='|GameLevelRunTest'
+tsan_suites+='|TMBoard_CareerTest'
 cmake -S . -B build-tsan -G Ninja -DILVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DILVANE_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target platform_tests pyxo_tests engine_tests game_tests
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \

@@ -61,6 +61,11 @@ constexpr const char* kQuestionBox = R"(
   </element>
   <element name="dialogbox_1button" type="tmdialog" x="200" y="150" width="400" height="300"/>)";
 
+constexpr const char* kBriefing = R"(
+  <element type="tmdialog" name="briefing_dialog" x="140" y="60" width="520" height="480">
+    <element type="tmbutton" name="start" x="180" y="408" width="160" height="44" visible="true"/>
+  </element>)";
+
 std::string CareerUi()
 {
     std::string comix;
@@ -75,9 +80,8 @@ std::string CareerUi()
     return "<root><element type=\"tmdialog\" name=\"career_menu\" width=\"800\" height=\"600\">" +
            Spread("career_dlg", true) + Spread("career_dlg_fake", false) + tabs + Control("tmbutton", "reset_button") +
            Control("tmbutton", "current_day") + Box("comix", comix, false) + Control("tmtext", "expert_splash") +
-           Control("tmtext", "goal_splash") + Control("tmtext", "fail_splash") +
-           "</element><element type=\"tmdialog\" name=\"main_menu\" width=\"800\" height=\"600\"/>" + kQuestionBox +
-           "</root>";
+           Control("tmtext", "goal_splash") + Control("tmtext", "fail_splash") + "</element>" + kBriefing +
+           "<element type=\"tmdialog\" name=\"main_menu\" width=\"800\" height=\"600\"/>" + kQuestionBox + "</root>";
 }
 
 class TMBoard_CareerTest : public GameFixture {
@@ -339,6 +343,38 @@ TEST_F(TMBoard_CareerTest, AConfirmedResetIsInThePlayerFileAtOnce)
     EXPECT_EQ(reread.GetProfile()->furthestLevel, 1);
     EXPECT_EQ(reread.GetProfile()->bestMoney[3], 0);
     EXPECT_EQ(reread.GetProfile()->Name(), L"Tester");
+}
+
+TEST_F(TMBoard_CareerTest, DayOneGoesThroughItsComicToTheBriefingOverThePausedBoard)
+{
+    WriteScene("s1.xml", kGameSceneObjects, kGameSceneParam);
+    WriteGameLevel(1, false, "", std::string(kGameLevelObjects) + R"(<params normal="50" expert="100"/>)");
+    mCareer->Show();
+    Click(Day(1));
+    Click(mCareer->mPlayButton);
+    for (const char* page : {"comix00a", "comix00b", "comix00c"}) {
+        SCOPED_TRACE(page);
+        EXPECT_TRUE(ComicShown(page));
+        Click(mCareer->mComicNext);
+    }
+    EXPECT_EQ(mCareer->GetComicPage(), 0);
+    EXPECT_FALSE(mCareer->mVisible);
+    ASSERT_TRUE(mGameBoard->IsWaitingForLoad());
+    while (mGameBoard->IsWaitingForLoad()) {
+        if (mGame->mLoadingThreadCompleted)
+            mGameBoard->FinishLevelLoad();
+        else
+            std::this_thread::yield();
+    }
+    EXPECT_EQ(mGameBoard->mLevel, 1);
+    TMBoard_Briefing* briefing = mGameBoard->GetBriefing();
+    EXPECT_TRUE(briefing->mVisible);
+    EXPECT_EQ(mGameBoard->mPauseCount, 1);
+    ASSERT_NE(briefing->mStartButton, nullptr);
+    briefing->ButtonRelease(reinterpret_cast<intptr_t>(briefing->mStartButton));
+    EXPECT_FALSE(briefing->mVisible);
+    EXPECT_EQ(mGameBoard->mPauseCount, 0);
+    EXPECT_TRUE(mGameBoard->mRunning);
 }
 
 TEST_F(TMBoard_CareerTest, ADayButtonSelectsAnOpenDayAndPlayStartsIt)
