@@ -304,6 +304,18 @@ TEST_F(TMBoard_MainMenuTest, TheFirstStartAsksForANameAndEnterMakesTheProfile)
     EXPECT_EQ(ProfileCount(), 1u);
 }
 
+TEST_F(TMBoard_MainMenuTest, APlayerFileOfAnotherVersionGivesTheFirstStartAndIsKept)
+{
+    std::vector<uint8_t> bytes(6152, 0);
+    bytes[16] = 99; // the version after the signature
+    WriteBytes(PrefPath(), bytes);
+    ASSERT_TRUE(mGame->GetPref().Load());
+    mMenu->Show();
+    EXPECT_TRUE(mMenu->mNameDialog->mVisible);
+    EXPECT_TRUE(mMenu->mCancelButton->mDisabled);
+    EXPECT_TRUE(fs::exists(PrefPath().string() + ".bad"));
+}
+
 TEST_F(TMBoard_MainMenuTest, TheProfileSpreadMakesSelectsAndKeepsLongAndForeignNames)
 {
     mMenu->Show();
