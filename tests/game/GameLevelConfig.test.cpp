@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -212,6 +214,14 @@ TEST_F(GameLevelConfigTest, OwnedFlagsAreTheProfilesInCareerAndTheBoardsOwnInSur
     board.mSurvival = false;
     board.ApplyUpgradeEntry(floor, true);
     EXPECT_EQ(profile->upgrades[19], 1);
+    ASSERT_TRUE(mGame->GetPref().Save());
+    std::ifstream file(PrefPath(), std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const size_t byte = TMPref::kProfilesOffset +
+                        static_cast<size_t>(mGame->GetPref().GetHeader().currentProfile) * ProfileRecord::kFileSize +
+                        279;
+    ASSERT_GT(bytes.size(), byte);
+    EXPECT_EQ(bytes[byte], 1) << "the flag is byte 279 of the profile in pref.dat";
     EXPECT_TRUE(board.IsUpgradeOwned("floor", "marble"));
     EXPECT_EQ(board.GetSurvivalFlags()[19], 0);
 

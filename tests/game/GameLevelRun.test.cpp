@@ -3,11 +3,18 @@
 // load changes and the next one puts back: upgrade skins and the level's overrides.
 
 #include "engine/EventQueue.h"
+#include "engine/ItemFactory.h"
 #include "engine/PersInfo.h"
 #include "engine/TMItem.h"
+#include "game/StatusIndicators.h"
 #include "game/TMBoard_Game3.h"
+#include "game/TMBoss.h"
 #include "game/TMClient.h"
+#include "game/TMItemBonus.h"
+#include "game/TMPeriodItem.h"
 #include "game/TMPref.h"
+#include "game/TMTrash.h"
+#include "game/TMTray.h"
 #include "game/TMWorker.h"
 #include "tests/game/GameTestKit.h"
 
@@ -206,6 +213,66 @@ TEST_F(GameLevelRunTest, AFailedLoadReturnsToTheScreenItCameFromWithNothingScore
     EXPECT_TRUE(mSurvivalScreen->mVisible);
     EXPECT_EQ(mGameBoard->GetLastPlace(), -1);
     EXPECT_EQ(fs::last_write_time(PrefPath()), written);
+}
+
+TEST_F(GameLevelRunTest, TheFactoryMakesTheGamesActorsAndAPlaceLeadsToItsOccupant)
+{
+    const char* classes[] = {"item",
+                             "pickable",
+                             "boss",
+                             "worker",
+                             "tray",
+                             "status_bubble",
+                             "trash_bin",
+                             "status_hp_worker",
+                             "status_hp_client",
+                             "period_item",
+                             "client",
+                             "client_sit",
+                             "item_bonus"};
+    const std::vector<ItemFactoryEntry>& table = ItemFactoryTable();
+    ASSERT_EQ(table.size(), std::size(classes));
+    for (size_t i = 0; i < table.size(); ++i)
+        EXPECT_EQ(table[i].className, classes[i]);
+
+    WriteScene("s2.xml", R"(
+        <object class="boss" name="boss"/><object class="item_bonus" name="bonus"/>
+        <object class="worker" name="worker3" skin="cook"/><object class="item" name="table3"/>
+        <object class="worker" name="worker5"/><object class="item" name="table5"/>
+        <object class="client" name="client2"/><object class="pickable" name="client_place2"/>
+        <object class="client_sit" name="client_sit4"/><object class="item" name="client_sit_place4"/>
+        <object class="tray" name="tray1" thing="1000"/><object class="trash_bin" name="trash_bin"/>
+        <object class="period_item" name="cake" thing="0001"/><object class="status_bubble" name="status_bubble_worker3"/>
+        <object class="status_hp_worker" name="status_hp_worker3"/><object class="status_hp_client" name="status_hp_client2"/>)");
+    WriteLevel(2, false, R"(<params normal="50" expert="100"/><objects><object name="boss"/><object name="bonus"/>
+        <object name="worker3"/><object name="table3"/><object name="client2"/><object name="client_place2"/>
+        <object name="client_sit4"/><object name="client_sit_place4"/><object name="tray1"/><object name="cake"/>
+        </objects>)",
+               "scene\\s2.xml");
+    MakeGameBoard();
+    ASSERT_TRUE(StartLevelForTest(2, false));
+    EXPECT_NE(GetBoss(), nullptr);
+    EXPECT_NE(GetBonusItem(), nullptr);
+    EXPECT_NE(dynamic_cast<TMTrash*>(TMItem::FindByName("trash_bin")), nullptr);
+    EXPECT_NE(dynamic_cast<TMStatus_Bubble*>(TMItem::FindByName("status_bubble_worker3")), nullptr);
+    EXPECT_NE(dynamic_cast<TMStatus_HP_Worker*>(TMItem::FindByName("status_hp_worker3")), nullptr);
+    EXPECT_NE(dynamic_cast<TMStatus_HP_Client*>(TMItem::FindByName("status_hp_client2")), nullptr);
+    EXPECT_EQ(TMItem::FindByName("tray1")->mValue, "1000") << "a tray's product is its \"thing\"";
+    EXPECT_EQ(TMItem::FindByName("cake")->mValue, "0001");
+    EXPECT_EQ(FindWorker("worker3"), TMItem::FindByName("worker3"));
+
+    struct Case {
+        const char* place;
+        const char* occupant;
+    };
+    for (const Case c : {Case{"table3", "worker3"}, Case{"table5", nullptr}, Case{"client_place2", "client2"},
+                         Case{"client_sit_place4", "client_sit4"}, Case{"tray1", nullptr}}) {
+        SCOPED_TRACE(c.place);
+        TMItem* occupant = FindPlaceOccupant(TMItem::FindByName(c.place));
+        EXPECT_EQ(occupant, c.occupant ? TMItem::FindByName(c.occupant) : nullptr);
+    }
+    EXPECT_NE(dynamic_cast<TMClientStand*>(FindPlaceOccupant(TMItem::FindByName("client_place2"))), nullptr);
+    EXPECT_NE(dynamic_cast<TMClientSit*>(FindPlaceOccupant(TMItem::FindByName("client_sit_place4"))), nullptr);
 }
 
 } // namespace

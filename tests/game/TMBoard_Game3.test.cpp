@@ -6,16 +6,21 @@
 #include "engine/EventQueue.h"
 #include "engine/TMCountdown.h"
 #include "engine/TMPickItem.h"
+#include "engine/TextVars.h"
+#include "game/TBoard_Hud.h"
 #include "game/TMBoard_Briefing.h"
 #include "game/TMBoard_EscapeMenu.h"
 #include "game/TMBoard_Upgrade.h"
 #include "game/TMBoss.h"
 #include "game/TMClient.h"
+#include "game/TMMiniGame.h"
 #include "game/TMPref.h"
+#include "shell/WidgetManager.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -49,6 +54,32 @@ protected:
     TMBoard_Game3* mBoard3 = nullptr;
     pugi::xml_document mLevelDoc;
 };
+
+TEST_F(GameBoardRulesTest, TheBoardHoldsItsScreensUnderTheirNames)
+{
+    EXPECT_EQ(mBoard3->FindChild("hud"), mBoard3->GetHud());
+    EXPECT_EQ(mBoard3->GetHud()->FindChild("minigame"), mBoard3->GetMiniGame());
+    EXPECT_EQ(mBoard3->FindChild("upgrade"), mBoard3->GetUpgradeScreen());
+    EXPECT_EQ(mBoard3->FindChild("briefingdlg"), mBoard3->GetBriefing());
+    ASSERT_NE(mBoard3->GetTutorial(), nullptr);
+    const auto& top = mGame->mWidgetManager->mWidgets;
+    EXPECT_NE(std::find(top.begin(), top.end(), mBoard3->GetEscapeMenu()), top.end());
+    EXPECT_EQ(gGameBoard, mBoard3);
+}
+
+TEST_F(GameBoardRulesTest, ALevelStartSetsTheGoalsCafeAndDayTexts)
+{
+    mBoard3->mLevel = 17;
+    mBoard3->ReadGoalParams(Level(R"(<level><params normal="300" expert="450"/></level>)"));
+    mBoard3->StartLevel();
+    TextVars* vars = mGame->GetTextVars();
+    EXPECT_EQ(vars->Get("normal"), L"300");
+    EXPECT_EQ(vars->Get("expert"), L"450");
+    EXPECT_EQ(vars->Get("cafe"), L"2");
+    EXPECT_EQ(vars->Get("day"), L"2");
+    EXPECT_TRUE(mBoard3->GetHud()->mVisible);
+    EXPECT_TRUE(mBoard3->GetBriefing()->mVisible);
+}
 
 TEST_F(GameBoardRulesTest, CareerLevelsBelongToTheirCafeAndDay)
 {
