@@ -18,6 +18,14 @@ std::wstring Localised(const std::string& id)
     return TMEngine::GetLocText(id);
 }
 
+/// The localised text of the number; the number itself where the localisation has none, so that the HUD's
+/// cafe and day never go blank.
+std::wstring NumberText(int number)
+{
+    std::wstring text = Localised(std::to_string(number));
+    return text.empty() ? std::to_wstring(number) : text;
+}
+
 } // namespace
 
 TMBoard_Briefing::TMBoard_Briefing(Pyxo::PyxoAppBase* app, pugi::xml_node root) : TMDialog(nullptr, app)
@@ -127,8 +135,8 @@ void TMBoard_Briefing::Fill(TMBoard_Game& board)
         day = level - 35;
     }
     if (vars) {
-        const std::wstring cafeText = Localised(std::to_string(cafe));
-        const std::wstring dayText = Localised(std::to_string(day));
+        const std::wstring cafeText = NumberText(cafe);
+        const std::wstring dayText = NumberText(day);
         vars->Set("currentcafe", cafeText);
         vars->Set("cafe", cafeText);
         vars->Set("currentday", dayText);

@@ -122,6 +122,14 @@ TEST_F(TMBoard_BriefingTest, TheCardShowsTheLevelsTextsPictureCafeAndDay)
         EXPECT_EQ(Var("currentday"), c.day);
         mBriefing->Hide();
     }
+
+    // A number the localisation lacks is shown as the number.
+    mGameBoard->mLevel = 24;
+    mGameBoard->mSurvival = false;
+    mBriefing->Show();
+    EXPECT_EQ(Var("cafe"), L"two");
+    EXPECT_EQ(Var("day"), L"9");
+    mBriefing->Hide();
 }
 
 TEST_F(TMBoard_BriefingTest, TheCardHoldsOnePauseWhichOnlyItsOwnCloseGivesBack)

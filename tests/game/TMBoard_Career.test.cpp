@@ -8,6 +8,7 @@
 #include "game/ConfirmDialogs.h"
 #include "game/TMBoard_MainMenu.h"
 #include "platform/window/WindowSystem.h"
+#include "shell/WidgetManager.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,22 @@ std::string CareerUi()
            "<element type=\"tmdialog\" name=\"main_menu\" width=\"800\" height=\"600\"/>" + kQuestionBox + "</root>";
 }
 
+/// Closes the application when the question box has run this many loop steps unanswered: a lost click fails the
+/// test instead of holding it.
+class Watchdog : public Pyxo::Widget {
+public:
+    explicit Watchdog(Pyxo::PyxoAppBase& app) : mApp(app) {}
+    void Update() override
+    {
+        Widget::Update();
+        if (++mSteps == 2000)
+            mApp.Shutdown();
+    }
+
+    Pyxo::PyxoAppBase& mApp;
+    int mSteps = 0;
+};
+
 class TMBoard_CareerTest : public GameFixture {
 protected:
     void SetUp() override
@@ -99,6 +116,8 @@ protected:
         mGame->mDeferredMessages.clear();
         MakeGameBoard(CareerUi());
         CreateConfirmDialogs(mGame, mUi.child("root"));
+        mWatchdog = std::make_unique<Watchdog>(*mGame);
+        mGame->mWidgetManager->AddWidget(mWatchdog.get());
         mMenu = std::make_unique<TMBoard_MainMenu>(mGame, mUi.child("root"));
         mMenu->SetVisible(false);
         mGame->mMainMenuBoard = mMenu.get();
@@ -117,6 +136,8 @@ protected:
         }
         mGame->mMainMenuBoard = nullptr;
         mMenu.reset();
+        mGame->mWidgetManager->RemoveWidget(mWatchdog.get());
+        mWatchdog.reset();
         GameFixture::TearDown();
     }
 
@@ -139,6 +160,7 @@ protected:
 
     std::unique_ptr<TMBoard_MainMenu> mMenu;
     ProfileRecord* mProfile = nullptr;
+    std::unique_ptr<Watchdog> mWatchdog;
 };
 
 TEST_F(TMBoard_CareerTest, TheBookOpensOnTheCafeAndDayOfTheFurthestLevel)

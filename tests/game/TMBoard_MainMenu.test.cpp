@@ -85,6 +85,22 @@ std::string MenuUi()
            "</element>" + kQuestionBox + "</root>";
 }
 
+/// Closes the application when the question box has run this many loop steps unanswered: a lost click fails the
+/// test instead of holding it.
+class Watchdog : public Pyxo::Widget {
+public:
+    explicit Watchdog(Pyxo::PyxoAppBase& app) : mApp(app) {}
+    void Update() override
+    {
+        Widget::Update();
+        if (++mSteps == 2000)
+            mApp.Shutdown();
+    }
+
+    Pyxo::PyxoAppBase& mApp;
+    int mSteps = 0;
+};
+
 /// Every character 6 pixels wide: what the name field needs to take typed letters.
 class TestFont : public Pyxo::Font {
 public:
@@ -112,6 +128,8 @@ protected:
         mManager = mGame->mWidgetManager.get();
         MakeGameBoard(MenuUi());
         CreateConfirmDialogs(mGame, mUi.child("root"));
+        mWatchdog = std::make_unique<Watchdog>(*mGame);
+        mGame->mWidgetManager->AddWidget(mWatchdog.get());
         const pugi::xml_node root = mUi.child("root");
         mMenu = new TMBoard_MainMenu(mGame, root);
         mHelp = new TMBoard_Help(mGame, root);
@@ -137,6 +155,8 @@ protected:
             mManager->RemoveWidget(board);
         delete mMenu;
         delete mHelp;
+        mGame->mWidgetManager->RemoveWidget(mWatchdog.get());
+        mWatchdog.reset();
         GameFixture::TearDown();
     }
 
@@ -186,6 +206,7 @@ protected:
     TMBoard_MainMenu* mMenu = nullptr;
     TMBoard_Help* mHelp = nullptr;
     TestFont mFont;
+    std::unique_ptr<Watchdog> mWatchdog;
 };
 
 struct Frame {
