@@ -92,3 +92,9 @@ void TMBoard_Help::OnControl(intptr_t controlId)
         }
     }
 }
+
+void TMBoard_Help::HideAllPages()
+{
+    for (TMCandyWidget* page : mPages)
+        page->SetVisible(false);
+}

@@ -26,6 +26,8 @@ public:
     void OnControl(intptr_t controlId) override;
     /// Turns the book to page i when there is one; the arrows follow, both disabled off the pages.
     void ShowPage(int index);
+    /// Every page becomes invisible.
+    void HideAllPages();
 
     [[nodiscard]] int GetPageIndex() const { return mPageIndex; }
     [[nodiscard]] const std::vector<TMCandyWidget*>& GetPages() const { return mPages; }
