@@ -9,6 +9,7 @@
 #include "game/TMBoard_MainMenu.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +163,8 @@ protected:
     ProfileRecord* mProfile = nullptr;
     std::unique_ptr<Watchdog> mWatchdog;
 };
+
+ILVANE_THREADED_SUITE(TMBoard_CareerTest);
 
 TEST_F(TMBoard_CareerTest, TheBookOpensOnTheCafeAndDayOfTheFurthestLevel)
 {

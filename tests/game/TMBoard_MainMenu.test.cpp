@@ -11,6 +11,7 @@
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/WindowSystem.h"
 #include "shell/WidgetManager.h"
+#include "tests/SuiteLabels.h"
 #include "tests/game/GameTestKit.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,8 @@ struct Frame {
     float alpha;
 };
 
+ILVANE_THREADED_SUITE(TMBoard_MainMenuTest);
+
 TEST_F(TMBoard_MainMenuTest, APageTurnLastsSevenTenthsOfASecondAndEndsOnItsTargetAlone)
 {
     const struct {
@@ -412,14 +415,15 @@ TEST_F(TMBoard_MainMenuTest, DeletingAnsweredYesLeavesTheLastProfileUndeletable)
     EXPECT_EQ(ProfileCount(), 1u);
 }
 
-TEST_F(TMBoard_MainMenuTest, HelpOpensWithItsPagesHidden)
+TEST_F(TMBoard_MainMenuTest, HelpOpensOnItsFirstPageWithTheOthersHidden)
 {
+    mHelp->FindChild("page_2")->SetVisible(true);
     mMenu->Show();
     Click(mMenu->mHelpButton);
-    EXPECT_FALSE(mHelp->FindChild("page_1")->mVisible);
-    EXPECT_FALSE(mHelp->FindChild("page_2")->mVisible);
-    EXPECT_TRUE(mHelp->FindChild("cover")->mVisible);
     EXPECT_TRUE(mHelp->mVisible);
+    EXPECT_EQ(mHelp->GetPageIndex(), 0);
+    EXPECT_FALSE(mHelp->FindChild("page_2")->mVisible) << "a page left open last time is hidden";
+    EXPECT_TRUE(mHelp->FindChild("cover")->mVisible);
 }
 
 } // namespace
