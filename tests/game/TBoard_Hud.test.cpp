@@ -245,8 +245,10 @@ TEST_F(TBoard_HudTest, TextsReadTheBoardsMoneyAndGoalAndTheMenuButtonOpensTheEsc
 
     ASSERT_NE(mBoard->GetEscapeMenu(), nullptr);
     EXPECT_FALSE(mBoard->GetEscapeMenu()->mVisible);
+    const int pauses = mBoard->mPauseCount;
     Click(710, 20);
     EXPECT_TRUE(mBoard->GetEscapeMenu()->mVisible);
+    EXPECT_EQ(mBoard->mPauseCount, pauses + 1) << "the level waits behind the menu";
 }
 
 } // namespace
