@@ -9,6 +9,7 @@
 #include "engine/TMSoundManager.h"
 #include "engine/XmlConfig.h"
 #include "engine/ZOrder.h"
+#include "game/NamedConfigs.h"
 #include "game/ProductMasks.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBonus.h"
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr const char* kConfigFile = "cfg\\cfg.xml";
-constexpr size_t kNameSize = 128;
 
 } // namespace
 
@@ -41,21 +41,7 @@ void LoadPersConfig(pugi::xml_node root)
         EngineLog("%s: no \"perses\" element; no character is configured", kConfigFile);
         return;
     }
-    int index = 0;
-    for (pugi::xml_node node : perses.children("pers")) {
-        ++index;
-        std::string name;
-        if (!XmlGetAttrString(node, "name", name, kNameSize) || name.empty()) {
-            EngineLog("%s: \"pers\" element %d has no \"name\"; skipped", kConfigFile, index);
-            continue;
-        }
-        if (gPersConfigs.count(name)) {
-            EngineLog("%s: character \"%s\" is defined again (element %d); the first definition stays", kConfigFile,
-                      name.c_str(), index);
-            continue;
-        }
-        gPersConfigs[name].Load(node);
-    }
+    LoadNamedConfigs(perses, "pers", "character", gPersConfigs);
 }
 
 void ClearPersConfig()

@@ -7,6 +7,8 @@
 #include "engine/TMItemPart.h"
 #include "engine/TMSoundManager.h"
 #include "engine/XmlConfig.h"
+#include "game/NamedConfigs.h"
+#include "game/ReentryGuard.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoss.h"
 #include "game/TMItemBonus.h"
@@ -35,18 +37,6 @@ constexpr size_t kClientNameSize = 128;
 bool gClientSetStateRunning = false;
 bool gStandSetStateRunning = false;
 bool gSitSetStateRunning = false;
-
-/// Holds a re-entry flag set for its scope.
-class ReentryGuard {
-public:
-    explicit ReentryGuard(bool& flag) : mFlag(flag) { mFlag = true; }
-    ~ReentryGuard() { mFlag = false; }
-    ReentryGuard(const ReentryGuard&) = delete;
-    ReentryGuard& operator=(const ReentryGuard&) = delete;
-
-private:
-    bool& mFlag;
-};
 
 // Without a game board (a client on its own) no tutorial runs, no ice lasts and no money is booked.
 TutorialScript* Tutorial()
@@ -188,21 +178,7 @@ void LoadClientsConfig(pugi::xml_node root)
     ReadNumber(clients, "client_alpha_blend_time", gClientTuning.alphaBlendTime, element);
     ReadNumber(clients, "juice_cup_effect", gClientTuning.juiceCupEffect, element);
     ReadNumber(clients, "client_scandal_bubble_present", gClientTuning.scandalBubblePresent, element);
-    int index = 0;
-    for (pugi::xml_node node : clients.children("client")) {
-        ++index;
-        std::string name;
-        if (!XmlGetAttrString(node, "name", name, kClientNameSize) || name.empty()) {
-            EngineLog("%s: \"client\" element %d has no \"name\"; skipped", kConfigFile, index);
-            continue;
-        }
-        if (gClientConfigs.count(name)) {
-            EngineLog("%s: client \"%s\" is defined again (element %d); the first definition stays", kConfigFile,
-                      name.c_str(), index);
-            continue;
-        }
-        gClientConfigs[name].Load(node);
-    }
+    LoadNamedConfigs(clients, "client", "client", gClientConfigs);
 }
 
 void ClearClientsConfig()

@@ -3,29 +3,18 @@
 #include "engine/EngineLog.h"
 #include "engine/EngineRandom.h"
 #include "engine/XmlConfig.h"
+#include "game/NamedConfigs.h"
+#include "game/ReentryGuard.h"
 #include "game/TMBoss.h"
 
 namespace {
 
 constexpr const char* kConfigFile = "cfg\\cfg.xml";
-constexpr size_t kNameSize = 128;
 constexpr size_t kProductSize = 260;
 
 /// Shared by every period item: SetState plays animations that may end at once and call back into it.
 bool gPeriodSetStateRunning = false;
 bool gPeriodAnimationEndRunning = false;
-
-/// Holds a re-entry flag set for its scope.
-class ReentryGuard {
-public:
-    explicit ReentryGuard(bool& flag) : mFlag(flag) { mFlag = true; }
-    ~ReentryGuard() { mFlag = false; }
-    ReentryGuard(const ReentryGuard&) = delete;
-    ReentryGuard& operator=(const ReentryGuard&) = delete;
-
-private:
-    bool& mFlag;
-};
 
 /// The character has a hand free; an item that is no boss has only its first hand.
 bool HasFreeHand(const TMItem* by)
@@ -54,21 +43,7 @@ void LoadPeriodConfig(pugi::xml_node root)
         EngineLog("%s: no \"period_items\" element; no period item is configured", kConfigFile);
         return;
     }
-    int index = 0;
-    for (pugi::xml_node node : items.children("period_item")) {
-        ++index;
-        std::string name;
-        if (!XmlGetAttrString(node, "name", name, kNameSize) || name.empty()) {
-            EngineLog("%s: \"period_item\" element %d has no \"name\"; skipped", kConfigFile, index);
-            continue;
-        }
-        if (gPeriodConfigs.count(name)) {
-            EngineLog("%s: period item \"%s\" is defined again (element %d); the first definition stays", kConfigFile,
-                      name.c_str(), index);
-            continue;
-        }
-        gPeriodConfigs[name].Load(node);
-    }
+    LoadNamedConfigs(items, "period_item", "period item", gPeriodConfigs);
 }
 
 void ClearPeriodConfig()

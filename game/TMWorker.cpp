@@ -8,7 +8,9 @@
 #include "engine/TMSoundChannel.h"
 #include "engine/TMSoundManager.h"
 #include "engine/XmlConfig.h"
+#include "game/NamedConfigs.h"
 #include "game/ProductMasks.h"
+#include "game/ReentryGuard.h"
 #include "game/TBoard_Hud.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoss.h"
@@ -21,22 +23,9 @@
 namespace {
 
 constexpr const char* kConfigFile = "cfg\\cfg.xml";
-constexpr size_t kNameSize = 128;
 
 /// Shared by every worker: the animations SetState plays may end at once and call back into it.
 bool gWorkerSetStateRunning = false;
-
-/// Holds a re-entry flag set for its scope.
-class ReentryGuard {
-public:
-    explicit ReentryGuard(bool& flag) : mFlag(flag) { mFlag = true; }
-    ~ReentryGuard() { mFlag = false; }
-    ReentryGuard(const ReentryGuard&) = delete;
-    ReentryGuard& operator=(const ReentryGuard&) = delete;
-
-private:
-    bool& mFlag;
-};
 
 // Without a game board (a worker on its own) no tutorial runs, no ice lasts and no upgrade is owned.
 TutorialScript* Tutorial()
@@ -123,23 +112,8 @@ void LoadWorkersConfig(pugi::xml_node root)
     XmlGetAttrFloat(workers, "brush_effect", gWorkerTuning.brushEffect);
     XmlGetAttrFloat(workers, "worker_alpha_blend_time", gWorkerTuning.alphaBlendTime);
     int32_t sequence = 0; // restarts with every load, so the worker numbers stay the same
-    int index = 0;
-    for (pugi::xml_node node : workers.children("worker")) {
-        ++index;
-        std::string name;
-        if (!XmlGetAttrString(node, "name", name, kNameSize) || name.empty()) {
-            EngineLog("%s: \"worker\" element %d has no \"name\"; skipped", kConfigFile, index);
-            continue;
-        }
-        if (gWorkerConfigs.count(name)) {
-            EngineLog("%s: worker \"%s\" is defined again (element %d); the first definition stays", kConfigFile,
-                      name.c_str(), index);
-            continue;
-        }
-        WorkerConfig& config = gWorkerConfigs[name];
-        config.Load(node);
-        config.sequence = ++sequence;
-    }
+    LoadNamedConfigs(workers, "worker", "worker", gWorkerConfigs,
+                     [&sequence](WorkerConfig& config) { config.sequence = ++sequence; });
 }
 
 void ClearWorkersConfig()
