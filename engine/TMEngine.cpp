@@ -200,6 +200,12 @@ std::wstring TMEngine::GetLocText(const std::string& id)
     return gEngine && gEngine->mLocTable ? gEngine->mLocTable->GetText(id) : std::wstring();
 }
 
+void TMEngine::PlaySound(const std::string& name)
+{
+    if (gEngine && gEngine->mSoundRegistry)
+        gEngine->mSoundRegistry->Play(name);
+}
+
 Pyxo::Font* TMEngine::GetFont(const std::string& name)
 {
     return gEngine && gEngine->mFontTable ? gEngine->mFontTable->Find(name) : nullptr;

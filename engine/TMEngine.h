@@ -60,6 +60,8 @@ public:
     [[nodiscard]] static std::wstring GetLocText(const std::string& id);
     /// The engine's named font, or null.
     [[nodiscard]] static Pyxo::Font* GetFont(const std::string& name);
+    /// Plays the named sound of the engine's sound registry; nothing without an engine or a registry.
+    static void PlaySound(const std::string& name);
     /// Brings the overlay to the front and shows it: nothing below it takes input.
     static void LockWidgets();
     /// Hides the overlay (no counting: one call undoes any number of locks).

@@ -47,8 +47,7 @@ inline void BringForward(Pyxo::Widget* widget)
 
 inline void PlaySound(const std::string& name)
 {
-    if (TMEngine* engine = TMEngine::GetEngine(); engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
+    TMEngine::PlaySound(name);
 }
 
 } // namespace ScreenControls

@@ -304,9 +304,7 @@ void TBoard_Hud::HideAlarm()
 
 void TBoard_Hud::PlaySound(const char* name) const
 {
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
+    TMEngine::PlaySound(name);
 }
 
 // ---- Modes and panels ---------------------------------------------------------------------------------------------

@@ -513,8 +513,7 @@ void TMBoard_Career::ShowComic(bool show)
 
 void TMBoard_Career::ShowLevelResult(int money, int result, int level)
 {
-    if (TMEngine* engine = TMEngine::GetEngine(); engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play("debriefing_money");
+    TMEngine::PlaySound("debriefing_money");
     mResultTime = 0.0f;
     mResultMoney = money;
     mResultRunning = true;
@@ -659,8 +658,7 @@ void TMBoard_Career::OnShow()
     RefreshDay(true, false);
     if (mSpread.dayMark)
         mSpread.dayMark->Show();
-    if (TMEngine* engine = TMEngine::GetEngine(); engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play("briefing_show");
+    TMEngine::PlaySound("briefing_show");
     if (TMEngine3* game = Game(); game && game->mMainMenuBoard && mBook)
         game->mMainMenuBoard->TurnPage(mBook, false, TMBoard_MainMenu::kTargetCareer);
 }

@@ -452,9 +452,7 @@ void TMBoard_Game3::LogDroppedEvent(const std::string& reason)
 
 void TMBoard_Game3::PlaySound(const char* name) const
 {
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
+    TMEngine::PlaySound(name);
 }
 
 // ---- Actor configuration -----------------------------------------------------------------------------------------

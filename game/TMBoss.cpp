@@ -60,13 +60,6 @@ namespace {
 /// The worker's state at the check of a wash, read by the real call that follows it.
 int gWashedWorkerState = 0;
 
-void PlayBossSound(const char* name)
-{
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
-}
-
 } // namespace
 
 TMBoss* GetBoss()
@@ -198,7 +191,7 @@ bool TMBoss::InteractWith(TMItem& object, bool checkOnly)
             return true;
         (mValue.empty() ? mValue : mSecondHand) = object.mValue;
         ReportChain(true, &object);
-        PlayBossSound("boss_take_item");
+        TMEngine::PlaySound("boss_take_item");
         return false;
     }
     if (name == "wash_stand") {
@@ -207,7 +200,7 @@ bool TMBoss::InteractWith(TMItem& object, bool checkOnly)
         ReportChain(false, &object);
         if (mSecondHand.empty()) {
             mSecondHand = object.mValue;
-            PlayBossSound("boss_take_item");
+            TMEngine::PlaySound("boss_take_item");
         }
         return false;
     }
@@ -219,7 +212,7 @@ bool TMBoss::InteractWith(TMItem& object, bool checkOnly)
             return true;
         hand->clear();
         ReportChain(false, &object);
-        PlayBossSound("make_trash");
+        TMEngine::PlaySound("make_trash");
         return false;
     }
     if (startsWith("tray"))
@@ -285,7 +278,7 @@ bool TMBoss::InteractWithWorker(TMItem& table, bool checkOnly)
     mSecondHand = after.second;
     worker->mValue.clear();
     ReportChain(true, &table);
-    PlayBossSound("boss_take_item");
+    TMEngine::PlaySound("boss_take_item");
     return false;
 }
 

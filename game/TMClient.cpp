@@ -61,13 +61,6 @@ bool IceRunning()
     return gGameBoard && gGameBoard->GetIceCountdown().IsRunning();
 }
 
-void PlaySound(const char* name)
-{
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
-}
-
 /// What the engine's number readers read whole: an optional '-', digits with at most one decimal point, at least
 /// one digit.
 bool IsNumber(const char* text)
@@ -374,7 +367,7 @@ void TMClient::Update()
                 mScandalBubbleCountdown.Start(gClientTuning.scandalBubblePresent);
                 if (mState == 1 && mCurrentAnimation != "scandal") {
                     SetAnimation("scandal", true);
-                    PlaySound("client_scandal");
+                    TMEngine::PlaySound("client_scandal");
                 }
             }
         }
@@ -475,7 +468,7 @@ void TMClient::SetState(int state)
         if (old == 0 || old == 2) {
             if (mConfig)
                 mBonusCountdown.Start(mConfig->bonusTimeout);
-            PlaySound("client_ready");
+            TMEngine::PlaySound("client_ready");
             TutorialEvent(4);
         }
     } else if (state == 2 && old == 0) {
@@ -554,11 +547,11 @@ void TMClient::Pay()
             mMoneyPart->Show(true);
             mMoneyPart->PlayAnimation("activation", false);
         }
-        PlaySound("client_positiv");
+        TMEngine::PlaySound("client_positiv");
     } else {
         if (mConfig)
             amount = -mConfig->lossesMoney;
-        PlaySound("client_negativ");
+        TMEngine::PlaySound("client_negativ");
         if (gGameBoard)
             gGameBoard->LoseLife();
     }
@@ -750,7 +743,7 @@ void TMClientStand::SetState(int state)
             if (mPlace)
                 mPlace->SetAnimation(SitAhead() ? "tray" : "pack", true);
             SetAnimation("direct_green", true);
-            PlaySound("client_spawn");
+            TMEngine::PlaySound("client_spawn");
         } else {
             if (old == 2 || (old == 1 && state == 3))
                 NextOrderEntry(false);

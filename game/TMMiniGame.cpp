@@ -85,9 +85,7 @@ bool TMMiniGame::IsBoardLoading() const
 
 void TMMiniGame::PlaySound(const char* name) const
 {
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
+    TMEngine::PlaySound(name);
 }
 
 // ---- Configuration ------------------------------------------------------------------------------------------------

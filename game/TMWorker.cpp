@@ -45,13 +45,6 @@ void TutorialEvent(int id)
         tutorial->OnEvent(id);
 }
 
-void PlaySound(const char* name)
-{
-    TMEngine* engine = TMEngine::GetEngine();
-    if (engine && engine->GetSoundRegistry())
-        engine->GetSoundRegistry()->Play(name);
-}
-
 /// A breakdown costs the no-broke achievement: the board counts it and hides its icon.
 void ReportBreakdown()
 {
@@ -326,7 +319,7 @@ bool TMWorker::Interact(TMItem* by, bool checkOnly, int32_t* /*extra*/)
             return true;
         AddTidiness(100.0f);
         PlayCleaning();
-        PlaySound("worker_clean");
+        TMEngine::PlaySound("worker_clean");
         return false;
     }
     if (mState == 0) {
@@ -420,7 +413,7 @@ void TMWorker::SetState(int state)
             SetAnimation("idle_broken_workplace", false);
         } else if (from == 3) {
             SetAnimation("switch_idle", false);
-            PlaySound("worker_broke");
+            TMEngine::PlaySound("worker_broke");
             if (mWorkSound)
                 mWorkSound->Pause();
         }
@@ -430,7 +423,7 @@ void TMWorker::SetState(int state)
             SetAnimation("ready_green_action", false);
         } else if (from == 3) {
             mValue = MergeMasks(mValue, mConfig ? mConfig->product : std::string());
-            PlaySound("worker_finish");
+            TMEngine::PlaySound("worker_finish");
             SetAnimation("switch_idle", false);
             TutorialEvent(8);
         }
