@@ -5,6 +5,7 @@
 #include "engine/TMEngine.h"
 #include "engine/TMSoundManager.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,18 @@ inline void LogMissing(const char* screen, const std::vector<std::pair<std::stri
     }
     if (!missing.empty())
         EngineLog("%s: no control %s; its uses are skipped", screen, missing.c_str());
+}
+
+/// The named child of the parent; null without a parent or such a child.
+inline TMCandyWidget* ChildOf(TMCandyWidget* parent, const std::string& name)
+{
+    return parent ? parent->FindChild(name) : nullptr;
+}
+
+/// The id a control reports to its screen's OnControl.
+inline intptr_t IdOf(const TMCandyWidget* control)
+{
+    return reinterpret_cast<intptr_t>(control);
 }
 
 inline void SetShown(TMCandyWidget* widget, bool shown)

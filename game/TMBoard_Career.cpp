@@ -8,6 +8,7 @@
 #include "engine/TextVars.h"
 #include "engine/TextureTable.h"
 #include "game/ConfirmDialogs.h"
+#include "game/ScreenControls.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_MainMenu.h"
 #include "game/TMEngine3.h"
@@ -21,29 +22,17 @@
 
 namespace {
 
+using ScreenControls::ChildOf;
+using ScreenControls::IdOf;
+using ScreenControls::SetEnabled;
+
 constexpr const char* kComicPages[] = {"",        "comix00a", "comix00b", "comix00c", "comix05",
                                        "comix15", "comix25",  "comix35",  "comix45",  "comix60"};
-
-TMCandyWidget* ChildOf(TMCandyWidget* parent, const std::string& name)
-{
-    return parent ? parent->FindChild(name) : nullptr;
-}
-
-intptr_t IdOf(const TMCandyWidget* control)
-{
-    return reinterpret_cast<intptr_t>(control);
-}
 
 void SetShown(TMCandyWidget* widget, bool visible)
 {
     if (widget && widget->mVisible != visible)
         widget->SetVisible(visible);
-}
-
-void SetEnabled(TMCandyWidget* widget, bool enabled)
-{
-    if (widget)
-        widget->SetDisabled(!enabled);
 }
 
 void Message(TMCandyWidget* widget, const char* message)

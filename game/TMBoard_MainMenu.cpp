@@ -9,6 +9,7 @@
 #include "engine/TextVars.h"
 #include "engine/TextureTable.h"
 #include "game/ConfirmDialogs.h"
+#include "game/ScreenControls.h"
 #include "game/TMBoard_Career.h"
 #include "game/TMBoard_Game3.h"
 #include "game/TMBoard_Help.h"
@@ -24,26 +25,14 @@
 
 namespace {
 
-TMCandyWidget* ChildOf(TMCandyWidget* parent, const char* name)
-{
-    return parent ? parent->FindChild(name) : nullptr;
-}
-
-intptr_t IdOf(const TMCandyWidget* control)
-{
-    return reinterpret_cast<intptr_t>(control);
-}
+using ScreenControls::ChildOf;
+using ScreenControls::IdOf;
+using ScreenControls::SetEnabled;
 
 void SetShown(TMCandyWidget* widget, bool visible)
 {
     if (widget && widget->mVisible != visible)
         widget->SetVisible(visible);
-}
-
-void SetEnabled(TMCandyWidget* widget, bool enabled)
-{
-    if (widget)
-        widget->SetDisabled(!enabled);
 }
 
 /// The parent a page hangs in, which holds the flip sprite and the cover.

@@ -39,23 +39,6 @@ bool gStandSetStateRunning = false;
 bool gSitSetStateRunning = false;
 
 // Without a game board (a client on its own) no tutorial runs, no ice lasts and no money is booked.
-TutorialScript* Tutorial()
-{
-    return gGameBoard ? gGameBoard->GetTutorial() : nullptr;
-}
-
-bool TutorialAllows(int id)
-{
-    const TutorialScript* tutorial = Tutorial();
-    return !tutorial || tutorial->IsIdAllowed(id);
-}
-
-void TutorialEvent(int id)
-{
-    if (TutorialScript* tutorial = Tutorial())
-        tutorial->OnEvent(id);
-}
-
 bool IceRunning()
 {
     return gGameBoard && gGameBoard->GetIceCountdown().IsRunning();

@@ -28,23 +28,6 @@ constexpr const char* kConfigFile = "cfg\\cfg.xml";
 bool gWorkerSetStateRunning = false;
 
 // Without a game board (a worker on its own) no tutorial runs, no ice lasts and no upgrade is owned.
-TutorialScript* Tutorial()
-{
-    return gGameBoard ? gGameBoard->GetTutorial() : nullptr;
-}
-
-bool TutorialAllows(int id)
-{
-    const TutorialScript* tutorial = Tutorial();
-    return !tutorial || tutorial->IsIdAllowed(id);
-}
-
-void TutorialEvent(int id)
-{
-    if (TutorialScript* tutorial = Tutorial())
-        tutorial->OnEvent(id);
-}
-
 /// A breakdown costs the no-broke achievement: the board counts it and hides its icon.
 void ReportBreakdown()
 {

@@ -3,6 +3,7 @@
 #include "engine/EngineLog.h"
 #include "engine/TMBoard_Game.h"
 #include "game/TBoard_Hud.h"
+#include "game/TMBoard_Game3.h"
 #include "game/TMMiniGame.h"
 
 #include <iterator>
@@ -241,4 +242,16 @@ void TutorialScript::ApplyStep(const TutorialStep& step)
 
     if (mHud)
         mHud->ShowTutorialPanel(step.panel);
+}
+
+bool TutorialAllows(int id)
+{
+    const TutorialScript* tutorial = gGameBoard ? gGameBoard->GetTutorial() : nullptr;
+    return !tutorial || tutorial->IsIdAllowed(id);
+}
+
+void TutorialEvent(int id)
+{
+    if (TutorialScript* tutorial = gGameBoard ? gGameBoard->GetTutorial() : nullptr)
+        tutorial->OnEvent(id);
 }

@@ -84,3 +84,8 @@ private:
     std::set<int> mLockedIds;
     std::set<std::string> mLockedNames;
 };
+
+/// The game board's tutorial allows the id; without a board or a tutorial everything is allowed.
+[[nodiscard]] bool TutorialAllows(int id);
+/// Sends the event to the game board's tutorial, when there is one.
+void TutorialEvent(int id);
